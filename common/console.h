@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+namespace qv {
+
+// Key code a key read returns for Enter; also what it returns at the end of piped input.
+inline constexpr int key_enter = '\r';
+
+// The tools' text console of 80 columns by 25 rows (column and row count from 1).
+// On a terminal the screen operations are ANSI escape sequences; otherwise the
+// texts are written as plain lines, in order, and the operations write nothing.
+class Console {
+public:
+    virtual ~Console() = default;
+
+    virtual void write(std::string_view text) = 0;
+    void print(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    virtual void hide_cursor() = 0;
+    virtual void high_intensity() = 0;
+    virtual void background(int colour) = 0;
+    virtual void clear_screen() = 0;
+    virtual void go_to(int column, int row) = 0;
+    virtual void clear_to_end_of_line() = 0;
+
+    // A key press is waiting (always false without a terminal on standard input).
+    virtual bool key_waiting() = 0;
+    // One key press, without or with echo.
+    virtual int read_key() = 0;
+    virtual int read_key_echo() = 0;
+
+    // Standard output is a terminal: pauses that only give a person time to read
+    // a screen happen only then.
+    virtual bool is_terminal() const = 0;
+    virtual void flush() {}
+};
+
+// The console of this process.
+Console& console();
+
+// Puts another console in place of the process console while it lives (tests).
+class ScopedConsole {
+public:
+    explicit ScopedConsole(Console& replacement);
+    ~ScopedConsole();
+    ScopedConsole(const ScopedConsole&) = delete;
+    ScopedConsole& operator=(const ScopedConsole&) = delete;
+
+private:
+    Console* previous_;
+};
+
+}  // namespace qv
