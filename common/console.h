@@ -37,8 +37,12 @@ public:
     virtual void flush() {}
 };
 
-// The console of this process.
+// The console of this process: standard output and standard input.
 Console& console();
+
+// A console on other descriptors, chosen as for the process console by whether
+// they are terminals (tests and tools that draw on another terminal).
+std::unique_ptr<Console> make_console(int output, int input);
 
 // Puts another console in place of the process console while it lives (tests).
 class ScopedConsole {

@@ -1,0 +1,188 @@
+// The process console: the tools' 80 by 25 text screen drawn with ANSI escape
+// sequences when standard output is a terminal, plain ordered lines otherwise;
+// keys read raw from a terminal, or taken from piped standard input.
+
+#include "common/console.h"
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <optional>
+
+#include "common/text.h"
+
+namespace qv {
+
+void Console::print(const char* fmt, ...) {
+    std::va_list args;
+    va_start(args, fmt);
+    const std::string text = vformat(fmt, args);
+    va_end(args);
+    write(text);
+}
+
+namespace {
+
+// The console colours 0 to 15 (blue, green, cyan, red, magenta, brown, grey and
+// their bright forms from 8 on) in the order of the ANSI colour numbers.
+int ansi_colour(int colour) {
+    static constexpr int ansi_of[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return ansi_of[colour & 7];
+}
+
+// Puts the terminal on standard input into raw mode (no line editing, no echo,
+// Enter delivered as a carriage return) for the life of the object.
+class RawKeyboard {
+public:
+    explicit RawKeyboard(int fd) : fd_(fd) {
+        if (tcgetattr(fd_, &saved_) != 0) return;
+        termios raw = saved_;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        active_ = tcsetattr(fd_, TCSANOW, &raw) == 0;
+    }
+    ~RawKeyboard() {
+        if (active_) tcsetattr(fd_, TCSANOW, &saved_);
+    }
+    RawKeyboard(const RawKeyboard&) = delete;
+    RawKeyboard& operator=(const RawKeyboard&) = delete;
+
+private:
+    int fd_;
+    termios saved_{};
+    bool active_ = false;
+};
+
+class DescriptorConsole final : public Console {
+public:
+    DescriptorConsole(int output, int input)
+        : output_(output), input_(input), screen_(isatty(output) == 1), keyboard_(isatty(input) == 1) {}
+
+    // A terminal is handed back to the shell with normal colours and a visible cursor.
+    ~DescriptorConsole() override {
+        if (screen_ && drawn_) emit("\x1b[0m\x1b[?25h");
+    }
+
+    void write(std::string_view text) override {
+        if (text.empty()) return;
+        emit(text);
+        at_line_start_ = text.back() == '\n';
+    }
+
+    void hide_cursor() override { control("\x1b[?25l"); }
+    void high_intensity() override { control("\x1b[1m"); }
+    void background(int colour) override {
+        control(format("\x1b[%dm", (colour >= 8 ? 100 : 40) + ansi_colour(colour)).c_str());
+    }
+
+    // Without a terminal, a cleared screen or a new cursor position starts a new
+    // line, so that texts placed on different rows come out as separate lines.
+    void clear_screen() override {
+        if (screen_)
+            control("\x1b[2J\x1b[H");
+        else
+            end_plain_line();
+    }
+    void go_to(int column, int row) override {
+        if (screen_)
+            control(format("\x1b[%d;%dH", row, column).c_str());
+        else
+            end_plain_line();
+    }
+    void clear_to_end_of_line() override { control("\x1b[K"); }
+
+    bool key_waiting() override {
+        if (!keyboard_) return false;
+        RawKeyboard raw(input_);
+        pollfd input{input_, POLLIN, 0};
+        return poll(&input, 1, 0) == 1 && (input.revents & POLLIN) != 0;
+    }
+
+    int read_key() override { return next_key(); }
+
+    int read_key_echo() override {
+        const int key = next_key();
+        if (key == key_enter) {
+            if (screen_) emit("\r");
+        } else {
+            const char shown = static_cast<char>(key);
+            write(std::string_view(&shown, 1));
+        }
+        return key;
+    }
+
+    bool is_terminal() const override { return screen_; }
+private:
+    // Written straight to the descriptor, unbuffered: a tool may hand its
+    // process over to a batch file, which would drop anything still buffered.
+    // Anything printed through the C library goes out first, to keep the order.
+    void emit(std::string_view text) {
+        std::fflush(stdout);
+        while (!text.empty()) {
+            const ssize_t written = ::write(output_, text.data(), text.size());
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return;
+            text.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    void control(const char* sequence) {
+        if (!screen_) return;
+        drawn_ = true;
+        emit(sequence);
+    }
+
+    void end_plain_line() {
+        if (!at_line_start_) write("\n");
+    }
+
+    // A key from the terminal, or the next character of piped input: a line
+    // feed there stands for Enter, and so does the end of the input, so that a
+    // question asked of a script is answered No rather than waited on forever.
+    // Read a byte at a time, so that a program started later finds the rest of
+    // the piped input where this one stopped.
+    int next_key() {
+        std::optional<RawKeyboard> raw;
+        if (keyboard_) raw.emplace(input_);
+        unsigned char key = 0;
+        ssize_t got = 0;
+        do {
+            got = ::read(input_, &key, 1);
+        } while (got < 0 && errno == EINTR);
+        if (got != 1 || key == '\n') return key_enter;
+        return key;
+    }
+
+    int output_;
+    int input_;
+    bool screen_;
+    bool keyboard_;
+    bool drawn_ = false;
+    bool at_line_start_ = true;
+};
+
+Console* current = nullptr;
+
+}  // namespace
+
+Console& console() {
+    if (current) return *current;
+    static DescriptorConsole process_console(STDOUT_FILENO, STDIN_FILENO);
+    return process_console;
+}
+
+std::unique_ptr<Console> make_console(int output, int input) {
+    return std::make_unique<DescriptorConsole>(output, input);
+}
+
+ScopedConsole::ScopedConsole(Console& replacement) : previous_(current) { current = &replacement; }
+
+ScopedConsole::~ScopedConsole() { current = previous_; }
+
+}  // namespace qv
