@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "common/calendar.h"
+#include "common/tool.h"
+
+namespace qv {
+
+// The exchange holidays of HOLIDAYS.QVT as day numbers, in file order (the file
+// lists them in ascending order).
+class HolidayTable {
+public:
+    HolidayTable() = default;
+    explicit HolidayTable(std::vector<DayNumber> days) : days_(std::move(days)) {}
+
+    std::size_t size() const { return days_.size(); }
+    bool empty() const { return days_.empty(); }
+    DayNumber operator[](std::size_t i) const { return days_[i]; }
+    auto begin() const { return days_.begin(); }
+    auto end() const { return days_.end(); }
+    const std::vector<DayNumber>& days() const { return days_; }
+    // The last holiday of the file; 0 for an empty table.
+    DayNumber last() const { return days_.empty() ? no_date : days_.back(); }
+
+    bool contains(DayNumber day) const;
+
+private:
+    std::vector<DayNumber> days_;
+};
+
+// Reads HOLIDAYS.QVT with the tool's bound and behaviour. Errors are printed on
+// the console and end the program (throw ProgramEnd), except where the tool's
+// rules make them warnings. Afterwards a note tells when the file has expired or
+// ends within 60 days of today.
+HolidayTable load_holidays(const HolidayRules& rules);
+
+}  // namespace qv
