@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,12 +26,20 @@ FilePtr open_file(std::string_view path, const char* mode);
 // just before the line feed is dropped. False at the end of the file.
 bool read_line(std::FILE* file, std::string& line, std::size_t max_chars);
 
+// A file (not a folder) exists. A name ending in ".EXE" that is not on disk is
+// looked for as one of the suite's programs beside the running program, so that
+// a check for "\QUORVANT\MKPICKS.EXE" finds the suite's MKPICKS.
 bool file_exists(std::string_view path);
 bool folder_exists(std::string_view path);
 std::optional<std::uintmax_t> file_size(std::string_view path);
+
+// Renames a file as DOS does: it fails when another file already has the new
+// name, so that no file is ever lost by a rename. A rename that changes only the
+// case of a name is allowed.
 bool rename_file(std::string_view from, std::string_view to);
 bool delete_file(std::string_view path);
 bool make_writable(std::string_view path);
+// Creates the folder and every missing folder above it; true when it exists afterwards.
 bool create_folders(std::string_view path);
 
 struct FolderEntry {
@@ -40,10 +49,24 @@ struct FolderEntry {
 };
 
 // DOS wildcard match ("*", "?", "name.ext" rules), without regard to case.
+// The pattern's part before its last dot is matched against the name's part
+// before its last dot and likewise the extensions, so "*.*" also matches a name
+// without a dot; a "?" at the end of a part may match nothing, as in DOS.
+// A pattern without a dot is matched against the whole name.
 bool wildcard_match(std::string_view pattern, std::string_view name);
 
 // The entries of a folder whose names match the wildcard in the last component
 // of the pattern ("\QUORVANT\UPDATES\?U??????.CLC"), in byte order of the names.
-std::vector<FolderEntry> list_matching(std::string_view pattern);
+// Files only, as a DOS search for normal files finds them, unless
+// include_folders is set.
+std::vector<FolderEntry> list_matching(std::string_view pattern, bool include_folders = false);
+
+// The folder of the running program (where the suite's programs live).
+std::filesystem::path program_folder();
+
+// One of the suite's programs, named with or without a folder or ".EXE" in any
+// case ("\QUORVANT\MKPICKS.EXE", "dforge"), found in the folder of the running
+// program; nothing when there is no such program there.
+std::optional<std::filesystem::path> find_suite_program(std::string_view name);
 
 }  // namespace qv

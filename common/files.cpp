@@ -1,0 +1,226 @@
+#include "common/files.h"
+
+#include "common/paths.h"
+#include "common/text.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool stat_path(const fs::path& path, struct stat& info) {
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+// Glob match of one name part: "*" any run, "?" one character or nothing once
+// the name part is used up.
+bool match_part(std::string_view pattern, std::string_view name) {
+    const std::size_t m = pattern.size(), n = name.size();
+    // row[j]: pattern[i..] matches name[j..], computed from the pattern's end.
+    std::vector<char> next(n + 1, 0), row(n + 1, 0);
+    next[n] = 1;
+    for (std::size_t i = m; i-- > 0;) {
+        const char p = pattern[i];
+        for (std::size_t j = n + 1; j-- > 0;) {
+            if (p == '*')
+                row[j] = next[j] || (j < n && row[j + 1]);
+            else if (j == n)
+                row[j] = p == '?' && next[n];
+            else if (p == '?')
+                row[j] = next[j + 1];
+            else
+                row[j] = std::toupper(static_cast<unsigned char>(p)) ==
+                                 std::toupper(static_cast<unsigned char>(name[j])) &&
+                         next[j + 1];
+        }
+        std::swap(next, row);
+    }
+    return next[0] != 0;
+}
+
+std::pair<std::string_view, std::string_view> split_extension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos) return {name, {}};
+    return {name.substr(0, dot), name.substr(dot + 1)};
+}
+
+bool ends_with_exe(std::string_view name) {
+    return name.size() >= 4 && equal_no_case(name.substr(name.size() - 4), ".EXE");
+}
+
+}  // namespace
+
+void FileCloser::operator()(std::FILE* file) const noexcept {
+    if (file) std::fclose(file);
+}
+
+FilePtr open_file(std::string_view path, const char* mode) {
+    const fs::path real = translate_path(path);
+    if (real.empty()) return nullptr;
+    return FilePtr(std::fopen(real.c_str(), mode));
+}
+
+bool read_line(std::FILE* file, std::string& line, std::size_t max_chars) {
+    line.clear();
+    while (line.size() < max_chars) {
+        const int c = std::getc(file);
+        if (c == EOF) break;
+        if (c == '\r') {
+            // A CR LF line end reads as LF, even when the CR fills the buffer,
+            // so that a CR LF file reads exactly like its LF form.
+            const int after = std::getc(file);
+            if (after == '\n') {
+                line.push_back('\n');
+                break;
+            }
+            if (after != EOF) std::ungetc(after, file);
+        }
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') break;
+    }
+    return !line.empty();
+}
+
+bool file_exists(std::string_view path) {
+    struct stat info;
+    if (stat_path(translate_path(path), info)) return !S_ISDIR(info.st_mode);
+    return ends_with_exe(path) && find_suite_program(path).has_value();
+}
+
+bool folder_exists(std::string_view path) {
+    struct stat info;
+    return stat_path(translate_path(path), info) && S_ISDIR(info.st_mode);
+}
+
+std::optional<std::uintmax_t> file_size(std::string_view path) {
+    struct stat info;
+    if (!stat_path(translate_path(path), info) || S_ISDIR(info.st_mode)) return std::nullopt;
+    return static_cast<std::uintmax_t>(info.st_size);
+}
+
+bool rename_file(std::string_view from, std::string_view to) {
+    const fs::path source = translate_path(from);
+    fs::path target = translate_path(to);
+    struct stat source_info, target_info;
+    if (!stat_path(source, source_info) || target.empty()) return false;
+    if (stat_path(target, target_info)) {
+        if (source_info.st_dev != target_info.st_dev || source_info.st_ino != target_info.st_ino) {
+            errno = EEXIST;
+            return false;
+        }
+        // The same file under another case: give it the name as written.
+        const std::string written = [&] {
+            std::string text(to);
+            const auto slash = text.find_last_of("/\\");
+            return slash == std::string::npos ? text : text.substr(slash + 1);
+        }();
+        if (written.empty() || written == "." || written == "..") return false;
+        target = target.parent_path() / written;
+    }
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool delete_file(std::string_view path) {
+    const fs::path real = translate_path(path);
+    struct stat info;
+    if (!stat_path(real, info) || S_ISDIR(info.st_mode)) return false;
+    return ::unlink(real.c_str()) == 0;
+}
+
+bool make_writable(std::string_view path) {
+    const fs::path real = translate_path(path);
+    struct stat info;
+    if (!stat_path(real, info)) return false;
+    return ::chmod(real.c_str(), info.st_mode | S_IWUSR) == 0;
+}
+
+bool create_folders(std::string_view path) {
+    const fs::path real = translate_path(path);
+    if (real.empty()) return false;
+    std::error_code ignored;
+    fs::create_directories(real, ignored);
+    struct stat info;
+    return stat_path(real, info) && S_ISDIR(info.st_mode);
+}
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+    if (pattern.find('.') == std::string_view::npos) return match_part(pattern, name);
+    const auto [pattern_base, pattern_ext] = split_extension(pattern);
+    const auto [name_base, name_ext] = split_extension(name);
+    return match_part(pattern_base, name_base) && match_part(pattern_ext, name_ext);
+}
+
+std::vector<FolderEntry> list_matching(std::string_view pattern, bool include_folders) {
+    std::string_view folder_part, wildcard = pattern;
+    const auto slash = pattern.find_last_of("/\\");
+    if (slash != std::string_view::npos) {
+        folder_part = pattern.substr(0, slash + 1);
+        wildcard = pattern.substr(slash + 1);
+    } else if (pattern.size() >= 2 && pattern[1] == ':') {
+        folder_part = pattern.substr(0, 2);
+        wildcard = pattern.substr(2);
+    }
+    fs::path folder = folder_part.empty() ? fs::path(".") : translate_path(folder_part);
+    std::vector<FolderEntry> entries;
+    if (wildcard.empty()) return entries;
+
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == ".." || !wildcard_match(wildcard, name)) continue;
+        struct stat info;
+        if (!stat_path(folder / std::string(name), info)) continue;
+        const bool is_folder = S_ISDIR(info.st_mode);
+        if (is_folder && !include_folders) continue;
+        entries.push_back({std::string(name), is_folder ? 0 : static_cast<std::uintmax_t>(info.st_size), is_folder});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+fs::path program_folder() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    return self.parent_path();
+}
+
+std::optional<fs::path> find_suite_program(std::string_view name) {
+    const auto slash = name.find_last_of("/\\:");
+    if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+    if (ends_with_exe(name)) name.remove_suffix(4);
+    if (name.empty() || name == "." || name == "..") return std::nullopt;
+
+    const fs::path folder = program_folder();
+    if (folder.empty()) return std::nullopt;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return std::nullopt;
+    std::optional<std::string> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view candidate(entry->d_name);
+        if (!equal_no_case(candidate, name)) continue;
+        struct stat info;
+        const fs::path full = folder / std::string(candidate);
+        if (!stat_path(full, info) || !S_ISREG(info.st_mode) || ::access(full.c_str(), X_OK) != 0) continue;
+        if (candidate == name) {
+            best = std::string(candidate);
+            break;
+        }
+        if (!best || candidate < *best) best = std::string(candidate);
+    }
+    ::closedir(dir);
+    if (!best) return std::nullopt;
+    return folder / *best;
+}
+
+}  // namespace qv

@@ -1,0 +1,106 @@
+#include "common/paths.h"
+
+#include "common/environment.h"
+#include "common/text.h"
+
+#include <dirent.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> split_components(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path) {
+        if (c == '/' || c == '\\') {
+            if (!part.empty()) parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    if (!part.empty()) parts.push_back(std::move(part));
+    return parts;
+}
+
+// The name on disk of `name` in `folder`, as DOS would find it: the exact name
+// when it exists, else the first name in byte order that differs only in case.
+// Nothing when the folder holds no such entry (or cannot be read).
+std::optional<std::string> find_entry(const fs::path& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return std::nullopt;
+    std::optional<std::string> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view candidate(entry->d_name);
+        if (candidate == name) {
+            best = name;
+            break;
+        }
+        if (equal_no_case(candidate, name) && (!best || candidate < *best)) best = std::string(candidate);
+    }
+    ::closedir(dir);
+    return best;
+}
+
+}  // namespace
+
+fs::path install_root() {
+    const std::string root = get_env_or("QUORVANT_ROOT", "");
+    if (!root.empty()) return fs::path(root);
+    std::error_code ignored;
+    return fs::current_path(ignored);
+}
+
+fs::path translate_path(std::string_view path) {
+    if (path.empty()) return {};
+
+    char drive = 0;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        path.remove_prefix(2);
+    }
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    std::vector<std::string> parts = split_components(path);
+
+    fs::path result;
+    std::size_t first = 0;
+    if (absolute && !parts.empty() && equal_no_case(parts[0], "QUORVANT")) {
+        result = install_root();
+        first = 1;
+    } else if (drive != 0) {
+        // "C:FILE" (relative to the drive's current folder) is taken from the drive's root.
+        const std::string variable = std::string("QUORVANT_DRIVE_") + drive;
+        result = fs::path(get_env_or(variable, "/"));
+    } else if (absolute) {
+        result = "/";
+    }
+
+    // Once a component is missing, nothing below it can exist: stop looking.
+    bool looking = true;
+    for (std::size_t i = first; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (looking && part != "." && part != "..") {
+            if (auto found = find_entry(result, part)) {
+                result /= *found;
+                continue;
+            }
+            looking = false;
+        }
+        result /= part;
+    }
+    return result;
+}
+
+fs::path install_file(std::string_view name) {
+    std::string dos_path = "\\QUORVANT\\";
+    dos_path += name;
+    return translate_path(dos_path);
+}
+
+}  // namespace qv
