@@ -1,0 +1,142 @@
+#include "common/messages.h"
+
+#include <algorithm>
+#include <string>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/program_end.h"
+#include "common/text.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::string_view message_file = "\\QUORVANT\\QUORUP.MSG";
+constexpr std::string_view error_file = "\\QUORVANT\\QUORUP.ERR";
+
+void put(std::FILE* file, std::string_view text) { std::fwrite(text.data(), 1, text.size(), file); }
+
+std::string with_code(std::string_view text, int code, const char* code_format) {
+    std::string out(text);
+    if (code != 0) out += format(code_format, code);
+    return out;
+}
+
+// "attrib -r" for the error file, so that a write-protected leftover can be replaced.
+void unprotect_error_file() {
+    // WIRE-UP: run "attrib -r \quorvant\quorup.err" through the command
+    // interpreter (common/command.h) once it is there; until then the same
+    // effect directly.
+    make_writable(error_file);
+}
+
+// Messages of the tools that print their own: the text and its code on a line.
+void print_message(std::string_view text, int code) {
+    console().write(with_code(text, code, " %d"));
+    console().write("\n");
+}
+
+}  // namespace
+
+void append_message(std::string_view text, int code) {
+    const FilePtr file = open_file(message_file, "a");
+    if (!file) return;
+    if (const auto at = text.find('@'); at != std::string_view::npos) {
+        put(file.get(), text.substr(0, at));
+        put(file.get(), "\n");
+        put(file.get(), with_code(text.substr(at + 1), code, " %d"));
+        put(file.get(), "\n\n");
+    } else if (text == "\n") {
+        put(file.get(), "\n");
+    } else {
+        put(file.get(), with_code(text, code, " %d"));
+        put(file.get(), "\n");
+    }
+}
+
+int warning_screen(std::string_view text, int code) {
+    std::string shown;
+    if (const auto at = text.find('@'); at != std::string_view::npos) {
+        shown = std::string(text.substr(0, at)) + "\n              (" + std::string(text.substr(at + 1)) + ")";
+    } else {
+        shown = with_code(text, code, " = %d");
+    }
+    Console& screen = console();
+    screen.hide_cursor();
+    screen.high_intensity();
+    screen.background(9);
+    screen.clear_screen();
+    screen.write("\n\n\n\n\n\n\n\n\n\n                              ---WARNING---");
+    screen.write("\n\n\n\n              " + shown);
+    screen.write("\n\n\n\n                           Hit a KEY to exit.....");
+    const int key = screen.read_key();
+    screen.clear_screen();
+    return key;
+}
+
+bool ask_yes_no(std::string_view question) {
+    const int key = warning_screen(question);
+    return key == 'Y' || key == 'y';
+}
+
+void write_error_file(std::string_view text, int code) {
+    FilePtr file = open_file(error_file, "w");
+    if (!file) {
+        unprotect_error_file();
+        file = open_file(error_file, "w");
+        if (!file) throw ProgramEnd{};
+    }
+    put(file.get(), with_code(text, code, " %d"));
+    put(file.get(), "\n");
+}
+
+void framed_message(std::string_view text) {
+    Console& screen = console();
+    screen.write("\n\n\n\n\n" + std::string(text) + "\n\n\n\n\n");
+    screen.write("              HIT ANY KEY TO EXIT ");
+    screen.read_key_echo();
+    throw ProgramEnd{};
+}
+
+void append_notice(std::string_view text, int code) {
+    const FilePtr file = open_file(message_file, "a");
+    if (!file) {
+        console().write("\n\n\n\n\nCANNOT CREATE FILE QUORUP.MSG\n\n\n\n\n");
+        throw ProgramEnd{};
+    }
+    put(file.get(), "\n*******************     NOTICE     *************************\n\n");
+    std::string line(text.substr(std::min(text.find_first_not_of(' '), text.size())));
+    for (char& c : line)
+        if (c == '@') c = ' ';
+    put(file.get(), with_code(line, code, " %d"));
+    put(file.get(), "\n");
+}
+
+void print_trouble(std::string_view text) { console().write("TROUBLE: " + std::string(text)); }
+
+void message(const ToolProfile& tool, std::string_view text, int code) {
+    switch (tool.messages) {
+        case MessageStyle::message_file: append_message(text, code); return;
+        case MessageStyle::warning_screen: warning_screen(text, code); return;
+        case MessageStyle::error_file: write_error_file(text, code); return;
+        case MessageStyle::framed_and_key: framed_message(text);
+        case MessageStyle::notice: append_notice(text, code); return;
+        case MessageStyle::trouble:
+        case MessageStyle::direct: print_message(text, code); return;
+    }
+}
+
+void fatal_error(const ToolProfile& tool, std::string_view text, int code) {
+    switch (tool.messages) {
+        // The updater runs unattended and does not stop here; the message goes
+        // where its user looks for messages instead of being dropped.
+        case MessageStyle::message_file: append_message(text, code); return;
+        case MessageStyle::trouble: print_trouble(text); return;
+        case MessageStyle::direct: print_message(text, code); break;
+        default: message(tool, text, code); break;
+    }
+    throw ProgramEnd{};
+}
+
+}  // namespace qv
