@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "common/calendar.h"
@@ -30,10 +32,14 @@ private:
     std::vector<DayNumber> days_;
 };
 
+// How a tool that only warns about a bad holiday file shows the warning (the
+// distributor's warning screen); without one the warning is printed.
+using HolidayWarning = std::function<void(std::string_view)>;
+
 // Reads HOLIDAYS.QVT with the tool's bound and behaviour. Errors are printed on
 // the console and end the program (throw ProgramEnd), except where the tool's
 // rules make them warnings. Afterwards a note tells when the file has expired or
 // ends within 60 days of today.
-HolidayTable load_holidays(const HolidayRules& rules);
+HolidayTable load_holidays(const HolidayRules& rules, const HolidayWarning& show_warning = {});
 
 }  // namespace qv
