@@ -1,0 +1,134 @@
+#pragma once
+
+// The CLC database file: one binary file per commodity, \QUORVANT\CLC\xx_CLC.QVT,
+// holding the daily prices of the commodity's front contract, with a roll-over
+// record (day number 0) wherever the front contract changes.
+//
+// Layout, all numbers little-endian, no gaps:
+//   header, 40 bytes: tag (2 characters), precision (signed 16-bit),
+//                     bytes (signed 16-bit: width of a price, 2, 3 or 4),
+//                     34 reserved bytes
+//   records:          day number (unsigned 16-bit), open, high, low, close in
+//                     the price width (2: unsigned 16-bit, 3: unsigned 24-bit,
+//                     4: signed 32-bit), then open interest, total volume and
+//                     total open interest as unsigned 24-bit numbers.
+
+#include "common/files.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+inline constexpr std::size_t clc_header_size = 40;
+inline constexpr std::size_t clc_max_record_size = 27;
+inline constexpr std::uint32_t tri_max = 0xFFFFFF;
+
+struct ClcHeader {
+    std::array<char, 2> tag{};
+    std::int16_t precision = 0;
+    std::int16_t bytes = 0;
+    std::array<std::uint8_t, 34> reserved{};  // kept as found when a header is rewritten
+};
+
+// One record as stored: prices are whole numbers, the price times 10^precision.
+struct ClcRecord {
+    std::uint16_t day = 0;  // 0: roll-over record
+    std::int32_t open = 0;
+    std::int32_t high = 0;
+    std::int32_t low = 0;
+    std::int32_t close = 0;
+    std::uint32_t open_interest = 0;
+    std::uint32_t total_volume = 0;
+    std::uint32_t total_open_interest = 0;
+
+    bool is_roll_over() const { return day == 0; }
+    friend bool operator==(const ClcRecord&, const ClcRecord&) = default;
+};
+
+// A price width the layout knows: 2, 3 or 4.
+bool valid_price_width(int bytes);
+// 19, 23 or 27 for the price widths 2, 3 and 4; 0 for any other width.
+std::size_t clc_record_size(int bytes);
+
+// The number encodings shared by every binary file of the suite.
+std::uint16_t get_u16(const std::uint8_t* p);
+void put_u16(std::uint8_t* p, std::uint16_t value);
+// A 24-bit number ("tri"): three bytes, lowest first, read as unsigned.
+std::uint32_t tri_to_long(const std::uint8_t* p);
+// Writes the low three bytes of value; whatever lies above them is dropped.
+void long_to_tri(std::uint8_t* p, std::int64_t value);
+bool fits_in_tri(std::int64_t value);
+// A 32-bit number ("quad"): four bytes, lowest first, read as signed.
+std::int32_t quad_to_long(const std::uint8_t* p);
+void long_to_quad(std::uint8_t* p, std::int32_t value);
+
+// Whether a stored price can be written in the price width without losing
+// digits: 0 to 65535 for 2 bytes, 0 to 16777215 for 3, any 32-bit value for 4.
+bool fits_price_width(std::int64_t value, int bytes);
+
+void encode_header(const ClcHeader& header, std::uint8_t* out);
+ClcHeader decode_header(const std::uint8_t* in);
+// A header as the tools write it for a commodity: tag, precision, width, zeros.
+ClcHeader make_clc_header(std::string_view tag, int precision, int bytes);
+
+// Encodes into clc_record_size(bytes) bytes. Prices are cut to the width;
+// callers that must not lose digits check fits_price_width first.
+void encode_record(const ClcRecord& record, int bytes, std::uint8_t* out);
+ClcRecord decode_record(const std::uint8_t* in, int bytes);
+
+// "\QUORVANT\CLC\" + tag + "_CLC.QVT" (so W_ gives W__CLC.QVT).
+std::string clc_file_name(std::string_view tag);
+
+// Streams the records of a CLC file through a buffer, in file order.
+class ClcReader {
+public:
+    enum class Status {
+        ok,
+        cannot_open,
+        short_header,  // the file ends inside the header
+        bad_width,     // the header's price width is not 2, 3 or 4
+    };
+
+    Status open(std::string_view path);
+    const ClcHeader& header() const { return header_; }
+    int price_width() const { return header_.bytes; }
+
+    // The next record; false at the end of the file. A record cut by the end of
+    // the file ends the series: the whole records before it are the file's.
+    bool read(ClcRecord& record);
+    // Whether the series ended inside a record.
+    bool cut() const { return cut_; }
+    // Back to the first record.
+    bool rewind();
+
+private:
+    std::vector<char> buffer_;  // declared before file_: it must outlive the stream
+    FilePtr file_;
+    ClcHeader header_{};
+    std::size_t record_size_ = 0;
+    bool cut_ = false;
+};
+
+// Writes a CLC file through a buffer: the header first, then records.
+class ClcWriter {
+public:
+    // Creates (or truncates) the file and writes the header.
+    bool create(std::string_view path, const ClcHeader& header);
+    void write(const ClcRecord& record);
+    // Flushes and closes; false when anything could not be written.
+    bool finish();
+    bool is_open() const { return file_ != nullptr; }
+
+private:
+    std::vector<char> buffer_;  // declared before file_: it must outlive the stream
+    FilePtr file_;
+    int bytes_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,82 @@
+#include "common/clc_price.h"
+
+#include <limits>
+#include <string>
+
+namespace qv {
+
+namespace {
+
+bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// An optional sign and the digits that follow, as atol reads the start of a text;
+// held at the 64-bit limits instead of overflowing.
+std::int64_t leading_integer(std::string_view text, std::size_t& pos, bool& any_digit) {
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    constexpr auto limit = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    bool saturated = false;
+    any_digit = false;
+    for (; pos < text.size() && is_digit(text[pos]); ++pos) {
+        any_digit = true;
+        const int digit = text[pos] - '0';
+        if (saturated || value > (limit - digit) / 10) {
+            saturated = true;
+            continue;
+        }
+        value = value * 10 + digit;
+    }
+    if (saturated) return negative ? std::numeric_limits<std::int64_t>::min() : limit;
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+double stored_to_price(std::int64_t stored, int precision) {
+    double price = static_cast<double>(stored);
+    if (precision <= 0) return price;
+    double divisor = 1.0;
+    for (int i = 0; i < precision; ++i) divisor *= 10.0;
+    return price / divisor;
+}
+
+std::string_view next_price_token(std::string_view text, std::size_t& pos) {
+    while (pos < text.size() && is_separator(text[pos])) ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && !is_separator(text[pos])) ++pos;
+    return text.substr(start, pos - start);
+}
+
+std::int64_t update_number_to_stored(std::string_view token, int precision) {
+    const std::size_t point = token.find('.');
+    std::string digits;
+    if (point == std::string_view::npos) {
+        digits.assign(token);
+    } else {
+        digits.assign(token.substr(0, point));
+        for (int i = 1; i <= precision; ++i) {
+            const std::size_t at = point + static_cast<std::size_t>(i);
+            digits += at < token.size() && is_digit(token[at]) ? token[at] : '0';
+        }
+    }
+    std::size_t pos = 0;
+    bool any_digit = false;
+    return leading_integer(digits, pos, any_digit);
+}
+
+bool read_whole_number(std::string_view text, std::size_t& pos, std::int64_t& value) {
+    std::size_t at = pos;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    bool any_digit = false;
+    value = leading_integer(text, at, any_digit);
+    if (!any_digit) return false;
+    pos = at;
+    return true;
+}
+
+}  // namespace qv
