@@ -141,6 +141,18 @@ bool make_writable(std::string_view path) {
     return ::chmod(real.c_str(), info.st_mode | S_IWUSR) == 0;
 }
 
+bool make_read_only(std::string_view path) {
+    const fs::path real = translate_path(path);
+    struct stat info;
+    if (!stat_path(real, info)) return false;
+    return ::chmod(real.c_str(), info.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool is_writable(std::string_view path) {
+    struct stat info;
+    return stat_path(translate_path(path), info) && (info.st_mode & S_IWUSR) != 0;
+}
+
 bool create_folders(std::string_view path) {
     const fs::path real = translate_path(path);
     if (real.empty()) return false;

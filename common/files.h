@@ -39,6 +39,9 @@ std::optional<std::uintmax_t> file_size(std::string_view path);
 bool rename_file(std::string_view from, std::string_view to);
 bool delete_file(std::string_view path);
 bool make_writable(std::string_view path);
+bool make_read_only(std::string_view path);
+// The file may be written to (DOS: its read-only attribute is clear).
+bool is_writable(std::string_view path);
 // Creates the folder and every missing folder above it; true when it exists afterwards.
 bool create_folders(std::string_view path);
 

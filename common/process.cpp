@@ -1,0 +1,122 @@
+#include "common/process.h"
+
+#include "common/command.h"
+#include "common/console.h"
+#include "common/environment.h"
+#include "common/files.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace qv {
+namespace {
+
+// Everything written so far must appear before the child's output.
+void flush_output() {
+    console().flush();
+    std::fflush(nullptr);
+}
+
+std::vector<char*> argv_of(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                           std::vector<std::string>& storage) {
+    storage.clear();
+    storage.push_back(program.string());
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& text : storage) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+int wait_for(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+// Forks; the child (or, detached, a grandchild) execs the program. An exec that
+// fails reports its errno through a close-on-exec pipe, so that the caller
+// learns whether the program really started.
+int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait) {
+    std::vector<std::string> storage;
+    std::vector<char*> argv = argv_of(program, arguments, storage);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return -1;
+    flush_output();
+
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return -1;
+    }
+    if (child == 0) {
+        ::close(report[0]);
+        if (!wait) {
+            // The intermediate child ends at once; the grandchild belongs to init
+            // and is reaped there.
+            const pid_t grandchild = ::fork();
+            if (grandchild < 0) {
+                const int error = errno;
+                (void)!::write(report[1], &error, sizeof error);
+                ::_exit(127);
+            }
+            if (grandchild > 0) ::_exit(0);
+        }
+        ::execv(argv[0], argv.data());
+        const int error = errno;
+        (void)!::write(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int exec_error = 0;
+    ssize_t got;
+    do {
+        got = ::read(report[0], &exec_error, sizeof exec_error);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+
+    const int status = wait_for(child);
+    if (got > 0) return -1;
+    return wait ? status : 0;
+}
+
+}  // namespace
+
+int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    return launch(program, arguments, true);
+}
+
+bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    if (env_flag("QUORVANT_SYNC")) return run_program(program, arguments) != -1;
+    return launch(program, arguments, false) == 0;
+}
+
+int run_command(std::string_view command_line) {
+    CommandInterpreter interpreter;
+    return interpreter.run_line(command_line);
+}
+
+bool start_command(std::string_view command_line) {
+    CommandInterpreter interpreter;
+    return interpreter.start(command_line) == 0;
+}
+
+void replace_by_batch(std::string_view batch_file) {
+    const auto qbatch = find_suite_program("qbatch");
+    if (!qbatch) return;
+    std::vector<std::string> storage;
+    std::vector<char*> argv = argv_of(*qbatch, {std::string(batch_file)}, storage);
+    flush_output();
+    ::execv(argv[0], argv.data());
+}
+
+}  // namespace qv

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Processes as the tools see them. No shell is ever involved: command lines are
+// carried out by the suite's own interpreter (common/command.h) and programs are
+// started directly with their arguments.
+
+// Runs a command line ("QUORUP.EXE /M", "MKDIR \QUORVANT\UPDATES",
+// "ATTRIB -R \QUORVANT\NEEDFIL2.TXT") and waits for it. 0 when it was carried
+// out, -1 when it could not be run at all (an unknown program, a batch file that
+// cannot be read), otherwise the failed command's status.
+int run_command(std::string_view command_line);
+
+// Starts a command line ("\QUORVANT\MKPICKS.EXE") without waiting for it; with
+// QUORVANT_SYNC=1 it waits. False when it could not be started.
+bool start_command(std::string_view command_line);
+
+// Runs the batch file in place of this program: an exec of `qbatch FILE` from
+// the folder of the running program. Open stdio streams are flushed first, but
+// no destructor runs. Returns only when the exec failed.
+void replace_by_batch(std::string_view batch_file);
+
+// Low level: runs a program file with its arguments (argv[0] is the program)
+// and waits. Its exit status, or -1 when it could not be started.
+int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+// Starts a program file without waiting (QUORVANT_SYNC=1: waits); the started
+// program is not left behind as a zombie of this one. False when it could not
+// be started.
+bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+}  // namespace qv

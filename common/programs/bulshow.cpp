@@ -1,0 +1,15 @@
+// BULSHOW: the installation's bulletin viewer, here a plain one that prints the
+// message file \QUORVANT\QUORUP.MSG, which the updater ends its run by showing.
+#include "common/console.h"
+#include "common/files.h"
+
+#include <string>
+
+int main() {
+    if (auto file = qv::open_file("\\QUORVANT\\QUORUP.MSG", "rb")) {
+        std::string line;
+        while (qv::read_line(file.get(), line, 4096)) qv::console().write(line);
+    }
+    qv::console().flush();
+    return 0;
+}

@@ -1,0 +1,19 @@
+// qbatch FILE: runs a batch file line by line with the suite's command
+// interpreter. The tools exec it to run a batch file in place of themselves.
+#include "common/command.h"
+#include "common/console.h"
+#include "common/program_end.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        qv::console().write("USAGE: qbatch BATCHFILE\n");
+        return 0;
+    }
+    try {
+        qv::CommandInterpreter interpreter;
+        interpreter.run_batch(argv[1]);
+    } catch (const qv::ProgramEnd&) {
+    }
+    qv::console().flush();
+    return 0;
+}
