@@ -1,0 +1,167 @@
+// Precedence, lowest first: && ||; & ^ |; comparisons; << >>; + -; * / mod;
+// **; unary ! + - ~; primaries. Every binary level is left-associative.
+#include "scriptlib/expressions.h"
+
+#include "scriptlib/calls.h"
+#include "scriptlib/name_table.h"
+#include "scriptlib/tokenizer.h"
+#include "scriptlib/variables.h"
+
+namespace qsl {
+namespace {
+
+constexpr double kFloatConstants[20] = {
+    3.141592653589793, 2.718281828459045, 0.017453292519943, 57.29577951308232, 6.6256e-34,
+    6.6252e-27,        32.174,            9.80665,           1.66043e-27,       6.02252e+23,
+    1.38054e-23,       8.8541853e-12,     0.5772156649015339, 96487.0,         1.618033988749895,
+    6.67e-11,          299792500.0,       1.256637,          206.265,           186272.0};
+constexpr const char* kStringConstants[4] = {"\r\n", "\t", "\r", "\n"};
+
+int operator_code(const Context& c) {
+    return c.in->token_class == kTokenName ? c.in->token_code : -1;
+}
+
+void unary(Context& c, Value& out);
+
+void primary(Context& c, Value& out) {
+    Instance& in = *c.in;
+    switch (in.token_class) {
+        case kTokenInteger:
+            out.set_int(in.token_int);
+            next_token(c);
+            return;
+        case kTokenFloat:
+            out.set_float(in.token_float);
+            next_token(c);
+            return;
+        case kTokenString:
+            out.set_string(std::string_view(in.token, size_t(in.token_length)));
+            next_token(c);
+            return;
+        case kTokenVariable:
+            load_variable(c, in.token_code, out);
+            next_token(c);
+            return;
+        case kTokenObject:
+            fail(3046);  // OLE automation is not part of this build
+        case kTokenEnd:
+            fail(3071);
+    }
+    int code = in.token_code;
+    if (code == kLParen) {
+        next_token(c);
+        evaluate(c, out, false);
+        if (operator_code(c) != kRParen) fail(3065);
+        next_token(c);
+        return;
+    }
+    int cls = token_entry_class(c);
+    if ((cls & ~kClassDisabled) == kClassConstant && code < kNameTableSize) {
+        constant_value(c, code, out);
+        next_token(c);
+        return;
+    }
+    int base = cls & ~kClassDisabled;
+    if (base == kClassFunction || base == kClassSpecial) {
+        call_function(c, out);
+        return;
+    }
+    if (code == kRParen) fail(3065);
+    fail(3054);
+}
+
+void unary(Context& c, Value& out) {
+    int code = operator_code(c);
+    if (code == kNot || code == kPlus || code == kMinus || code == kBitNot) {
+        next_token(c);
+        unary(c, out);
+        apply_unary(code, out);
+        return;
+    }
+    primary(c, out);
+}
+
+// One binary level: operands parsed by next, operators chosen by is_op.
+template <void (*next)(Context&, Value&), bool (*is_op)(int)>
+void binary_level(Context& c, Value& out) {
+    next(c, out);
+    for (;;) {
+        int code = operator_code(c);
+        if (!is_op(code)) return;
+        next_token(c);
+        Value right(c);
+        next(c, right);
+        apply_binary(code, out, right);
+    }
+}
+
+bool is_power(int code) { return code == kPow; }
+bool is_product(int code) { return code == kMul || code == kDiv || code == kMod; }
+bool is_sum(int code) { return code == kPlus || code == kMinus; }
+bool is_shift(int code) { return code == kShl || code == kShr; }
+bool is_comparison(int code) {
+    return code == kNe || code == kLt || code == kLe || code == kNe2 || code == kEq || code == kGt ||
+           code == kGe || code == kAssign;
+}
+bool is_bitwise(int code) { return code == kBitAnd || code == kBitXor || code == kBitOr; }
+bool is_logical(int code) { return code == kAnd || code == kOr; }
+
+void power(Context& c, Value& out) { binary_level<unary, is_power>(c, out); }
+void product(Context& c, Value& out) { binary_level<power, is_product>(c, out); }
+void sum(Context& c, Value& out) { binary_level<product, is_sum>(c, out); }
+void shift(Context& c, Value& out) { binary_level<sum, is_shift>(c, out); }
+
+void comparison(Context& c, Value& out) {
+    shift(c, out);
+    for (;;) {
+        int code = operator_code(c);
+        if (!is_comparison(code)) return;
+        if (code == kAssign) fail(3069);
+        next_token(c);
+        Value right(c);
+        shift(c, right);
+        compare(code, out, right);
+    }
+}
+
+void bitwise(Context& c, Value& out) { binary_level<comparison, is_bitwise>(c, out); }
+void logical(Context& c, Value& out) { binary_level<bitwise, is_logical>(c, out); }
+
+// A variable followed by a single "=".
+bool at_assignment(const Context& c) {
+    if (c.in->token_class != kTokenVariable) return false;
+    const char* s = c.in->line + c.in->scan;
+    while (*s == ' ' || *s == '\t') ++s;
+    return s[0] == '=' && s[1] != '=';
+}
+
+}  // namespace
+
+void constant_value(Context&, int code, Value& out) {
+    const NameEntry& e = name_entry(code);
+    uint32_t value = uint32_t(e.count) | (uint32_t(e.mask) << 16);
+    if (value >= 0xF0F0F000u && value < 0xF0F0F000u + 20) {
+        out.set_float(kFloatConstants[value - 0xF0F0F000u]);
+    } else if (value >= 0xFFF0F000u && value < 0xFFF0F000u + 4) {
+        out.set_string(kStringConstants[value - 0xFFF0F000u]);
+    } else {
+        out.set_int(int32_t(value));
+    }
+}
+
+void evaluate(Context& c, Value& out, bool assignment_allowed) {
+    if (assignment_allowed && at_assignment(c)) {
+        int index = c.in->token_code;
+        next_token(c);  // "="
+        next_token(c);
+        Value right(c);
+        logical(c, right);
+        assign_variable(c, index, right);
+        load_variable(c, index, out);
+        return;
+    }
+    if (assignment_allowed && c.in->token_class == kTokenObject) fail(3046);
+    logical(c, out);
+}
+
+}  // namespace qsl

@@ -1,0 +1,216 @@
+/*
+ * qsleng32.h - the public interface of the QSL script processor library.
+ *
+ * A host sets up one script processor instance with DoDaDllInit (phases 0,
+ * 1, 2, 3), hands it scripts with ProcessDaBatBuffer, answers its own
+ * functions through a callback, and tears the instance down with phase 99.
+ * Every handle, window and word is a pointer-sized unsigned integer; texts
+ * are UTF-8; strings cross the boundary as offsets into the string heap.
+ *
+ * Compiles as C and as C++.
+ */
+#ifndef QSLENG32_H
+#define QSLENG32_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(QSL_BUILDING_LIBRARY)
+#define QSL_API __attribute__((visibility("default")))
+#else
+#define QSL_API
+#endif
+
+typedef uintptr_t QslHandle; /* global memory handle, window or word */
+
+/* ---- interface constants ---------------------------------------------- */
+
+#define QSL_INTERFACE_VERSION 19          /* bits 8-15 of the phase-0 handle */
+#define QSL_INSTANCE_SIZE 26968           /* bytes of the instance block */
+#define QSL_EXTENDER_MAGIC 805503237      /* 0x30030105 */
+#define QSL_VERSION_TEXT "2.8jbt"
+
+/* Global memory flags, as the classic allocator takes them. */
+#define QSL_GMEM_MOVEABLE 0x02
+#define QSL_GMEM_ZEROINIT 0x40
+
+/* Type flag bits of a value record. */
+#define QSL_TYPE_INTEGER 0x01
+#define QSL_TYPE_STRING 0x02
+#define QSL_TYPE_DECLARED 0x08
+#define QSL_TYPE_OBJECT 0x10
+#define QSL_TYPE_FLOAT 0x20
+
+/* Control codes that stand where an error number would. */
+#define QSL_EXIT_EXECUTED 9000
+#define QSL_PREVIOUSLY_REPORTED 9002
+#define QSL_STOP_REQUESTED 9012
+#define QSL_STOP_QUIETLY 9013
+#define QSL_USER_CANCEL 9999
+
+/* Host notification option bits (DLLServices 3). */
+#define QSL_NOTIFY_IDLE 0x01
+#define QSL_NOTIFY_STATEMENT 0x02
+#define QSL_NOTIFY_CALL 0x04
+
+/* Run-option bits (IntControl 12, DLLServices 4). */
+#define QSL_RUN_NO_TERMINATE_MESSAGE 0x04
+#define QSL_RUN_NO_BREAK 0x08
+
+/* ---- records that cross the boundary ------------------------------------ */
+
+/* A value: 24 bytes. The string offset points into the string heap. */
+typedef struct QslValue {
+    double float_value;
+    int32_t int_value;
+    uint32_t type;
+    uint32_t string_offset;
+    int16_t var_index; /* -1: not a variable */
+    int16_t reserved;
+} QslValue;
+
+/* One entry of a function table: 24 bytes. Host and extender tables use it. */
+typedef struct QslNameEntry {
+    uint16_t code;
+    uint16_t cls;   /* 2 function, 4 command; bit 0x2000 disabled */
+    uint16_t count; /* number of arguments, 100: reads its own */
+    uint16_t mask;  /* bit i-1: argument i is a string; bit i+7: a float */
+    uint16_t length;
+    char name[14];  /* lower case, zero padded */
+} QslNameEntry;
+
+/* A variable slot of the host's variable table is 52 bytes, unaligned:
+ * float at 0, integer at 8, type at 12 (0 = free slot), string offset at 16,
+ * lower-case name of up to 30 characters at 20 (32-byte field). */
+#define QSL_VARIABLE_SLOT_SIZE 52
+
+/* ---- callbacks ---------------------------------------------------------- */
+
+/* Delivers a function result into the pending value (the answer context). */
+typedef int (*QslAnswerProc)(intptr_t code, uintptr_t ignored, uintptr_t answer_context,
+                             uintptr_t string_flag, intptr_t int_value, const char *text);
+
+/*
+ * The host callback and an extender's entry point share one signature of
+ * twelve pointer-sized arguments:
+ *   (host data word, parent window, interface parameter word, magic,
+ *    request, answer callback, answer context, extender slot data,
+ *    arg9, arg10, arg11, arg12)
+ * Function calls (request = the function's number; host functions get
+ * code - 900): arg9 points to the argument value records, arg10 is their
+ * count, arg11 is the locked base address of the string heap, arg12 the
+ * instance handle. The result goes through the answer callback; the return
+ * value is >= 0 on success, -1 minor, -2 moderate, -3 severe error, -4 stop
+ * without message, -5 user cancel, -6 stop.
+ * Request 98 (extenders: enumerate): arg9 points to a QslNameEntry to fill,
+ * arg10 is the index; return 1 when the entry was filled, 0 when there are
+ * no more, -1 when the extender refuses to load. Request 99: unload.
+ * Host notifications: request -1 with arg9 = "1" (idle) or "2" (a statement
+ * is about to run; arg10 = the buffer, arg11 = the line offset, arg12 = the
+ * index of the last assigned variable), -3 at teardown, -4 before and after
+ * a CALL (arg9 "1" before, "2" after).
+ *
+ * On ELF the entry point is the symbol _QSLExtender (the "@48" of its
+ * classic name is the size of its arguments); a library that carries the
+ * literal name "_QSLExtender@48" is accepted too.
+ */
+typedef int (*QslExtenderProc)(uintptr_t host_word, uintptr_t parent_window,
+                               uintptr_t interface_word, uintptr_t magic, intptr_t request,
+                               QslAnswerProc answer, uintptr_t answer_context,
+                               uintptr_t slot_data, uintptr_t arg9, uintptr_t arg10,
+                               uintptr_t arg11, uintptr_t arg12);
+
+/* ---- entry points ------------------------------------------------------- */
+
+QSL_API int DoDaDllInit(QslHandle window, QslHandle instance, QslHandle second, int phase,
+                        int count, const char *first_name, const char *second_name);
+QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle script,
+                               QslExtenderProc host_callback, uintptr_t host_data);
+QSL_API int DLLServices(QslHandle instance, int service, const char *first_text,
+                        char *second_text, int number, uintptr_t extra);
+QSL_API int ViperAnswer(intptr_t code, uintptr_t ignored, uintptr_t answer_context,
+                        uintptr_t string_flag, intptr_t int_value, const char *text);
+
+/* Exported helpers for extenders that read their own arguments. */
+QSL_API int get_token(QslHandle instance);
+QSL_API int ProcessSubExpression(QslHandle instance, QslValue *value, int assignment_allowed);
+QSL_API int find_var(QslHandle instance, const char *name);
+QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size);
+QSL_API void VFree(QslHandle instance, uint32_t offset);
+
+/* ---- global memory blocks ----------------------------------------------- */
+
+QSL_API QslHandle QslGlobalAlloc(unsigned flags, size_t bytes);
+QSL_API QslHandle QslGlobalReAlloc(QslHandle handle, size_t bytes, unsigned flags);
+QSL_API void *QslGlobalLock(QslHandle handle);
+QSL_API int QslGlobalUnlock(QslHandle handle);
+QSL_API size_t QslGlobalSize(QslHandle handle);
+QSL_API QslHandle QslGlobalFree(QslHandle handle); /* 0 on success */
+
+/* ---- Ctrl+Break --------------------------------------------------------- */
+
+/*
+ * Asks every running script to stop at its next statement, as Ctrl+Break
+ * did. Async-signal-safe: a host may call it from its SIGINT handler. The
+ * library installs no signal handler of its own; an instance whose run
+ * options disable breaking ignores the request.
+ */
+QSL_API void QslRequestBreak(void);
+
+/* ---- replaceable interfaces --------------------------------------------- */
+
+/* Message box buttons and answers. */
+#define QSL_MB_OK 0
+#define QSL_MB_OKCANCEL 1
+#define QSL_MB_YESNO 4
+#define QSL_ID_OK 1
+#define QSL_ID_CANCEL 2
+#define QSL_ID_ABORT 3
+#define QSL_ID_RETRY 4
+#define QSL_ID_IGNORE 5
+#define QSL_ID_YES 6
+#define QSL_ID_NO 7
+
+/* Single-step dialog buttons. */
+#define QSL_STEP_NEXT 1
+#define QSL_STEP_RUN 2
+#define QSL_STEP_SHOW_VAR 3
+#define QSL_STEP_CANCEL 4
+
+typedef struct QslInterfaces {
+    /* A message box; returns the QSL_ID_ of the button pressed. */
+    int (*message_box)(void *user, const char *title, const char *text, int buttons);
+    /* The single-step dialog: shows the text; for Show Var it fills the
+     * variable name (at most name_size bytes) and returns QSL_STEP_SHOW_VAR. */
+    int (*step_dialog)(void *user, const char *text, char *name, size_t name_size);
+    /* The registry: reads value_name under key into out; 1 when found. */
+    int (*registry_read)(void *user, const char *key, const char *value_name, char *out,
+                         size_t out_size);
+    int (*registry_write)(void *user, const char *key, const char *value_name,
+                          const char *value);
+    /* The clipboard. */
+    int (*clipboard_get)(void *user, char *out, size_t out_size);
+    int (*clipboard_put)(void *user, const char *text);
+    /* Sounds: a named event sound; "" is the default beep. */
+    void (*play_sound)(void *user, const char *event_name);
+    /* Windows: 1 when a window of that handle is known (a host registers them). */
+    int (*window_exists)(void *user, QslHandle window);
+    QslHandle (*window_parent)(void *user, QslHandle window);
+    void *user;
+} QslInterfaces;
+
+/* Installs a host's implementation; members left NULL keep the headless
+ * default. Passing NULL restores all defaults. */
+QSL_API void QslSetInterfaces(const QslInterfaces *interfaces);
+/* The headless defaults, for a host that wants to wrap one of them. */
+QSL_API void QslGetDefaultInterfaces(QslInterfaces *interfaces);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QSLENG32_H */

@@ -1,0 +1,181 @@
+// qsl: runs a script file the way a host does: phases 0 to 3 with room for
+// 2000 variables and a 64 KiB string heap, one run, teardown.
+//
+//   qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]
+//
+// Exit status 0 when the script ended normally or by EXIT, 1 otherwise.
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "qsleng32.h"
+
+namespace {
+
+constexpr int kVariables = 2000;
+constexpr size_t kHeapBytes = 64 * 1024;
+
+std::vector<std::string> g_answers;
+size_t g_next_answer = 0;
+
+int button_of(const std::string& name, int fallback) {
+    static const struct {
+        const char* name;
+        int id;
+    } kButtons[] = {{"OK", QSL_ID_OK},       {"Cancel", QSL_ID_CANCEL}, {"Yes", QSL_ID_YES}, {"No", QSL_ID_NO},
+                    {"Retry", QSL_ID_RETRY}, {"Ignore", QSL_ID_IGNORE}, {"Abort", QSL_ID_ABORT}};
+    for (const auto& b : kButtons)
+        if (strcasecmp(b.name, name.c_str()) == 0) return b.id;
+    return fallback;
+}
+
+std::string next_answer() {
+    if (g_next_answer >= g_answers.size()) return "";
+    std::string line = g_answers[g_next_answer++];
+    return line.substr(0, line.find('\t'));
+}
+
+int answered_box(void*, const char* title, const char* text, int buttons) {
+    std::fprintf(stderr, "%s\n%s\n", title, text);
+    int fallback = buttons == QSL_MB_YESNO ? QSL_ID_YES : QSL_ID_OK;
+    return button_of(next_answer(), fallback);
+}
+
+int answered_step(void*, const char* text, char* name, size_t size) {
+    std::fprintf(stderr, "DEBUG\n%s\n", text);
+    std::string answer = next_answer();
+    if (strcasecmp(answer.c_str(), "Run") == 0) return QSL_STEP_RUN;
+    if (strcasecmp(answer.c_str(), "Cancel") == 0) return QSL_STEP_CANCEL;
+    if (answer.rfind("Show Var ", 0) == 0 && size) {
+        std::snprintf(name, size, "%s", answer.c_str() + 9);
+        return QSL_STEP_SHOW_VAR;
+    }
+    return QSL_STEP_NEXT;
+}
+
+void on_interrupt(int) { QslRequestBreak(); }
+
+std::string escaped(const std::string& value) {
+    std::string out;
+    for (char ch : value) {
+        if (ch == '\\') out += "\\\\";
+        else if (ch == '\r') out += "\\r";
+        else if (ch == '\n') out += "\\n";
+        else out += ch;
+    }
+    return out;
+}
+
+// Parameters are joined as a CALL's parameter text; words with blanks are quoted.
+std::string parameter_text(int argc, char** argv, int first) {
+    std::string text;
+    for (int i = first; i < argc; ++i) {
+        std::string word = argv[i];
+        if (!text.empty()) text += ' ';
+        if (word.empty() || word.find_first_of(" \t\"") != std::string::npos) {
+            text += '"';
+            for (char ch : word) text += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+            text += '"';
+        } else {
+            text += word;
+        }
+    }
+    return text;
+}
+
+void print_variables(QslHandle instance, QslHandle variables) {
+    auto* table = static_cast<const unsigned char*>(QslGlobalLock(variables));
+    if (!table) return;
+    std::vector<std::string> names;
+    for (int i = 0; i < kVariables; ++i) {
+        const unsigned char* slot = table + size_t(i) * QSL_VARIABLE_SLOT_SIZE;
+        uint32_t type;
+        std::memcpy(&type, slot + 12, 4);
+        if (type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING))
+            names.emplace_back(reinterpret_cast<const char*>(slot + 20), strnlen(reinterpret_cast<const char*>(slot + 20), 32));
+    }
+    QslGlobalUnlock(variables);
+    std::vector<char> value(70000);
+    for (const auto& name : names) {
+        if (DLLServices(instance, 2, name.c_str(), value.data(), int(value.size()), 0))
+            std::printf("%s=%s\n", name.c_str(), escaped(value.data()).c_str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool show_vars = false;
+    int arg = 1;
+    for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
+        std::string option = argv[arg];
+        if (option == "--vars") {
+            show_vars = true;
+        } else if (option == "--answers" && arg + 1 < argc) {
+            std::ifstream in(argv[++arg]);
+            if (!in) {
+                std::fprintf(stderr, "qsl: cannot read the answers file %s\n", argv[arg]);
+                return 1;
+            }
+            for (std::string line; std::getline(in, line);) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                g_answers.push_back(line);
+            }
+        } else {
+            std::fprintf(stderr, "qsl: unknown option %s\n", option.c_str());
+            return 1;
+        }
+    }
+    if (arg >= argc) {
+        std::fprintf(stderr, "usage: qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]\n");
+        return 1;
+    }
+    std::ifstream file(argv[arg], std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "qsl: cannot read the script %s\n", argv[arg]);
+        return 1;
+    }
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+
+    QslInterfaces interfaces{};
+    interfaces.message_box = answered_box;
+    interfaces.step_dialog = answered_step;
+    QslSetInterfaces(&interfaces);
+    std::signal(SIGINT, on_interrupt);
+
+    int size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);
+    QslHandle instance = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(size));
+    QslHandle variables = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(kVariables) * QSL_VARIABLE_SLOT_SIZE);
+    QslHandle heap = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, kHeapBytes);
+    uintptr_t host_record[3] = {0, 0, 0};
+    if (!size || !instance || !variables || !heap ||
+        DoDaDllInit(0, instance, 0, 1, 0, "qsl", nullptr) != 52 ||
+        !DoDaDllInit(0, instance, variables, 2, kVariables, "qsl", "qsl") ||
+        !DoDaDllInit(0, instance, heap, 3, int(kHeapBytes), "qsl", reinterpret_cast<const char*>(host_record))) {
+        std::fprintf(stderr, "qsl: the script processor could not be set up\n");
+        return 1;
+    }
+    std::string parameters = parameter_text(argc, argv, arg + 1);
+    DLLServices(instance, 11, parameters.c_str(), nullptr, 0, 0);
+
+    QslHandle script = QslGlobalAlloc(QSL_GMEM_MOVEABLE, text.size() + 2);
+    auto* bytes = static_cast<char*>(QslGlobalLock(script));
+    std::memcpy(bytes, text.data(), text.size());
+    bytes[text.size()] = bytes[text.size() + 1] = '\0';
+    QslGlobalUnlock(script);
+
+    int ran = ProcessDaBatBuffer(0, instance, script, nullptr, 0);
+    int last_error = DLLServices(instance, 5, nullptr, nullptr, 0, 0);
+    if (show_vars) print_variables(instance, variables);
+    DoDaDllInit(0, instance, 0, 99, 0, nullptr, nullptr);
+    QslGlobalFree(script);
+    QslGlobalFree(heap);
+    QslGlobalFree(variables);
+    QslGlobalFree(instance);
+    return ran && (last_error == 0 || last_error == QSL_EXIT_EXECUTED) ? 0 : 1;
+}

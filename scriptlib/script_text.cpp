@@ -1,0 +1,144 @@
+// A line ends at CR, LF, the byte 26 or the buffer's end; blanks and tabs
+// before its first character are dropped, and that character's offset is the
+// line's start offset.
+#include "scriptlib/script_text.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "scriptlib/host_interfaces.h"
+#include "scriptlib/values.h"
+#include "scriptlib/variables.h"
+
+namespace qsl {
+namespace {
+
+bool line_end(char ch) { return ch == '\r' || ch == '\n' || ch == 26 || ch == '\0'; }
+
+bool name_char(char ch) {
+    return std::isalnum(static_cast<unsigned char>(ch)) || ch == '@' || ch == '_';
+}
+
+}  // namespace
+
+LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
+    const char* text = c.buffer.text;
+    uint32_t length = c.buffer.length;
+    uint32_t p = pos;
+    if (p >= length || text[p] == '\0') {
+        pos = length;
+        return LineRead::End;
+    }
+    while (p < length && (text[p] == ' ' || text[p] == '\t')) ++p;
+    start = p;
+    uint32_t end = p;
+    while (end < length && !line_end(text[end])) ++end;
+    if (end - p > uint32_t(kLineMax)) {
+        pos = end;
+        return LineRead::TooLong;
+    }
+    std::memcpy(c.in->line, text + p, end - p);
+    c.in->line[end - p] = '\0';
+    if (end >= length || text[end] == '\0') {
+        pos = end >= length ? length : end;
+        if (end < length) pos = length;
+    } else if (text[end] == '\r' && end + 1 < length && text[end + 1] == '\n') {
+        pos = end + 2;
+    } else {
+        pos = end + 1;
+    }
+    return LineRead::Line;
+}
+
+uint32_t find_label(Context& c, std::string_view label) {
+    const char* text = c.buffer.text;
+    uint32_t length = c.buffer.length;
+    if (!text) fail(3032);
+    uint32_t p = 0;
+    while (p < length && text[p]) {
+        while (p < length && (text[p] == ' ' || text[p] == '\t' || text[p] == '\n' || text[p] == '\r')) ++p;
+        uint32_t start = p;
+        if (p < length && text[p] == ':') {
+            uint32_t q = p + 1;
+            size_t i = 0;
+            while (i < label.size() && q < length &&
+                   std::toupper(static_cast<unsigned char>(text[q])) == std::toupper(static_cast<unsigned char>(label[i]))) {
+                ++q;
+                ++i;
+            }
+            if (i == label.size()) {
+                char after = q < length ? text[q] : '\0';
+                if (after == ' ' || after == '\t' || after == ';' || line_end(after)) return start;
+            }
+        }
+        while (p < length && !line_end(text[p])) ++p;
+        if (p < length && text[p] == '\0') break;
+        if (p < length) ++p;
+    }
+    fail(3033);
+}
+
+void cache_label(Context& c, uint32_t at, uint32_t target) {
+    char* text = c.buffer.text;
+    if (target >= (1u << 24) || at + 5 > c.buffer.length) return;
+    if (text[at] != 'G' && text[at] != 'g') {
+        // The jump is not the text at the statement's place: leave the buffer alone.
+        play_sound("");
+        return;
+    }
+    text[at] = char((text[at + 2] == 'T' || text[at + 2] == 't') ? kCachedGoto : kCachedGosub);
+    for (int i = 0; i < 4; ++i) text[at + 1 + i] = char(((target >> (18 - 6 * i)) & 0x3F) + 0x40);
+}
+
+uint32_t cached_target(const char* marker) {
+    uint32_t target = 0;
+    for (int i = 1; i <= 4; ++i) target = (target << 6) | (uint32_t(static_cast<unsigned char>(marker[i])) & 0x3F);
+    return target;
+}
+
+bool substitute(Context& c) {
+    const char* line = c.in->line;
+    if (!std::strchr(line, '%')) return false;
+    std::string out;
+    bool replaced = false;
+    for (size_t i = 0; line[i];) {
+        if (line[i] != '%') {
+            out += line[i++];
+            continue;
+        }
+        if (line[i + 1] == '%') {
+            out += '%';
+            i += 2;
+            continue;
+        }
+        size_t j = i + 1;
+        std::string name;
+        while (name_char(line[j])) name += char(std::tolower(static_cast<unsigned char>(line[j++])));
+        if (name.size() > 30) fail(3047);
+        if (line[j] != '%') fail(3048);
+        int index = find_variable(c, name);
+        Slot slot = index >= 0 ? read_slot(c, index) : Slot{};
+        if (slot.type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING)) {
+            Value v(c);
+            load_variable(c, index, v);
+            out += display(v);
+        } else if (name == "@crlf") {
+            out += "\r\n";
+        } else if (name == "@tab") {
+            out += '\t';
+        } else if (name == "@cr") {
+            out += '\r';
+        } else if (name == "@lf") {
+            out += '\n';
+        }
+        replaced = true;
+        i = j + 1;
+        if (out.size() > 256) fail(3101);
+    }
+    if (out.size() > 256) fail(3101);
+    std::memcpy(c.in->line, out.c_str(), out.size() + 1);
+    return replaced;
+}
+
+}  // namespace qsl

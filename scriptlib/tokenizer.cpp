@@ -1,0 +1,197 @@
+// Blanks and tabs are skipped; a NUL or ";" ends the statement. A word is
+// looked up in the name table, then in the extender and host function
+// tables; any other word is a variable, created on first sight.
+#include "scriptlib/tokenizer.h"
+
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+#include "scriptlib/name_table.h"
+#include "scriptlib/variables.h"
+
+namespace qsl {
+namespace {
+
+bool is_letter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
+bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
+bool is_word(char ch) { return is_letter(ch) || is_digit(ch) || ch == '@' || ch == '_'; }
+
+void set_text(Instance& in, const char* text, int length) {
+    std::memcpy(in.token, text, size_t(length));
+    in.token[length] = '\0';
+    in.token_length = length;
+}
+
+int finish(Instance& in, int cls, int code, int end) {
+    in.token_class = int16_t(cls);
+    in.token_code = int16_t(code);
+    in.scan = end;
+    return cls;
+}
+
+int read_number(Instance& in, const char* s, int p) {
+    int start = p, dots = 0, exponents = 0;
+    for (;;) {
+        char ch = s[p];
+        if (is_digit(ch)) {
+        } else if (ch == '.') {
+            if (++dots > 1) fail(3338);
+        } else if (ch == 'e' || ch == 'E') {
+            if (++exponents > 1) fail(3339);
+            if (s[p + 1] == '+' || s[p + 1] == '-') ++p;
+        } else {
+            break;
+        }
+        ++p;
+    }
+    set_text(in, s + start, p - start);
+    if (dots || exponents) {
+        in.token_float = std::strtod(in.token, nullptr);
+        return finish(in, kTokenFloat, 0, p);
+    }
+    uint64_t value = 0;
+    for (int i = start; i < p && value <= 0x7FFFFFFF; ++i) value = value * 10 + uint64_t(s[i] - '0');
+    if (value > 0x7FFFFFFF) {
+        // Too big for an integer: the number is kept as a float rather than wrapped.
+        in.token_float = std::strtod(in.token, nullptr);
+        return finish(in, kTokenFloat, 0, p);
+    }
+    in.token_int = int32_t(value);
+    return finish(in, kTokenInteger, 0, p);
+}
+
+int read_string(Instance& in, const char* s, int p) {
+    char quote = s[p++];
+    int length = 0;
+    for (;;) {
+        char ch = s[p];
+        if (!ch) fail(3054);
+        if (ch == quote) {
+            if (s[p + 1] != quote) break;
+            ++p;
+        }
+        if (length >= kLineMax) fail(3053);
+        in.token[length++] = ch;
+        ++p;
+    }
+    in.token[length] = '\0';
+    in.token_length = length;
+    return finish(in, kTokenString, 0, p + 1);
+}
+
+int search_table(const QslNameEntry* table, int count, std::string_view word) {
+    for (int i = 0; i < count; ++i) {
+        const QslNameEntry& e = table[i];
+        if (e.length == word.size() && e.length <= sizeof e.name &&
+            strncasecmp(e.name, word.data(), word.size()) == 0)
+            return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int next_token(Context& c) {
+    Instance& in = *c.in;
+    const char* s = in.line;
+    int p = in.scan;
+    while (s[p] == ' ' || s[p] == '\t') ++p;
+    in.token_start = p;
+    char ch = s[p];
+    if (ch == '\0' || ch == ';') {
+        in.token[0] = '\0';
+        in.token_length = 0;
+        return finish(in, kTokenEnd, 0, p);
+    }
+    if (is_digit(ch)) return read_number(in, s, p);
+    if (!is_letter(ch) && ch != '@' && ch != '_') {
+        if (ch == '"' || ch == '\'' || ch == '`') return read_string(in, s, p);
+        int length;
+        int code = lookup_operator(s + p, length);
+        if (code < 0) fail(3054);
+        set_text(in, s + p, length);
+        return finish(in, kTokenName, code, p + length);
+    }
+    // A word of letters and digits followed by "." names an OLE object.
+    int q = p + (ch == '@' ? 1 : 0);
+    while (is_letter(s[q]) || is_digit(s[q])) ++q;
+    if (s[q] == '.' && q > p && q - p <= kVariableNameMax) {
+        set_text(in, s + p, q - p);
+        return finish(in, kTokenObject, kOleReference, q);
+    }
+    int end = p;
+    char word[kLineMax + 1];
+    while (is_word(s[end])) {
+        word[end - p] = char(std::tolower(static_cast<unsigned char>(s[end])));
+        ++end;
+    }
+    std::string_view w(word, size_t(end - p));
+    int code = lookup_word(w);
+    if (code >= 0) {
+        set_text(in, word, int(w.size()));
+        return finish(in, kTokenName, code, end);
+    }
+    if (in.extender_function_count > 0) {
+        int at = search_table(in.extender_table, in.extender_function_count, w);
+        if (at >= 0) {
+            set_text(in, word, int(w.size()));
+            return finish(in, kTokenName, kExtenderCodeBase + at, end);
+        }
+    }
+    if (in.host_table && in.host_count > 0) {
+        int at = search_table(reinterpret_cast<const QslNameEntry*>(in.host_table), in.host_count, w);
+        if (at >= 0) {
+            set_text(in, word, int(w.size()));
+            return finish(in, kTokenName, kHostCodeBase + at, end);
+        }
+    }
+    // A variable name may also hold "."
+    while (is_word(s[end]) || s[end] == '.') {
+        if (end - p < kLineMax) word[end - p] = char(std::tolower(static_cast<unsigned char>(s[end])));
+        ++end;
+    }
+    if (end - p > kVariableNameMax) fail(3055);
+    set_text(in, word, end - p);
+    int index = declare_variable(c, std::string_view(word, size_t(end - p)));
+    return finish(in, kTokenVariable, index, end);
+}
+
+void putback(Context& c) { c.in->scan = c.in->token_start; }
+
+int next_string_token(Context& c) {
+    Instance& in = *c.in;
+    const char* s = in.line;
+    int p = in.scan;
+    while (s[p] == ' ' || s[p] == '\t') ++p;
+    in.token_start = p;
+    if (s[p] == '\0' || s[p] == ';') {
+        in.token[0] = '\0';
+        in.token_length = 0;
+        return finish(in, kTokenEnd, 0, p);
+    }
+    if (s[p] == '"' || s[p] == '\'' || s[p] == '`') return read_string(in, s, p);
+    if (!is_word(s[p])) fail(3054);
+    int end = p;
+    while (is_word(s[end])) ++end;
+    if (end - p > kLineMax) fail(3053);
+    set_text(in, s + p, end - p);
+    return finish(in, kTokenWord, 0, end);
+}
+
+int token_entry_class(const Context& c) {
+    int code = c.in->token_code;
+    if (code >= kExtenderCodeBase && code < kExtenderCodeBase + kExtenderFunctionMax)
+        return c.in->extender_table[code - kExtenderCodeBase].cls;
+    if (code >= kHostCodeBase && code < kHostCodeBase + 1000)
+        return reinterpret_cast<const QslNameEntry*>(c.in->host_table)[code - kHostCodeBase].cls;
+    int cls = name_entry(code).cls;
+    if (c.in->disabled[code / 8] & (1 << (code % 8))) cls |= kClassDisabled;
+    return cls;
+}
+
+bool token_is(const Context& c, int code) {
+    return c.in->token_class == kTokenName && c.in->token_code == code;
+}
+
+}  // namespace qsl
