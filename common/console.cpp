@@ -71,6 +71,7 @@ public:
 
     void write(std::string_view text) override {
         if (text.empty()) return;
+        if (!screen_ && !place_plain_text(text)) return;
         emit(text);
         at_line_start_ = text.back() == '\n';
     }
@@ -84,16 +85,20 @@ public:
     // Without a terminal, a cleared screen or a new cursor position starts a new
     // line, so that texts placed on different rows come out as separate lines.
     void clear_screen() override {
-        if (screen_)
+        if (screen_) {
             control("\x1b[2J\x1b[H");
-        else
+        } else {
             end_plain_line();
+            after_go_to_ = false;
+        }
     }
     void go_to(int column, int row) override {
-        if (screen_)
+        if (screen_) {
             control(format("\x1b[%d;%dH", row, column).c_str());
-        else
+        } else {
             end_plain_line();
+            after_go_to_ = true;
+        }
     }
     void clear_to_end_of_line() override { control("\x1b[K"); }
 
@@ -139,7 +144,23 @@ private:
     }
 
     void end_plain_line() {
-        if (!at_line_start_) write("\n");
+        if (!at_line_start_) emit("\n");
+        at_line_start_ = true;
+        placed_line_ = false;
+    }
+
+    // Without a terminal, a text placed at a cursor position is a line of its
+    // own: what follows it without a new position starts on the next line. A
+    // placed text of blanks only clears a field on the screen and is left out.
+    bool place_plain_text(std::string_view text) {
+        if (after_go_to_) {
+            if (text.find_first_not_of(' ') == std::string_view::npos) return false;
+            after_go_to_ = false;
+            placed_line_ = true;
+        } else if (placed_line_) {
+            end_plain_line();
+        }
+        return true;
     }
 
     // A key from the terminal, or the next character of piped input: a line
@@ -165,6 +186,8 @@ private:
     bool keyboard_;
     bool drawn_ = false;
     bool at_line_start_ = true;
+    bool after_go_to_ = false;  // plain output: the cursor was just placed
+    bool placed_line_ = false;  // plain output: the current line began at a placed text
 };
 
 Console* current = nullptr;

@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "postdownload/start_up.h"
+
+int main() {
+    return qv::run_program([] { qv::postdownload::start_up(); });
+}

@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "roll/start_up.h"
+
+int main() {
+    return qv::run_program([] { qv::roll::start_up(); });
+}

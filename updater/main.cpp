@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "updater/start_up.h"
+
+int main() {
+    return qv::run_program([] { qv::updater::start_up(); });
+}

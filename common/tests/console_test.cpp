@@ -84,13 +84,21 @@ TEST(Console, WithoutATerminalWritesPlainLinesInOrder) {
     screen->write("THE VENDOR LINE");
     screen->go_to(16, 3);
     screen->print("QUORUP PROGRAM, VERSION %s", "5.5");
+    screen->go_to(49, 11);
+    screen->write("     ");
     screen->go_to(50, 11);
     screen->clear_to_end_of_line();
     screen->write("CLC\n");
     screen->go_to(1, 12);
     screen->write("NEXT");
+    screen->write("NOTE:NUMBER OF DAYS TO END OF HOLIDAY FILE = 30\n");
+    screen->write("\nConverting W__CLC.QVT to ASCII format - ");
+    screen->write("- Done!");
     screen.reset();
-    EXPECT_EQ(out.drain(), "THE VENDOR LINE\nQUORUP PROGRAM, VERSION 5.5\nCLC\nNEXT");
+    EXPECT_EQ(out.drain(),
+              "THE VENDOR LINE\nQUORUP PROGRAM, VERSION 5.5\nCLC\nNEXT\n"
+              "NOTE:NUMBER OF DAYS TO END OF HOLIDAY FILE = 30\n"
+              "\nConverting W__CLC.QVT to ASCII format - - Done!");
 }
 
 TEST(Console, PipedKeysAreTheInputCharactersThenEnter) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "common/holidays.h"
+#include "common/tables.h"
+
+namespace qv {
+
+// What a tool has loaded when its start-up is done.
+struct StartUp {
+    CommodityTable commodities;
+    HolidayTable holidays;   // empty in the tools that do not load them
+};
+
+// The text of row 2 of the start screens: the maker's line.
+inline constexpr std::string_view maker_line = "QUORVANT COMMODITY DATA SERVICES";
+
+// The start screen of the tools that draw one: cursor hidden, bright text on
+// light blue, screen cleared, the maker's line at column 24 of row 2 and the
+// program's banner at column 16 of row 3.
+void show_start_screen(std::string_view banner);
+
+// Runs a tool's main flow and gives its exit code: 0 when it ends normally or
+// by ProgramEnd. An unexpected failure is reported on the console rather than
+// aborting the process, and ends with 0 too, as every tool of the suite does.
+int run_program(const std::function<void()>& flow);
+
+}  // namespace qv

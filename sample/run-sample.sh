@@ -1,0 +1,38 @@
+#!/bin/sh
+# run-sample.sh BUILD_DIR: writes a fresh sample installation into
+# BUILD_DIR/sample-install and runs the tools on it, the way the daily chain and
+# the front end would, printing what they print.
+set -eu
+
+if [ $# -ne 1 ]; then
+    echo "usage: sample/run-sample.sh BUILD_DIR" >&2
+    exit 2
+fi
+build=$(cd "$1" && pwd)
+bin="$build/bin"
+install="$build/sample-install"
+
+rm -rf "$install"
+"$bin/make_sample" "$install"
+
+export QUORVANT_ROOT="$install"
+export QUORVANT_SYNC=1
+cd "$install"
+
+run_tool() {
+    program=$1
+    shift
+    echo "==== $program $*"
+    "$bin/$program" "$@" </dev/null
+    echo
+}
+
+run_tool PREQUOR
+run_tool POSTQUOR
+run_tool QUORUP
+run_tool DFORGE '$ROLL'
+run_tool DFANOUT
+run_tool MKPICKS
+run_tool roll
+run_tool clcconv /1
+echo "==== sample installation in $install"
