@@ -31,10 +31,11 @@ std::vector<std::string> split_components(std::string_view path) {
 
 // The name on disk of `name` in `folder`, as DOS would find it: the exact name
 // when it exists, else the first name in byte order that differs only in case.
-// Nothing when the folder holds no such entry (or cannot be read).
+// Nothing when the folder holds no such entry. A folder that may be passed
+// through but not listed keeps the name as written.
 std::optional<std::string> find_entry(const fs::path& folder, const std::string& name) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return std::nullopt;
+    if (!dir) return name;
     std::optional<std::string> best;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view candidate(entry->d_name);

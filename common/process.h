@@ -26,8 +26,9 @@ bool start_command(std::string_view command_line);
 // no destructor runs. Returns only when the exec failed.
 void replace_by_batch(std::string_view batch_file);
 
-// Low level: runs a program file with its arguments (argv[0] is the program)
-// and waits. Its exit status, or -1 when it could not be started.
+// Low level: runs a program file and waits. `arguments` are argv[1] onwards;
+// argv[0] is always the program's path. Its exit status, or -1 when it could
+// not be started.
 int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
 // Starts a program file without waiting (QUORVANT_SYNC=1: waits); the started

@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <string>
+#include <thread>
 
 namespace qv {
 namespace {
@@ -70,6 +77,34 @@ TEST(WorkFile, AbandonedOrFailedWorkLeavesTheTargetAlone) {
     WorkFile no_folder("\\QUORVANT\\NOFOLDER\\TEMP_COT.QVT", "\\QUORVANT\\NOFOLDER\\BP_COT.QVT");
     EXPECT_FALSE(no_folder.is_open());
     EXPECT_FALSE(no_folder.commit());
+}
+
+// A program killed at any moment leaves the old or the new file whole: a child
+// rewrites the file generation after generation, each generation one letter
+// repeated, and is killed at a different moment each round.
+TEST(WorkFile, KilledWriterLeavesAWholeFile) {
+    testing::TempInstall install;
+    constexpr std::size_t size = 256 * 1024;
+    install.write("CLC/SP_CLC.QVT", std::string(size, 'a'));
+    for (int round = 0; round < 8; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int generation = 0;; ++generation) {
+                WorkFile work("\\QUORVANT\\CLC\\TEMP_CLC.QVT", "\\QUORVANT\\CLC\\SP_CLC.QVT");
+                const std::string content(size, static_cast<char>('b' + generation % 24));
+                for (std::size_t done = 0; done < size; done += 4096) std::fwrite(content.data() + done, 1, 4096, work.file());
+                work.commit();
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 + round * 7));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::string content = install.read("CLC/SP_CLC.QVT");
+        ASSERT_EQ(content.size(), size) << "round " << round;
+        EXPECT_EQ(content.find_first_not_of(content[0]), std::string::npos) << "round " << round;
+    }
 }
 
 }  // namespace
