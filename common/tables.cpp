@@ -32,10 +32,10 @@ std::string_view name_of(Table table) { return table_names[static_cast<std::size
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads TABLES.INI line by line. A line is what a C reader of the file would
-// see: at most 149 characters and its line end, cut at a NUL byte. The rest of
-// an overlong line is dropped rather than read as a line of its own, which
-// would shift every later row of a table.
+// Reads TABLES.INI line by line: at most 149 characters and the line end. The
+// rest of an overlong line is dropped rather than read as a line of its own,
+// which would shift every later row of a table. A NUL byte stays in the line,
+// where it fails the checks of the table like any other wrong character.
 class IniReader {
 public:
     explicit IniReader(std::FILE* file) : file_(file) {}
@@ -51,7 +51,6 @@ public:
                 }
             }
         }
-        if (const auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
         return true;
     }
 
@@ -156,7 +155,7 @@ std::optional<Range> valid_range(Table table) {
 std::string name_from_line(std::string_view line) {
     // The name ends at the line end: a short line is padded with blanks, so that
     // no line feed ever reaches a report column or a MetaStock security name.
-    std::string name(line.substr(0, line.find('\n')));
+    std::string name(line.substr(0, line.find_first_of(std::string_view("\n\0", 2))));
     name.resize(16, ' ');
     return name;
 }
