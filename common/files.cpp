@@ -118,7 +118,7 @@ bool rename_file(std::string_view from, std::string_view to) {
         // The same file under another case: give it the name as written.
         const std::string written = [&] {
             std::string text(to);
-            const auto slash = text.find_last_of("/\\");
+            const auto slash = text.find_last_of("/\\:");
             return slash == std::string::npos ? text : text.substr(slash + 1);
         }();
         if (written.empty() || written == "." || written == "..") return false;
