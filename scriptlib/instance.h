@@ -96,6 +96,7 @@ struct Instance {
     int32_t depth;
     int32_t call_depth;
     int32_t terminate_requested;
+    uint32_t breaks_seen;  // break requests already acted on
     int32_t run_result;
     Frame stack[kStackMax];
     // name tables

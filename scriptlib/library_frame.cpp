@@ -24,7 +24,7 @@
 
 namespace qsl {
 
-extern std::atomic<int> g_break_requested;
+extern std::atomic<uint32_t> g_break_requests;
 
 void fail(int number) { throw ScriptError{number}; }
 
@@ -254,6 +254,7 @@ QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle s
     in.call_depth = 0;
     in.last_if = -1;
     in.terminate_requested = 0;
+    in.breaks_seen = g_break_requests.load();
     in.callback = reinterpret_cast<uintptr_t>(host_callback);
     in.host_data = host_data;
     in.last_error = 0;
@@ -410,6 +411,6 @@ QSL_API void VFree(QslHandle instance, uint32_t offset) {
     if (session.ready()) heap_free(*session.get(), offset);
 }
 
-QSL_API void QslRequestBreak(void) { g_break_requested.store(1); }
+QSL_API void QslRequestBreak(void) { g_break_requests.fetch_add(1); }
 
 }  // extern "C"

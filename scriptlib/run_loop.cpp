@@ -19,7 +19,7 @@
 
 namespace qsl {
 
-std::atomic<int> g_break_requested{0};
+std::atomic<uint32_t> g_break_requests{0};
 
 namespace {
 
@@ -42,11 +42,11 @@ void show_loader_error(int message, const std::string& text) {
     show_box(std::to_string(message) + ":  " + error_text(message), text, QSL_MB_OK);
 }
 
-// The single-step dialog before a statement; false when the user cancels.
-bool step_before(Context& c) {
+// The single-step dialog; false when the user cancels.
+bool step(Context& c, const std::string& text) {
     for (;;) {
         std::string name;
-        int button = step_dialog(std::string("Next Statement...\n") + c.in->line, name);
+        int button = step_dialog(text, name);
         if (button == QSL_STEP_RUN) c.in->single_step = 0;
         if (button == QSL_STEP_CANCEL) return false;
         if (button != QSL_STEP_SHOW_VAR) return true;
@@ -64,7 +64,7 @@ bool step_before(Context& c) {
 int statement_wrapper(Context& c, int stmt, Place& place) {
     Instance& in = *c.in;
     clear_error(in);
-    c.tracing = tracing(in);
+    c.tracing = tracing(in) || in.single_step == 1;
     c.outcome = Outcome{};
     int result;
     try {
@@ -85,7 +85,7 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
     int error = in.last_error;
     bool goes_on = result != 0;
     if (error && error < 9000) goes_on = report_error(c);
-    if (c.tracing) {
+    if (tracing(in)) {
         std::string outcome = c.outcome.set ? c.outcome.text : "";
         trace_statement(c, outcome, error, !goes_on);
     }
@@ -121,7 +121,12 @@ bool report_error(Context& c) {
 
 void pump_messages(Context& c) {
     // Ctrl+Break arrives as QslRequestBreak (a host's SIGINT handler).
-    if (g_break_requested.exchange(0) && !(c.in->run_options & QSL_RUN_NO_BREAK)) c.in->terminate_requested = 1;
+    // Every running script sees each request once; one made while no script ran lapses.
+    uint32_t requests = g_break_requests.load();
+    if (requests != c.in->breaks_seen) {
+        c.in->breaks_seen = requests;
+        if (!(c.in->run_options & QSL_RUN_NO_BREAK)) c.in->terminate_requested = 1;
+    }
     if (c.in->host_options & QSL_NOTIFY_IDLE) notify_host(c, -1, "1");
 }
 
@@ -183,16 +188,17 @@ int run_buffer(Context& c, char* text, uint32_t length) {
                 break;
             }
         }
-        if (in.single_step == 1 && !step_before(c)) {
+        if (in.single_step == 1 && !step(c, std::string("Next Statement...\n") + in.line)) {
             in.last_error = QSL_USER_CANCEL;
             result = 0;
             break;
         }
         Place place{line_start, substituted, pos};
         int r = statement_wrapper(c, stmt, place);
-        if (in.single_step == 1) {
-            std::string ignored;
-            step_dialog(std::string("Result...\n") + (c.outcome.set ? c.outcome.text : in.line), ignored);
+        if (r == 1 && in.single_step == 1 && !step(c, "Result...\n" + (c.outcome.set ? c.outcome.text : std::string(in.line)))) {
+            in.last_error = QSL_USER_CANCEL;
+            result = 0;
+            break;
         }
         if (r != 1) {
             result = r == -1 ? 1 : 0;
