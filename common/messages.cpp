@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/command.h"
 #include "common/console.h"
 #include "common/files.h"
 #include "common/program_end.h"
@@ -23,13 +24,8 @@ std::string with_code(std::string_view text, int code, const char* code_format) 
     return out;
 }
 
-// "attrib -r" for the error file, so that a write-protected leftover can be replaced.
-void unprotect_error_file() {
-    // WIRE-UP: run "attrib -r \quorvant\quorup.err" through the command
-    // interpreter (common/command.h) once it is there; until then the same
-    // effect directly.
-    make_writable(error_file);
-}
+// A write-protected leftover error file is made writable, so that it can be replaced.
+void unprotect_error_file() { CommandInterpreter().run_line("attrib -r \\quorvant\\quorup.err"); }
 
 // Messages of the tools that print their own: the text and its code on a line.
 void print_message(std::string_view text, int code) {

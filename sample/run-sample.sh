@@ -22,7 +22,7 @@ cd "$install"
 run_tool() {
     program=$1
     shift
-    echo "==== $program $*"
+    echo "==== $program${1:+ $*}"
     "$bin/$program" "$@" </dev/null
     echo
 }
