@@ -70,26 +70,26 @@ std::optional<int> digits_at(std::string_view text, std::size_t from, std::size_
 
 DayNumber date_to_lotus(int year, int month, int day) {
     if (year == 0 && month == 0 && day == 0) return no_date;
-    int base = 0;
-    int g = 0;
+    long base = 0;
+    long g = 0;
     if (year < 2000) {
-        g = year - 1900;
+        g = year - 1900L;
     } else {
-        g = year - 2000;
+        g = year - 2000L;
         // January and February 2000 count from the previous four-year cycle,
         // whose truncated share is one day short; only that year needs the
         // smaller base (every later year's g stays positive).
         const bool early_2000 = year == 2000 && (month == 1 || (month == 2 && day < 30));
         base = early_2000 ? 36524 : 36525;
     }
-    int shifted_month = 0;
+    long shifted_month = 0;
     if (month < 3) {
         g -= 1;
-        shifted_month = month + 9;
+        shifted_month = month + 9L;
     } else {
-        shifted_month = month - 3;
+        shifted_month = month - 3L;
     }
-    const long result = (static_cast<long>(g % 100) * 1461) / 4 + base + (shifted_month * 153L + 2) / 5 + day + 60;
+    const long result = ((g % 100) * 1461) / 4 + base + (shifted_month * 153 + 2) / 5 + day + 60;
     return static_cast<DayNumber>(static_cast<unsigned long>(result) & 0xFFFFu);
 }
 
@@ -118,9 +118,9 @@ int day_of_week(std::string_view slashed_date) {
     static constexpr std::array<int, 12> offsets{0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
     const auto date = read_slashed(slashed_date);
     if (!date || date->month < 1 || date->month > 12) return 0;
-    const int y = date->month < 3 ? date->year - 1 : date->year;
-    const int sum = y + y / 4 - y / 100 + y / 400 + offsets[date->month - 1] + date->day;
-    return ((sum % 7) + 7) % 7 + 1;
+    const long long y = date->month < 3 ? date->year - 1LL : date->year;
+    const long long sum = y + y / 4 - y / 100 + y / 400 + offsets[date->month - 1] + date->day;
+    return static_cast<int>(((sum % 7) + 7) % 7) + 1;
 }
 
 int weekday(DayNumber day) {

@@ -1,6 +1,7 @@
 #include "common/calendar.h"
 
 #include <chrono>
+#include <climits>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,9 @@ TEST(DayNumber, KnownDates) {
         EXPECT_EQ(lotus_to_date(day), date) << day;
     }
     EXPECT_EQ(date_to_lotus(0, 0, 0), 0);
+    // Nonsense from a damaged file gives a number that means nothing, but no fault.
+    date_to_lotus(INT_MIN, INT_MAX, INT_MAX);
+    date_to_lotus(INT_MAX, INT_MIN, INT_MIN);
     EXPECT_EQ(lotus_to_date(0), (Date{0, 0, 0}));
 }
 
@@ -55,6 +59,7 @@ TEST(Calendar, DayOfWeekFromSlashedText) {
     EXPECT_EQ(day_of_week("13/1/2000"), 0);
     EXPECT_EQ(day_of_week("0/1/2000"), 0);
     EXPECT_EQ(day_of_week("junk"), 0);
+    EXPECT_GE(day_of_week("12/999999999999/-999999999999"), 1);
     EXPECT_EQ(day_of_week(""), 0);
 }
 
