@@ -1,5 +1,8 @@
-#include "updater/start_up.h"
+#include "common/process.h"
+#include "common/start_up.h"
+#include "updater/run.h"
 
+// QUORUP takes no arguments; whatever its command line holds ("/M") is ignored.
 int main() {
-    return qv::run_program([] { qv::updater::start_up(); });
+    return qv::run_program([] { qv::run_updater(qv::replace_by_batch); });
 }

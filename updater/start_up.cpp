@@ -1,16 +1,121 @@
 #include "updater/start_up.h"
 
+#include <cstdio>
+#include <string>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/process.h"
 #include "common/text.h"
-#include "common/tool.h"
+#include "common/update_file.h"
+#include "common/work_file.h"
 
-namespace qv::updater {
+namespace qv {
 
-StartUp start_up() {
-    show_start_screen(format("QUORUP PROGRAM, VERSION %s", version));
-    StartUp loaded;
-    loaded.commodities = load_tables(updater_profile.tables);
-    loaded.holidays = load_holidays(updater_profile.holidays);
-    return loaded;
+namespace {
+
+constexpr std::string_view fixed_update_folder = "\\QUORVANT\\UPDATES\\";
+
+void delete_matching(const std::string& folder, std::string_view pattern) {
+    for (const FolderEntry& entry : list_matching(folder + std::string(pattern))) delete_file(folder + entry.name);
 }
 
-}  // namespace qv::updater
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A received update file already under its proper name: exactly 12
+// characters, a date as characters 3 to 8 and a database kind as extension.
+bool has_proper_name(std::string_view name) {
+    if (name.size() != 12 || name[8] != '.') return false;
+    for (char c : name.substr(2, 6))
+        if (!is_digit(c)) return false;
+    const std::string_view extension = name.substr(9);
+    return equal_no_case(extension, "COT") || equal_no_case(extension, "CLC") || equal_no_case(extension, "IDX");
+}
+
+// Renames a file of the folder, deleting a file that has the new name first.
+// A new name that differs from the old one only in case is the same file.
+void rename_replacing(const std::string& folder, const std::string& from, const std::string& to) {
+    if (from == to) return;
+    if (!equal_no_case(from, to)) delete_file(folder + to);
+    rename_file(folder + from, folder + to);
+}
+
+}  // namespace
+
+void show_updater_screen() { show_start_screen(format("QUORUP PROGRAM, VERSION %s", updater_version)); }
+
+void delete_leftovers() {
+    const std::string root = "\\QUORVANT\\";
+    const std::string updates(fixed_update_folder);
+    delete_file(root + "$ROLL");
+    delete_matching(root, "?????ZIP.EXE");
+    delete_matching(updates, "DB*.*");
+    delete_file(root + "TEMPZIP.BAT");
+    for (const char* pattern : {"D*.*", "E*.*"})
+        for (const FolderEntry& entry : list_matching(updates + pattern))
+            if (entry.size == 0) delete_file(updates + entry.name);
+}
+
+void delete_old_processed_files(DayNumber today) {
+    const std::string updates(fixed_update_folder);
+    for (const FolderEntry& entry : list_matching(updates + "?_*.*")) {
+        const DayNumber dated = name_date(entry.name);
+        if (dated != no_date && static_cast<int>(today) - static_cast<int>(dated) > 10)
+            delete_file(updates + entry.name);
+    }
+}
+
+void normalise_update_names(std::string_view update_directory) {
+    const std::string folder(update_directory);
+    for (const FolderEntry& entry : list_matching(folder + "EX??????.???")) {
+        const std::size_t dot = entry.name.rfind('.');
+        if (dot == std::string::npos || equal_no_case(entry.name.substr(dot + 1), "CLC")) continue;
+        rename_replacing(folder, entry.name, entry.name.substr(0, dot + 1) + "CLC");
+    }
+    for (const FolderEntry& entry : list_matching(folder + "?U*.*")) {
+        if (has_proper_name(entry.name)) continue;
+        if (const auto proper = read_header_file_name(folder + entry.name))
+            rename_replacing(folder, entry.name, *proper);
+    }
+}
+
+void make_sure_folder_exists(std::string_view folder) {
+    std::string path(folder);
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (path.empty() || folder_exists(path)) return;
+    run_command("MKDIR " + path);
+}
+
+void fill_received_files(UpdaterState& state) {
+    state.received.clear();
+    for (const char* pattern : {"?U??????.COT", "?U??????.CLC", "?U??????.IDX", "EX??????.CLC"}) {
+        for (const FolderEntry& entry : list_matching(state.update_directory + pattern)) {
+            if (state.received.size() == received_files_limit) return;
+            state.received.push_back({'M', to_upper(entry.name)});
+        }
+    }
+}
+
+// The header goes into QUORUP.TMP, the earlier messages after it, and the
+// work file then takes the message file's place in one rename, so that no
+// message is lost at any moment. Without an earlier message file the header
+// starts the new one.
+void start_message_file(DayNumber today) {
+    WorkFile work("\\QUORVANT\\QUORUP.TMP", "\\QUORVANT\\QUORUP.MSG");
+    if (!work.is_open()) {
+        console().write("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE, CONTINUING ANYWAY.");
+        return;
+    }
+    const Date date = lotus_to_date(today);
+    std::fputs(format("QUORUP.MSG FILE        DATE:%d/%d/%d\n\n\n", date.month, date.day, date.year).c_str(),
+               work.file());
+    if (const FilePtr earlier = open_file("\\QUORVANT\\QUORUP.MSG", "rb")) {
+        char piece[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(piece, 1, sizeof piece, earlier.get())) > 0) std::fwrite(piece, 1, got, work.file());
+        if (std::ferror(earlier.get())) return;  // the earlier messages stay as they are
+    }
+    work.commit();
+}
+
+}  // namespace qv

@@ -1,14 +1,43 @@
 #pragma once
 
+// The updater's start-up steps that tidy the install and update folders and
+// fill the received-files list, each callable on its own.
+
+#include <string_view>
+
 #include "common/start_up.h"
+#include "updater/updater.h"
 
-namespace qv::updater {
+namespace qv {
 
-inline constexpr const char* version = "5.5";
+inline constexpr const char* updater_version = "5.5";
 
-// The updater's start: its screen, the commodity table and the holidays.
-// The settings, the update folder's tidying and the merge come in between and
-// after, as the updater's flow has them.
-StartUp start_up();
+// Row 2 and 3 of the start screen.
+void show_updater_screen();
 
-}  // namespace qv::updater
+// Deletes what an earlier run or download left behind: $ROLL, downloaded
+// archives ?????ZIP.EXE, broadcast leftovers DB*.*, TEMPZIP.BAT and empty D*.*
+// and E*.* update files.
+void delete_leftovers();
+
+// Deletes the processed update files ?_*.* whose name date lies more than 10
+// days before today. A name without a date is left alone.
+void delete_old_processed_files(DayNumber today);
+
+// Gives the update files their proper names: EX files the extension CLC, and
+// ?U files whose name is not KSYYMMDD.EXT the name of their header line.
+void normalise_update_names(std::string_view update_directory);
+
+// Creates the folder (given with or without its trailing backslash) when it
+// cannot be found.
+void make_sure_folder_exists(std::string_view folder);
+
+// The received-files list: kind M entries for ?U??????.COT, .CLC, .IDX and
+// EX??????.CLC files of the update directory, in that order, at most 500.
+void fill_received_files(UpdaterState& state);
+
+// Starts this run's section of QUORUP.MSG: the dated header first, the
+// earlier content after it.
+void start_message_file(DayNumber today);
+
+}  // namespace qv

@@ -1,0 +1,148 @@
+#include "updater/follow_up.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/text.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::string_view batch_file = "\\QUORVANT\\TEMPZIP.BAT";
+constexpr std::string_view roll_file = "\\QUORVANT\\$ROLL";
+constexpr std::string_view bcast_file = "\\QUORVANT\\BCAST.TXT";
+// BCAST.TXT is read in pieces of at most 100 characters here.
+constexpr std::size_t bcast_piece = 100;
+constexpr std::size_t build_line_length = 255;
+
+std::string without_line_end(std::string line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+void put_line(std::FILE* file, std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), file);
+    std::fputc('\n', file);
+}
+
+std::vector<std::string> read_lines(std::FILE* file) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (read_line(file, line, build_line_length)) lines.push_back(without_line_end(line));
+    return lines;
+}
+
+// The first commodity in table order whose outputs are to be rebuilt and that
+// a line of the set reads ("BP_CLC ...").
+bool set_needs_rebuild(const UpdaterState& state, const std::vector<std::string>& lines, std::size_t first,
+                       std::size_t end) {
+    for (std::size_t row = 0; row < state.tables.size(); ++row) {
+        if (row >= state.rebuild_state.size() || state.rebuild_state[row] != rebuild_outputs) continue;
+        const std::string input = state.tables[row].tag + "_CLC";
+        for (std::size_t i = first; i < end; ++i)
+            if (starts_with_no_case(lines[i], input)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void write_rebuild_list(const UpdaterState& state) {
+    if (file_exists("\\QUORVANT\\$NOROLL")) return;
+    const FilePtr list = open_file(bcast_file, "r");
+    if (!list) return;
+    FilePtr roll;
+    std::string piece;
+    while (read_line(list.get(), piece, bcast_piece)) {
+        const std::string name = without_line_end(piece);
+        if (name.empty()) continue;
+        const FilePtr build = open_file("\\QUORVANT\\" + name, "r");
+        if (!build) continue;
+        const std::vector<std::string> lines = read_lines(build.get());
+
+        // A set is a run of lines of at least 4 characters; its first line is
+        // the output line.
+        std::size_t i = 0;
+        while (i < lines.size()) {
+            if (lines[i].size() < 4) {
+                ++i;
+                continue;
+            }
+            const std::size_t first = i;
+            while (i < lines.size() && lines[i].size() >= 4) ++i;
+            if (!set_needs_rebuild(state, lines, first, i)) continue;
+            if (!roll) {
+                roll = open_file(roll_file, "w");
+                if (!roll) return;
+            } else {
+                std::fputc('\n', roll.get());
+            }
+            put_line(roll.get(), lines[first]);
+            // The option lines in force: those before the set's output line.
+            for (std::size_t j = 0; j < i && !equal_no_case(lines[j], lines[first]); ++j)
+                if (!lines[j].empty() && lines[j].front() == '#') put_line(roll.get(), lines[j]);
+            for (std::size_t j = first + 1; j < i; ++j) put_line(roll.get(), lines[j]);
+        }
+    }
+}
+
+void add_cash_index_builds(const UpdaterState& state) {
+    if (!state.idx_merged || file_exists("\\QUORVANT\\$NOCASH")) return;
+    const FilePtr list = open_file(bcast_file, "r");
+    if (!list) return;
+    // 'A' an ASCII build, 'M' a MetaStock build; a later line decides.
+    std::array<char, 4> builds{};
+    std::string piece;
+    while (read_line(list.get(), piece, bcast_piece)) {
+        for (int n = 1; n <= 3; ++n)
+            if (piece.find(format("$C%d", n)) != std::string::npos)
+                builds[n] = piece.find("ASC") != std::string::npos ? 'A' : 'M';
+    }
+    if (std::all_of(builds.begin(), builds.end(), [](char b) { return b == 0; })) return;
+    const FilePtr roll = open_file(roll_file, "a");
+    if (!roll) return;
+    for (int n = 1; n <= 3; ++n) {
+        if (builds[n] == 0) continue;
+        const FilePtr build = open_file(format("\\QUORVANT\\$C%d.%s", n, builds[n] == 'A' ? "ASC" : "MS"), "rb");
+        if (!build) continue;
+        std::fputc('\n', roll.get());
+        char chunk[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(chunk, 1, sizeof chunk, build.get())) > 0) std::fwrite(chunk, 1, got, roll.get());
+    }
+}
+
+void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
+    {
+        const FilePtr batch = open_file(batch_file, "a");
+        if (!batch) {
+            updater_message("ERROR- COULD NOT CREATE TEMPZIP.BAT FILE");
+            return;
+        }
+        put_line(batch.get(), "@ECHO OFF");
+    }
+    // A commodity that got several days in one file has its outputs rebuilt.
+    for (std::size_t row = 0; row < state.several_days.size() && row < state.rebuild_state.size(); ++row)
+        if (state.several_days[row]) state.rebuild_state[row] = rebuild_outputs;
+    if (std::any_of(state.rebuild_state.begin(), state.rebuild_state.end(), [](int s) { return s != 0; }))
+        write_rebuild_list(state);
+    add_cash_index_builds(state);
+
+    {
+        const FilePtr batch = open_file(batch_file, "a");
+        if (!batch) return;
+        if (file_exists(roll_file)) put_line(batch.get(), "CALL DFORGE $ROLL");
+        if (!list_matching(state.update_directory + "EU??????.CLC").empty()) {
+            put_line(batch.get(), "\\QUORVANT\\DFANOUT.EXE");
+            put_line(batch.get(), "\\QUORVANT\\BULSHOW.EXE");
+        }
+    }
+    if (file_exists(batch_file)) run_batch(batch_file);
+}
+
+}  // namespace qv

@@ -1,0 +1,119 @@
+#include "updater/merge_loop.h"
+
+#include <optional>
+#include <string>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/text.h"
+#include "updater/broadcast.h"
+#include "updater/bulletins.h"
+#include "updater/merge_kinds.h"
+
+namespace qv {
+
+namespace {
+
+std::string_view kind_text(DatabaseKind kind) {
+    switch (kind) {
+        case DatabaseKind::clc: return "CLC";
+        case DatabaseKind::cot: return "COT";
+        case DatabaseKind::idx: return "IDX";
+    }
+    return "";
+}
+
+void show_merge_screen() {
+    Console& screen = console();
+    screen.go_to(32, 8);
+    screen.write("---WORKING ON---");
+    screen.go_to(26, 11);
+    screen.write("Database Being Updated:");
+    screen.go_to(17, 14);
+    screen.write("Date Being Processed:              Item:");
+    screen.flush();
+}
+
+void show_file(DatabaseKind kind, std::string_view name) {
+    Console& screen = console();
+    screen.go_to(49, 11);
+    screen.write("     ");
+    screen.go_to(50, 11);
+    screen.write(kind_text(kind));
+    screen.go_to(38, 14);
+    screen.write("           ");
+    screen.go_to(38, 14);
+    const Date date = lotus_to_date(name_date(name));
+    screen.write(format(" %02d/%02d/%04d", date.month, date.day, date.year));
+    screen.flush();
+}
+
+// The next file of the kind to merge: a received D, M or Y update of that
+// extension with the oldest name date; among equal dates the earlier entry.
+std::optional<std::size_t> next_file(const UpdaterState& state, DatabaseKind kind) {
+    std::optional<std::size_t> found;
+    DayNumber oldest = 0;
+    for (std::size_t i = 0; i < state.received.size(); ++i) {
+        const ReceivedFile& entry = state.received[i];
+        const std::string& name = entry.name;
+        if (entry.kind != 'M' || name.size() < 12 || name[1] != 'U') continue;
+        if (name[0] != 'D' && name[0] != 'M' && name[0] != 'Y') continue;
+        if (name.substr(9, 3) != kind_text(kind)) continue;
+        const DayNumber dated = name_date(name);
+        if (!found || dated < oldest) {
+            found = i;
+            oldest = dated;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_file) {
+    while (const std::optional<std::size_t> index = next_file(state, kind)) {
+        const std::string name = state.received[*index].name;
+        extract_bulletin(state, name);
+        show_file(kind, name);
+        const int result = merge_file(state, kind, name);
+        if (result == merge_not_available) {
+            state.received.erase(state.received.begin() + static_cast<std::ptrdiff_t>(*index));
+            continue;
+        }
+        if (state.message_mode)
+            updater_message(name + (result == 0 ? " MERGED O.K." : " ******  MERGE PROBLEM  ******"));
+        if (result != 0) return -1;
+
+        // Merged CLC and IDX files wait for the broadcast when there is one;
+        // every other file is done.
+        const bool waits = state.broadcast_ready && (kind == DatabaseKind::clc || kind == DatabaseKind::idx);
+        std::string renamed = name;
+        renamed[1] = waits ? 'B' : '_';
+        delete_file(state.update_directory + renamed);
+        rename_file(state.update_directory + name, state.update_directory + renamed);
+        state.received.erase(state.received.begin() + static_cast<std::ptrdiff_t>(*index));
+    }
+    return 0;
+}
+
+MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file) {
+    bool updates = false;
+    bool distributor_files = false;
+    for (const ReceivedFile& entry : state.received) {
+        if (entry.kind != 'M') continue;
+        (!entry.name.empty() && entry.name[0] == 'E' ? distributor_files : updates) = true;
+    }
+    if (!updates && !distributor_files) {
+        updater_message("YOUR \\QUORVANT\\UPDATES DIRECTORY DOES NOT CONTAIN@ANY UPDATE FILES TO BE MERGED??");
+        return MergeOutcome::nothing_to_merge;
+    }
+    if (!updates) return MergeOutcome::distributor_only;
+
+    show_merge_screen();
+    for (const DatabaseKind kind : {DatabaseKind::idx, DatabaseKind::clc, DatabaseKind::cot})
+        if (merge_kind(state, kind, merge_file) != 0) break;
+    if (state.broadcast_ready) broadcast(state);
+    return MergeOutcome::done;
+}
+
+}  // namespace qv
