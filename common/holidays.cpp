@@ -145,7 +145,12 @@ void HolidayLoader::expiry_note(const std::vector<DayNumber>& days) {
 }
 
 HolidayTable HolidayLoader::load() {
-    const FilePtr file = open_file(rules_.in_install_folder ? "\\QUORVANT\\HOLIDAYS.QVT" : "HOLIDAYS.QVT", "r");
+    // Most tools read the file in the working directory, which is the install
+    // folder when they run as installed; when the install folder is given by
+    // QUORVANT_ROOT instead, its file is read.
+    FilePtr file;
+    if (!rules_.in_install_folder) file = open_file("HOLIDAYS.QVT", "r");
+    if (!file) file = open_file("\\QUORVANT\\HOLIDAYS.QVT", "r");
     if (!file) {
         if (rules_.warnings_only) {
             warn("WARNING, could not open the holiday file HOLIDAYS.QVT");

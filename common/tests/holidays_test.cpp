@@ -135,11 +135,18 @@ TEST_F(HolidayFixture, BoundPerTool) {
     }
 }
 
-TEST_F(HolidayFixture, BuilderReadsTheInstallFolder) {
+TEST_F(HolidayFixture, WorkingDirectoryFirstThenInstallFolder) {
     write_holidays("12/25/20 20\n");
-    std::filesystem::current_path(previous_folder_);
+    TempInstall elsewhere;  // another working directory, with its own file
+    elsewhere.write("HOLIDAYS.QVT", "12/24/20 20\n12/25/20 20\n");
+    setenv("QUORVANT_ROOT", install_.root().c_str(), 1);
+    std::filesystem::current_path(elsewhere.root());
     RecordingConsole console;
+    EXPECT_EQ(load_holidays(updater_profile.holidays).size(), 2u);
     EXPECT_EQ(load_holidays(builder_profile.holidays).size(), 1u);
+    std::filesystem::remove(elsewhere.path("HOLIDAYS.QVT"));
+    EXPECT_EQ(load_holidays(updater_profile.holidays).size(), 1u);
+    std::filesystem::current_path(previous_folder_);
 }
 
 TEST_F(HolidayFixture, DistributorWarnsAndGoesOn) {
