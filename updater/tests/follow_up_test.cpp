@@ -1,0 +1,99 @@
+#include "updater/follow_up.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "updater/tests/fixture.h"
+
+namespace qv {
+namespace {
+
+// Sets of a build file: the first holds only options, the third begins with
+// an option line of its own.
+constexpr std::string_view daily_build =
+    "#OUTPUTFORMAT=A\n"
+    "#DATEFORMAT=3\n"
+    "\n"
+    "C:\\OUT\\BP.TXT\n"
+    "BP_CLC 1,2,3,4\n"
+    "\n"
+    "#SAMPLINGPERIOD=W\n"
+    "C:\\OUT\\SP.TXT\n"
+    "sp_clc 4\n"
+    "CC_CLC 4\n"
+    "\n"
+    "C:\\OUT\\CC.TXT\r\n"
+    "CC_CLC 4\r\n";
+
+class FollowUp : public ::testing::Test {
+protected:
+    FollowUp()
+        : state_(testing::updater_state(
+              {testing::commodity("BP", 4, 2), testing::commodity("SP", 2, 4), testing::commodity("CC", 0, 2)})) {
+        install_.write("BCAST.TXT", "DAILY.BLD\nMISSING.BLD\n$C1.ASC\n$C2.MS\n");
+        install_.write("DAILY.BLD", daily_build);
+        install_.write("$C1.ASC", "C:\\OUT\\CASH1.TXT\nI1_IDX 1\n");
+        std::filesystem::create_directories(install_.path("UPDATES"));
+    }
+    bool has(std::string_view relative) const { return std::filesystem::exists(install_.path(relative)); }
+    std::string run() {
+        run_follow_up_batch(state_, [this](std::string_view batch) { batches_.push_back(std::string(batch)); });
+        return install_.read("TEMPZIP.BAT");
+    }
+
+    testing::TempInstall install_;
+    UpdaterState state_;
+    std::vector<std::string> batches_;
+};
+
+TEST_F(FollowUp, TheRebuildListHoldsTheSetsOfRolledCommoditiesWithTheirOptions) {
+    state_.rebuild_state = {0, 2, 0};
+    write_rebuild_list(state_);
+    EXPECT_EQ(install_.read("$ROLL"),
+              "#SAMPLINGPERIOD=W\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nC:\\OUT\\SP.TXT\nsp_clc 4\nCC_CLC 4\n");
+
+    state_.rebuild_state = {0, 0, 2};
+    write_rebuild_list(state_);
+    EXPECT_EQ(install_.read("$ROLL"),
+              "#SAMPLINGPERIOD=W\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nC:\\OUT\\SP.TXT\nsp_clc 4\nCC_CLC 4\n"
+              "\n"
+              "C:\\OUT\\CC.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\n#SAMPLINGPERIOD=W\nCC_CLC 4\n");
+}
+
+TEST_F(FollowUp, SeveralDaysInOneFileRebuildTheOutputsAndTheBatchFileCallsTheBuilder) {
+    state_.several_days = {true, false, false};
+    install_.write("UPDATES/EU201207.CLC", "x");
+    EXPECT_EQ(run(), "@ECHO OFF\nCALL DFORGE $ROLL\n\\QUORVANT\\DFANOUT.EXE\n\\QUORVANT\\BULSHOW.EXE\n");
+    EXPECT_EQ(install_.read("$ROLL"), "C:\\OUT\\BP.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nBP_CLC 1,2,3,4\n");
+    EXPECT_EQ(batches_, std::vector<std::string>{"\\QUORVANT\\TEMPZIP.BAT"});
+}
+
+TEST_F(FollowUp, CashIndexBuildsFollowAnIdxMergeEvenWithNoRoll) {
+    install_.write("$NOROLL", "");
+    state_.rebuild_state = {2, 2, 2};
+    state_.idx_merged = true;
+    EXPECT_EQ(run(), "@ECHO OFF\nCALL DFORGE $ROLL\n");
+    EXPECT_EQ(install_.read("$ROLL"), "\nC:\\OUT\\CASH1.TXT\nI1_IDX 1\n");  // $C2.MS is missing
+}
+
+TEST_F(FollowUp, NothingToRebuild) {
+    struct Case {
+        const char* what;
+        const char* marker;
+        bool idx_merged;
+    };
+    for (const Case& c : {Case{"no IDX merge", nullptr, false}, Case{"$NOCASH", "$NOCASH", true}}) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(install_.path("TEMPZIP.BAT"));
+        if (c.marker) install_.write(c.marker, "");
+        state_.idx_merged = c.idx_merged;
+        EXPECT_EQ(run(), "@ECHO OFF\n");
+        EXPECT_FALSE(has("$ROLL"));
+    }
+    EXPECT_EQ(batches_.size(), 2u);
+}
+
+}  // namespace
+}  // namespace qv
