@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,31 @@ TEST_F(HolidayFixture, ExpiryWarningAndDaysToEnd) {
         RecordingConsole console;
         EXPECT_EQ(load_holidays(updater_profile.holidays).size(), 2u);
         EXPECT_EQ(console.text(), c.note);
+    }
+}
+
+TEST_F(HolidayFixture, DamagedFilesLoadOrFailCleanly) {
+    std::mt19937 random(44172);
+    const std::string good = holiday_lines(30);
+    for (int round = 0; round < 400; ++round) {
+        std::string text = good;
+        for (unsigned change = 0, changes = 1 + random() % 4; change < changes && !text.empty(); ++change) {
+            const std::size_t at = random() % text.size();
+            switch (random() % 3) {
+                case 0: text[at] = static_cast<char>(random()); break;
+                case 1: text.erase(at, 1 + random() % 20); break;
+                default: text.insert(at, std::string(1 + random() % 120, static_cast<char>(random()))); break;
+            }
+        }
+        write_holidays(text);
+        const HolidayRules& rules = round % 2 ? distributor_profile.holidays : updater_profile.holidays;
+        RecordingConsole console;
+        try {
+            for (const DayNumber day : load_holidays(rules)) ASSERT_GE(day, first_day_number) << round;
+        } catch (const ProgramEnd&) {
+            ASSERT_FALSE(rules.warnings_only) << round;
+            ASSERT_FALSE(console.text().empty()) << round;
+        }
     }
 }
 
