@@ -34,7 +34,7 @@ struct HolidayRules {
 
 // How a tool shows a message and a fatal error.
 enum class MessageStyle {
-    message_file,    // updater: append to QUORUP.MSG; a fatal error does nothing more
+    message_file,    // updater: append to QUORUP.MSG; a fatal error is recorded there and the run goes on
     warning_screen,  // output builder: warning screen and key; fatal ends
     error_file,      // request preparation: QUORUP.ERR; fatal ends
     framed_and_key,  // favourites: framed text, "HIT ANY KEY TO EXIT", ends

@@ -14,8 +14,14 @@ install="$build/sample-install"
 
 rm -rf "$install"
 "$bin/make_sample" "$install"
+if [ -x "$bin/make_clc_history" ]; then
+    "$bin/make_clc_history" "$install"
+fi
 
+# The sample user last updated on Friday 4 December 2020; the run is the
+# following Monday unless QUORVANT_TODAY says otherwise.
 export QUORVANT_ROOT="$install"
+export QUORVANT_TODAY="${QUORVANT_TODAY:-2020-12-07}"
 export QUORVANT_SYNC=1
 cd "$install"
 
