@@ -84,7 +84,8 @@ private:
     // warn, a warning after which loading goes on.
     void fault(const std::string& message);
     void warn(const std::string& message);
-    // False when the line is not a holiday line.
+    // The day number of a holiday line; nothing when the line is faulty (the
+    // fault has then been reported).
     std::optional<DayNumber> read_holiday(const std::string& line);
     void expiry_note(const std::vector<DayNumber>& days);
 
