@@ -167,6 +167,7 @@ public:
     uint32_t heap_size = 0;
     Buffer buffer;
     bool tracing = false;  // trace outcomes are collected only when needed
+    bool line_has_percent = true;  // set by the line reader
     Outcome outcome;
 
     // Locks the variable table and the string heap; false when either fails.

@@ -546,16 +546,43 @@ constexpr Index kIndex;
 
 const NameEntry& name_entry(int code) { return kTable[code]; }
 
+namespace {
+
+// Words are looked up on every statement, so whole names are hashed once
+// into an open-addressed table of codes.
+constexpr uint32_t kBuckets = 2048;
+
+constexpr uint32_t hash_of(const char* text, size_t length) {
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < length; ++i) h = (h ^ static_cast<unsigned char>(text[i])) * 16777619u;
+    return h;
+}
+
+struct WordIndex {
+    int16_t code[kBuckets];
+    constexpr WordIndex() : code() {
+        for (auto& c : code) c = -1;
+        for (int i = 0; i < 493; ++i) {
+            const NameEntry& e = kTable[i];
+            if (e.cls == kClassReserved) continue;
+            uint32_t at = hash_of(e.name, e.length) & (kBuckets - 1);
+            while (code[at] >= 0) at = (at + 1) & (kBuckets - 1);
+            code[at] = int16_t(i);
+        }
+    }
+};
+constexpr WordIndex kWords;
+
+}  // namespace
+
 int lookup_word(std::string_view word) {
-    if (word.empty()) return -1;
-    unsigned char ch = static_cast<unsigned char>(word[0]);
-    const NameEntry* begin = kTable + kIndex.first[ch];
-    const NameEntry* end = kTable + kIndex.last[ch];
-    const NameEntry* at = std::lower_bound(begin, end, word, [](const NameEntry& e, std::string_view w) {
-        return std::string_view(e.name) < w;
-    });
-    if (at == end || std::string_view(at->name) != word || at->cls == kClassReserved) return -1;
-    return at->code;
+    if (word.empty() || word.size() > 13) return -1;
+    for (uint32_t at = hash_of(word.data(), word.size()) & (kBuckets - 1);; at = (at + 1) & (kBuckets - 1)) {
+        int code = kWords.code[at];
+        if (code < 0) return -1;
+        const NameEntry& e = kTable[code];
+        if (e.length == word.size() && std::memcmp(e.name, word.data(), word.size()) == 0) return code;
+    }
 }
 
 int lookup_operator(const char* text, int& length) {
@@ -565,7 +592,9 @@ int lookup_operator(const char* text, int& length) {
     for (int i = kIndex.first[ch]; i < kIndex.last[ch]; ++i) {
         const NameEntry& e = kTable[i];
         if (e.cls == kClassReserved || e.length <= length) continue;
-        if (std::strncmp(text, e.name, e.length) == 0) {
+        int k = 0;
+        while (k < e.length && text[k] == e.name[k]) ++k;
+        if (k == e.length) {
             best = i;
             length = e.length;
         }

@@ -158,7 +158,7 @@ int run_buffer(Context& c, char* text, uint32_t length) {
             result = 0;
             break;
         }
-        if (std::strncmp(in.line, "#include", 8) == 0 && (in.line[8] == ' ' || in.line[8] == '\t') &&
+        if (in.line[0] == '#' && std::strncmp(in.line, "#include", 8) == 0 && (in.line[8] == ' ' || in.line[8] == '\t') &&
             std::strlen(in.line) >= 10) {
             const char* name = in.line + 9;
             while (*name == ' ' || *name == '\t') ++name;

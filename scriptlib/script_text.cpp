@@ -14,7 +14,13 @@
 namespace qsl {
 namespace {
 
-bool line_end(char ch) { return ch == '\r' || ch == '\n' || ch == 26 || ch == '\0'; }
+struct LineEnds {
+    bool at[256];
+    constexpr LineEnds() : at() { at['\r'] = at['\n'] = at[26] = at[0] = true; }
+};
+constexpr LineEnds kLineEnds;
+
+bool line_end(char ch) { return kLineEnds.at[static_cast<unsigned char>(ch)]; }
 
 bool name_char(char ch) {
     return std::isalnum(static_cast<unsigned char>(ch)) || ch == '@' || ch == '_';
@@ -33,13 +39,21 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
     while (p < length && (text[p] == ' ' || text[p] == '\t')) ++p;
     start = p;
     uint32_t end = p;
-    while (end < length && !line_end(text[end])) ++end;
-    if (end - p > uint32_t(kLineMax)) {
+    uint32_t limit = length - p > uint32_t(kLineMax) ? p + uint32_t(kLineMax) : length;
+    char* line = c.in->line;
+    bool percent = false;
+    // One pass copies the line and notes whether substitution has work to do.
+    for (; end < limit && !line_end(text[end]); ++end) {
+        line[end - p] = text[end];
+        percent |= text[end] == '%';
+    }
+    if (end == limit && end < length && !line_end(text[end])) {
+        while (end < length && !line_end(text[end])) ++end;
         pos = end;
         return LineRead::TooLong;
     }
-    std::memcpy(c.in->line, text + p, end - p);
-    c.in->line[end - p] = '\0';
+    line[end - p] = '\0';
+    c.line_has_percent = percent;
     if (end >= length || text[end] == '\0') {
         pos = end >= length ? length : end;
         if (end < length) pos = length;
@@ -99,7 +113,7 @@ uint32_t cached_target(const char* marker) {
 
 bool substitute(Context& c) {
     const char* line = c.in->line;
-    if (!std::strchr(line, '%')) return false;
+    if (!c.line_has_percent || !std::strchr(line, '%')) return false;
     std::string out;
     bool replaced = false;
     for (size_t i = 0; line[i];) {

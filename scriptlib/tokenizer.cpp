@@ -16,6 +16,7 @@ namespace {
 bool is_letter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 bool is_word(char ch) { return is_letter(ch) || is_digit(ch) || ch == '@' || ch == '_'; }
+char lower(char ch) { return ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch; }
 
 void set_text(Instance& in, const char* text, int length) {
     std::memcpy(in.token, text, size_t(length));
@@ -123,7 +124,7 @@ int next_token(Context& c) {
     int end = p;
     char word[kLineMax + 1];
     while (is_word(s[end])) {
-        word[end - p] = char(std::tolower(static_cast<unsigned char>(s[end])));
+        word[end - p] = lower(s[end]);
         ++end;
     }
     std::string_view w(word, size_t(end - p));
@@ -148,7 +149,7 @@ int next_token(Context& c) {
     }
     // A variable name may also hold "."
     while (is_word(s[end]) || s[end] == '.') {
-        if (end - p < kLineMax) word[end - p] = char(std::tolower(static_cast<unsigned char>(s[end])));
+        if (end - p < kLineMax) word[end - p] = lower(s[end]);
         ++end;
     }
     if (end - p > kVariableNameMax) fail(3055);

@@ -63,9 +63,13 @@ int find_variable(Context& c, std::string_view name) {
     if (name.size() > kVariableNameMax) return -1;
     char key[kNameField] = {};
     std::memcpy(key, name.data(), name.size());
+    uint64_t head;
+    std::memcpy(&head, key, 8);
     const uint8_t* p = c.vars + kNameAt;
     for (int i = 0; i < c.in->var_count; ++i, p += kSlotSize) {
-        if (std::memcmp(p, key, kNameField) == 0 && slot_type(c, i) != 0) return i;
+        uint64_t slot_head;
+        std::memcpy(&slot_head, p, 8);
+        if (slot_head == head && std::memcmp(p + 8, key + 8, kNameField - 8) == 0 && slot_type(c, i) != 0) return i;
     }
     return -1;
 }
