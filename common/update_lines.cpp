@@ -114,7 +114,6 @@ LineCheck parse_clc_line(std::string_view line, bool cut, ClcUpdateLine& out) {
 }
 
 LineCheck parse_cot_line(std::string_view line, bool cut, CotUpdateLine& out) {
-    (void)cut;  // anything after the eleventh number is ignored anyway
     if (!is_valid_tag(line, DatabaseKind::cot)) return LineCheck::skip;
     out = CotUpdateLine{};
     out.tag = tag_of(line);
@@ -133,7 +132,9 @@ LineCheck parse_cot_line(std::string_view line, bool cut, CotUpdateLine& out) {
             return LineCheck::out_of_sync;
         value = static_cast<std::int32_t>(read);
     }
-    return LineCheck::data;
+    // Anything after the eleventh number is ignored, but on a cut line the
+    // eleventh number itself may have lost its last digits.
+    return cut && pos == text.size() ? LineCheck::out_of_sync : LineCheck::data;
 }
 
 LineCheck parse_idx_line(std::string_view line, bool cut, IdxUpdateLine& out) {

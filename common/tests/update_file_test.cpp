@@ -276,6 +276,11 @@ TEST(CotUpdateLines, ReadsElevenValuesAndDateOnlyLines) {
     EXPECT_TRUE(line.date_only);
     EXPECT_EQ(reader.read_cot("SP", line), UpdateRead::failed);
     EXPECT_EQ(reader.message(), " COT UPDATE LINE OF DATA OUT OF SYNC,@DATE = 12/15/2020");
+
+    // A line cut at its limit is still read when the cut falls after the eleventh number.
+    const std::string values = "SP 201208 1 2 3 4 5 6 7 8 9 10 11";
+    EXPECT_EQ(parse_cot_line(values + " " + std::string(130, 'X'), true, line), LineCheck::data);
+    EXPECT_EQ(parse_cot_line(values, true, line), LineCheck::out_of_sync);
 }
 
 TEST(IdxUpdateLines, WidensTheYearAndKeepsTheFieldsAsText) {
