@@ -346,8 +346,10 @@ std::string contract_cycle(std::string_view all_tag) {
 }
 
 double decimal_multiplier(int n) {
+    // 5 and 6 give ten times the power of ten, as the distributor has always
+    // multiplied: the users' files were written with these factors.
     static constexpr double powers[] = {0.000001, 0.00001, 0.0001, 0.001, 0.01, 0.1, 1.0,
-                                        10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0};
+                                        10.0, 100.0, 1000.0, 10000.0, 1000000.0, 10000000.0};
     if (n < -6 || n > 6) return 1.0;
     return powers[n + 6];
 }

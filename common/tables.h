@@ -66,8 +66,8 @@ CommodityTable load_tables(const TableRules& rules);
 // later letter (positions 2 to 12) greater than the last one taken.
 std::string contract_cycle(std::string_view all_tag);
 
-// The price multiplier of a decimal table value n (10 to the power n, -6 to 6);
-// 1 for any other value.
+// The price multiplier of a decimal table value n: 10 to the power n for -6 to
+// 4, 1000000 for 5 and 10000000 for 6; 1 for any other value.
 double decimal_multiplier(int n);
 
 }  // namespace qv

@@ -284,14 +284,16 @@ TEST(Tables, DistributorDecimalMultipliers) {
     install.write("TABLES.INI", ini);
     RecordingConsole console;
     const CommodityTable table = load_tables(distributor_profile.tables);
-    const double expected[] = {100.0, 0.001, 1.0, 10.0, 1.0, 100000.0, 1000000.0, 1.0, 1.0};
+    const double expected[] = {100.0, 0.001, 1.0, 10.0, 1.0, 1000000.0, 10000000.0, 1.0, 1.0};
     for (std::size_t i = 0; i < 9; ++i) EXPECT_DOUBLE_EQ(table[i].decimal, expected[i]) << i;
     EXPECT_EQ(table[0].group_index, 1);
 }
 
-TEST(Tables, DecimalMultiplierIsAPowerOfTen) {
+TEST(Tables, DecimalMultipliers) {
     double power = 0.000001;
-    for (int n = -6; n <= 6; ++n, power *= 10) EXPECT_NEAR(decimal_multiplier(n), power, power * 1e-9) << n;
+    for (int n = -6; n <= 4; ++n, power *= 10) EXPECT_NEAR(decimal_multiplier(n), power, power * 1e-9) << n;
+    EXPECT_EQ(decimal_multiplier(5), 1000000.0);  // not 100000
+    EXPECT_EQ(decimal_multiplier(6), 10000000.0);
     EXPECT_EQ(decimal_multiplier(7), 1.0);
     EXPECT_EQ(decimal_multiplier(-7), 1.0);
 }
