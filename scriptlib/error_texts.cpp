@@ -176,10 +176,14 @@ std::string language_name() {
 }
 
 std::string override_text(int number) {
-    std::string file = locate("KVXDLANG." + language_name());
+    std::string name = "KVXDLANG.";
+    name += language_name();
+    std::string file = locate(name);
     if (file.empty()) file = locate("KVXDLANG");
     std::string text;
-    if (file.empty() || !ini_read(file, "MAIN", "X" + std::to_string(number), text)) return "";
+    std::string key = "X";
+    key += std::to_string(number);
+    if (file.empty() || !ini_read(file, "MAIN", key, text)) return "";
     return text;
 }
 

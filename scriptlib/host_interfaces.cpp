@@ -97,7 +97,10 @@ int default_registry_write(void*, const char* key, const char* value_name, const
     } else if (end >= 0) {
         lines.insert(lines.begin() + end, entry);
     } else {
-        lines.push_back("[" + std::string(key) + "]");
+        std::string section = "[";
+        section += key;
+        section += ']';
+        lines.push_back(section);
         lines.push_back(entry);
     }
     // Create the folders on the way, then replace the file through a work file.

@@ -581,7 +581,10 @@ int lookup_word(std::string_view word) {
         int code = kWords.code[at];
         if (code < 0) return -1;
         const NameEntry& e = kTable[code];
-        if (e.length == word.size() && std::memcmp(e.name, word.data(), word.size()) == 0) return code;
+        if (e.length != word.size()) continue;
+        size_t k = 0;
+        while (k < word.size() && e.name[k] == word[k]) ++k;
+        if (k == word.size()) return code;
     }
 }
 

@@ -65,7 +65,7 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
     Instance& in = *c.in;
     clear_error(in);
     c.tracing = tracing(in) || in.single_step == 1;
-    c.outcome = Outcome{};
+    c.outcome.set = false;
     int result;
     try {
         result = execute_statement(c, stmt, place);

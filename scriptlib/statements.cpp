@@ -449,6 +449,24 @@ int command(Context& c, int code, int stmt, Place& place) {
     fail(3352);
 }
 
+// Inside a skipped part only structure keywords matter; other statements are
+// passed over without reading them (and without declaring their variables).
+bool starts_with_keyword(const Context& c, int stmt) {
+    const char* s = c.in->line + stmt;
+    while (*s == ' ' || *s == '\t') ++s;
+    char word[16];
+    size_t n = 0;
+    for (; n < sizeof word; ++n) {
+        char ch = s[n];
+        if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+        if (!((ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '@' || ch == '_')) break;
+        word[n] = ch;
+    }
+    if (n == 0 || n == sizeof word) return false;
+    int code = lookup_word(std::string_view(word, n));
+    return code >= 0 && name_entry(code).cls == kClassKeyword;
+}
+
 }  // namespace
 
 int execute_statement(Context& c, int stmt, Place& place) {
@@ -468,6 +486,10 @@ int execute_statement(Context& c, int stmt, Place& place) {
         }
         in.last_if = -1;
         place.next = target;
+        return 1;
+    }
+    if (skipping && !starts_with_keyword(c, stmt)) {
+        note(c, "STATEMENT SKIPPED");
         return 1;
     }
     int cls;

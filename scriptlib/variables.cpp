@@ -63,13 +63,13 @@ int find_variable(Context& c, std::string_view name) {
     if (name.size() > kVariableNameMax) return -1;
     char key[kNameField] = {};
     std::memcpy(key, name.data(), name.size());
-    uint64_t head;
-    std::memcpy(&head, key, 8);
+    uint64_t k[4];
+    std::memcpy(k, key, sizeof k);
     const uint8_t* p = c.vars + kNameAt;
     for (int i = 0; i < c.in->var_count; ++i, p += kSlotSize) {
-        uint64_t slot_head;
-        std::memcpy(&slot_head, p, 8);
-        if (slot_head == head && std::memcmp(p + 8, key + 8, kNameField - 8) == 0 && slot_type(c, i) != 0) return i;
+        uint64_t w[4];
+        std::memcpy(w, p, sizeof w);
+        if (w[0] == k[0] && w[1] == k[1] && w[2] == k[2] && w[3] == k[3] && slot_type(c, i) != 0) return i;
     }
     return -1;
 }
