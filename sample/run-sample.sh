@@ -25,6 +25,10 @@ export QUORVANT_TODAY="${QUORVANT_TODAY:-2020-12-07}"
 export QUORVANT_SYNC=1
 cd "$install"
 
+# The vendor's update files for the days after the history, as the download
+# leaves them in the update folder; the updater merges them.
+"$bin/make_updates" "$install"
+
 run_tool() {
     program=$1
     shift
@@ -36,6 +40,9 @@ run_tool() {
 run_tool PREQUOR
 run_tool POSTQUOR
 run_tool QUORUP
+echo "==== QUORUP.MSG"
+cat "$install/QUORUP.MSG"
+echo
 run_tool DFORGE '$ROLL'
 run_tool DFANOUT
 run_tool MKPICKS

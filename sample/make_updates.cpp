@@ -1,0 +1,190 @@
+// make_updates FOLDER: writes the vendor's CLC update files for the five
+// weekdays after the sample history ends into FOLDER/UPDATES (FOLDER holds
+// TABLES.INI and, when the history was made, the CLC database): a daily file
+// for each of the first three days, the first with a bulletin, the second with
+// a roll-over of one commodity, and the last two days together in one
+// multi-day file. Each
+// commodity's prices go on from its last stored day, so the files are the
+// same on every run.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/calendar.h"
+#include "common/clc_file.h"
+#include "common/console.h"
+#include "common/environment.h"
+#include "common/files.h"
+#include "common/program_end.h"
+#include "common/tables.h"
+#include "common/text.h"
+
+namespace {
+
+using namespace qv;
+
+constexpr Date history_end{2020, 12, 4};  // used when there is no database yet
+
+struct LastDay {
+    DayNumber day = 0;
+    ClcRecord record;
+};
+
+// The last dated record of a commodity's CLC file; nothing when it has none.
+std::optional<LastDay> last_stored_day(const Commodity& row) {
+    ClcReader reader;
+    if (reader.open(clc_file_name(row.tag)) != ClcReader::Status::ok) return std::nullopt;
+    LastDay last;
+    ClcRecord record;
+    while (reader.read(record))
+        if (!record.is_roll_over()) last = {record.day, record};
+    if (last.day == 0) return std::nullopt;
+    return last;
+}
+
+DayNumber next_weekday_after(DayNumber day) {
+    do ++day;
+    while (weekday(day) == saturday || weekday(day) == sunday);
+    return day;
+}
+
+// A stored price written as the vendor writes it: with the commodity's
+// decimal places after a point, or as a whole number when it has none.
+std::string price_text(std::int64_t stored, int precision) {
+    if (precision <= 0) return format("%lld", static_cast<long long>(stored));
+    const std::int64_t scale = static_cast<std::int64_t>(std::pow(10, precision));
+    const std::int64_t magnitude = stored < 0 ? -stored : stored;
+    return format("%s%lld.%0*lld", stored < 0 ? "-" : "", static_cast<long long>(magnitude / scale), precision,
+                  static_cast<long long>(magnitude % scale));
+}
+
+// Keeps a price within what the commodity's price width can hold.
+std::int64_t within_width(std::int64_t stored, int bytes) {
+    const std::int64_t high = bytes == 2 ? 65535 : bytes == 3 ? 16777215 : 2000000000;
+    return std::clamp<std::int64_t>(stored, 1, high);
+}
+
+std::string packed(DayNumber day) {
+    const Date date = lotus_to_date(day);
+    return format("%02d%02d%02d", date.year % 100, date.month, date.day);
+}
+
+struct Series {
+    const Commodity* row;
+    std::int64_t close;
+    std::uint32_t open_interest;
+    std::uint32_t volume;
+    std::uint32_t total_open_interest;
+};
+
+// The update line of a commodity for a day; the prices move by a step that
+// depends only on the commodity and the day.
+std::string day_line(Series& s, DayNumber day) {
+    const int bytes = s.row->bytes;
+    const std::int64_t step = std::max<std::int64_t>(1, s.close / 200);
+    const std::int64_t move = static_cast<std::int64_t>((day * 7 + s.row->tag[0] * 3 + s.row->tag[1]) % 5) - 2;
+    const std::int64_t open = within_width(s.close, bytes);
+    const std::int64_t close = within_width(s.close + move * step, bytes);
+    const std::int64_t high = within_width(std::max(open, close) + step, bytes);
+    const std::int64_t low = within_width(std::min(open, close) - step, bytes);
+    s.close = close;
+    s.open_interest = (s.open_interest + 37 * static_cast<std::uint32_t>(move + 3)) & tri_max;
+    s.volume = (s.volume / 2 + 1000 + static_cast<std::uint32_t>(day % 997)) & tri_max;
+    s.total_open_interest = (s.total_open_interest + 53) & tri_max;
+    const int p = s.row->precision;
+    return format("%s %s %s %s %s %s %u %u %u\n", s.row->tag.c_str(), packed(day).c_str(),
+                  price_text(open, p).c_str(), price_text(high, p).c_str(), price_text(low, p).c_str(),
+                  price_text(close, p).c_str(), s.open_interest, s.volume, s.total_open_interest);
+}
+
+// A roll-over line: the price of the contract left as open, the price of the
+// contract entered (a little higher: carrying costs) as close.
+std::string rollover_line(Series& s) {
+    const std::int64_t left = within_width(s.close, s.row->bytes);
+    const std::int64_t entered = within_width(s.close + std::max<std::int64_t>(1, s.close / 100), s.row->bytes);
+    s.close = entered;
+    const int p = s.row->precision;
+    return format("%s 000000 %s %s %s %s 0 0 0\n", s.row->tag.c_str(), price_text(left, p).c_str(),
+                  price_text(entered, p).c_str(), price_text(left, p).c_str(), price_text(entered, p).c_str());
+}
+
+void write_file(const std::filesystem::path& path, const std::string& text) {
+    const FilePtr file = open_file(path.string(), "w");
+    if (!file || std::fputs(text.c_str(), file.get()) < 0) throw std::runtime_error("cannot write " + path.string());
+}
+
+void make_updates(const std::filesystem::path& folder) {
+    set_env("QUORVANT_ROOT", folder.string());
+    const CommodityTable tables = load_tables(TableRules{});
+
+    std::vector<Series> series;
+    DayNumber end = 0;
+    for (const Commodity& row : tables) {
+        const std::optional<LastDay> last = last_stored_day(row);
+        if (last) end = std::max(end, last->day);
+        const ClcRecord& r = last ? last->record : ClcRecord{};
+        const std::int64_t first_close = static_cast<std::int64_t>(std::pow(10, std::max<int>(0, row.precision))) * 100;
+        series.push_back({&row, last ? r.close : first_close, last ? r.open_interest : 1000u,
+                          last ? r.total_volume : 5000u, last ? r.total_open_interest : 20000u});
+    }
+    if (end == 0) end = date_to_lotus(history_end);
+
+    std::vector<DayNumber> days;
+    for (DayNumber day = end; days.size() < 5;) days.push_back(day = next_weekday_after(day));
+
+    const auto name = [&](char type, DayNumber day) { return format("%cU%s.CLC", type, packed(day).c_str()); };
+    const std::filesystem::path updates = folder / "UPDATES";
+    std::filesystem::create_directories(updates);
+
+    std::string first = name('D', days[0]) + "\n$\n" +
+                        "WELCOME TO THE DAILY UPDATES OF THE SAMPLE INSTALLATION.\n"
+                        "THE UPDATER MERGES THEM INTO YOUR DATABASE EVERY TRADING DAY.\n"
+                        "THIS NOTICE IS SHOWN ONCE.\n"
+                        "$\n";
+    for (Series& s : series) first += day_line(s, days[0]);
+    write_file(updates / name('D', days[0]), first);
+
+    // The first commodity of the table passes to its next contract.
+    std::string second = name('D', days[1]) + "\n";
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        if (i == 0) second += rollover_line(series[i]);
+        second += day_line(series[i], days[1]);
+    }
+    write_file(updates / name('D', days[1]), second);
+
+    std::string third = name('D', days[2]) + "\n";
+    for (Series& s : series) third += day_line(s, days[2]);
+    write_file(updates / name('D', days[2]), third);
+
+    std::string several = name('M', days[4]) + "\n";
+    for (Series& s : series) {
+        several += day_line(s, days[3]);
+        several += day_line(s, days[4]);
+    }
+    write_file(updates / name('M', days[4]), several);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_updates FOLDER\n");
+        return 2;
+    }
+    try {
+        make_updates(argv[1]);
+    } catch (const qv::ProgramEnd&) {
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "make_updates: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
