@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -330,6 +336,36 @@ TEST_F(SettingsFiles, ChangedDialNumberIsSavedWhileLoading) {
     EXPECT_NE(install.read("QUORUP.INI").find("DIAL NUMBER = 1-312-555-0143\n"), std::string::npos);
     EXPECT_NE(install.read("QUORUP.BAK").find("DIAL NUMBER = 1-312-555-0142\n"), std::string::npos);
     EXPECT_EQ(load_settings(updater_profile, updater_settings)->dial_number, "1-312-555-0142");
+}
+
+// The updater killed at any moment of a save leaves the settings whole under
+// QUORUP.INI or QUORUP.BAK: a child saves generation after generation, each
+// with its number in USER ID and USERCD as the last line, and is killed at a
+// different moment each round; the next load must find a whole file.
+TEST(SettingsSave, KilledWhileSavingLeavesWholeSettings) {
+    testing::TempInstall install;
+    std::string first = full_file + "USERCD = G0\n";
+    first.replace(first.find("USER ID = smith"), 15, "USER ID = G0");
+    install.write("QUORUP.INI", first);
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Settings settings = read_settings_text(full_file).settings();
+            for (int generation = 1;; ++generation) {
+                settings.user_id = settings.usercd = "G" + std::to_string(generation);
+                save_settings(settings, updater_profile, updater_settings);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + round * 3));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const auto loaded = load_settings(updater_profile, reading_settings);
+        ASSERT_TRUE(loaded) << "round " << round;
+        EXPECT_EQ(loaded->user_id, loaded->usercd) << "round " << round;
+        EXPECT_EQ(loaded->user_id.front(), 'G') << "round " << round;
+    }
 }
 
 }  // namespace
