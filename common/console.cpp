@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
-#include <optional>
 
 #include "common/text.h"
 
@@ -34,30 +34,21 @@ int ansi_colour(int colour) {
     return ansi_of[colour & 7];
 }
 
-// Puts the terminal on standard input into raw mode (no line editing, no echo,
-// Enter delivered as a carriage return) for the life of the object.
-class RawKeyboard {
-public:
-    explicit RawKeyboard(int fd) : fd_(fd) {
-        if (tcgetattr(fd_, &saved_) != 0) return;
-        termios raw = saved_;
-        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-        raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR);
-        raw.c_cc[VMIN] = 1;
-        raw.c_cc[VTIME] = 0;
-        active_ = tcsetattr(fd_, TCSANOW, &raw) == 0;
-    }
-    ~RawKeyboard() {
-        if (active_) tcsetattr(fd_, TCSANOW, &saved_);
-    }
-    RawKeyboard(const RawKeyboard&) = delete;
-    RawKeyboard& operator=(const RawKeyboard&) = delete;
+// The keyboard's terminal settings to put back when a signal ends the process
+// while keys are read raw (only async-signal-safe calls in the handler).
+int raw_fd = -1;
+termios line_mode{};
+bool reset_screen_on_signal = false;
 
-private:
-    int fd_;
-    termios saved_{};
-    bool active_ = false;
-};
+void restore_terminal_and_die(int signal_number) {
+    if (raw_fd >= 0) tcsetattr(raw_fd, TCSANOW, &line_mode);
+    if (reset_screen_on_signal) {
+        static constexpr char reset[] = "\x1b[0m\x1b[?25h";
+        [[maybe_unused]] const ssize_t ignored = ::write(STDOUT_FILENO, reset, sizeof reset - 1);
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
 
 class DescriptorConsole final : public Console {
 public:
@@ -66,6 +57,7 @@ public:
 
     // A terminal is handed back to the shell with normal colours and a visible cursor.
     ~DescriptorConsole() override {
+        leave_raw_mode();
         if (screen_ && drawn_) emit("\x1b[0m\x1b[?25h");
     }
 
@@ -104,7 +96,7 @@ public:
 
     bool key_waiting() override {
         if (!keyboard_) return false;
-        RawKeyboard raw(input_);
+        enter_raw_mode();
         pollfd input{input_, POLLIN, 0};
         return poll(&input, 1, 0) == 1 && (input.revents & POLLIN) != 0;
     }
@@ -123,6 +115,10 @@ public:
     }
 
     bool is_terminal() const override { return screen_; }
+
+    // The terminal goes back to line mode whenever the console is flushed, which
+    // the process layer does before another program runs in it or replaces this one.
+    void flush() override { leave_raw_mode(); }
 private:
     // Written straight to the descriptor, unbuffered: a tool may hand its
     // process over to a batch file, which would drop anything still buffered.
@@ -141,6 +137,36 @@ private:
         if (!screen_) return;
         drawn_ = true;
         emit(sequence);
+    }
+
+    // From the first key operation on, the keyboard stays raw (no line editing,
+    // no echo, Enter as a carriage return), so that keys typed ahead do not
+    // appear on the screen, as they never did on the console the tools were
+    // made for. Interrupt keys still work and leave the terminal as it was.
+    void enter_raw_mode() {
+        if (raw_) return;
+        termios saved{};
+        if (tcgetattr(input_, &saved) != 0) return;
+        termios raw = saved;
+        raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR);
+        raw.c_cc[VMIN] = 1;
+        raw.c_cc[VTIME] = 0;
+        if (tcsetattr(input_, TCSANOW, &raw) != 0) return;
+        saved_ = saved;
+        raw_ = true;
+        line_mode = saved;
+        raw_fd = input_;
+        reset_screen_on_signal = screen_ && output_ == STDOUT_FILENO;
+        for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(signal_number, restore_terminal_and_die);
+    }
+
+    void leave_raw_mode() {
+        if (!raw_) return;
+        tcsetattr(input_, TCSANOW, &saved_);
+        raw_ = false;
+        raw_fd = -1;
     }
 
     void end_plain_line() {
@@ -169,8 +195,7 @@ private:
     // Read a byte at a time, so that a program started later finds the rest of
     // the piped input where this one stopped.
     int next_key() {
-        std::optional<RawKeyboard> raw;
-        if (keyboard_) raw.emplace(input_);
+        if (keyboard_) enter_raw_mode();
         unsigned char key = 0;
         ssize_t got = 0;
         do {
@@ -184,6 +209,8 @@ private:
     int input_;
     bool screen_;
     bool keyboard_;
+    bool raw_ = false;
+    termios saved_{};
     bool drawn_ = false;
     bool at_line_start_ = true;
     bool after_go_to_ = false;  // plain output: the cursor was just placed

@@ -133,9 +133,10 @@ TEST(Console, OnATerminalDrawsWithEscapeSequencesAndReadsRawKeys) {
     EXPECT_EQ(tty.drawn(), "\x1b[?25l\x1b[1m\x1b[104m\x1b[2J\x1b[H\x1b[3;16HDFANOUT\x1b[K\x1b[44m");
 
     EXPECT_FALSE(screen->key_waiting());
+    // Raw from the first key operation on: a key typed ahead arrives without
+    // Enter and is not echoed by the terminal.
     tty.type("n");
     EXPECT_TRUE(screen->key_waiting());
-    // Raw: the key arrives without Enter and is not echoed by the terminal.
     EXPECT_EQ(screen->read_key(), 'n');
     tty.type("\r");
     EXPECT_EQ(screen->read_key(), key_enter);
@@ -144,10 +145,14 @@ TEST(Console, OnATerminalDrawsWithEscapeSequencesAndReadsRawKeys) {
     EXPECT_EQ(screen->read_key_echo(), '1');
     EXPECT_EQ(tty.drawn(), "1");
 
-    // Line editing is back on after each read.
+    // Line editing comes back when the console is flushed, before another
+    // program gets the terminal.
     termios mode{};
     ASSERT_EQ(tcgetattr(tty.terminal, &mode), 0);
-    EXPECT_NE(mode.c_lflag & ICANON, 0u);
+    EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), 0u);
+    screen->flush();
+    ASSERT_EQ(tcgetattr(tty.terminal, &mode), 0);
+    EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), tcflag_t(ICANON | ECHO));
 
     // The terminal gets its colours and cursor back at the end.
     screen.reset();
