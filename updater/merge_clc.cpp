@@ -40,7 +40,10 @@ std::size_t block_size(int bytes) {
 // of them can also be handed on as raw bytes.
 class MasterRecords {
 public:
-    explicit MasterRecords(FilePtr file) : file_(std::move(file)), buffer_(io_chunk) {}
+    // The buffer is the merge's, kept from one commodity to the next.
+    MasterRecords(FilePtr file, std::vector<std::uint8_t>& buffer) : file_(std::move(file)), buffer_(buffer) {
+        if (buffer_.size() < io_chunk) buffer_.resize(io_chunk);
+    }
 
     // False when the file ends inside its 40-byte header.
     bool read_header(ClcHeader& header) {
@@ -92,7 +95,7 @@ private:
     }
 
     FilePtr file_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t>& buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool at_end_ = false;
@@ -103,7 +106,11 @@ private:
 // The work file's content, collected and written in large pieces.
 class RecordOutput {
 public:
-    RecordOutput(std::FILE* file, int bytes) : file_(file), bytes_(bytes) { pending_.reserve(io_chunk); }
+    RecordOutput(std::FILE* file, int bytes, std::vector<std::uint8_t>& pending)
+        : file_(file), bytes_(bytes), pending_(pending) {
+        pending_.clear();
+        pending_.reserve(io_chunk);
+    }
 
     void header(const ClcHeader& header) {
         std::uint8_t raw[clc_header_size];
@@ -116,6 +123,12 @@ public:
         raw_bytes(raw, clc_record_size(bytes_));
     }
     void raw_bytes(const std::uint8_t* data, std::size_t size) {
+        if (size >= io_chunk / 4) {
+            // A long run of old records goes out as it is, without another copy.
+            flush();
+            if (std::fwrite(data, 1, size, file_) != size) failed_ = true;
+            return;
+        }
         pending_.insert(pending_.end(), data, data + size);
         if (pending_.size() >= io_chunk) flush();
     }
@@ -130,7 +143,7 @@ public:
 private:
     std::FILE* file_;
     int bytes_;
-    std::vector<std::uint8_t> pending_;
+    std::vector<std::uint8_t>& pending_;
     bool failed_ = false;
 };
 
@@ -433,6 +446,8 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
     const bool daily = !name.empty() && (name[0] == 'D' || name[0] == 'd');
     if (!source->skip_header()) return 0;
     UpdateRecordReader reader(*source, DatabaseKind::clc);
+    std::vector<std::uint8_t> input;
+    std::vector<std::uint8_t> output;
 
     for (;;) {
         // The next commodity that is in the table and has a CLC file; lines of
@@ -458,7 +473,7 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
         ClcHeader header;
         bool file_ended = false;
         {
-            MasterRecords master(std::move(clc));
+            MasterRecords master(std::move(clc), input);
             const bool whole_header = master.read_header(header);
             header.precision = commodity.precision;
             if (!whole_header || header.precision < 0 || header.precision > 8 || !valid_price_width(header.bytes)) {
@@ -473,7 +488,7 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
                 updater_message("UNABLE TO OPEN TEMPORARY CLC WORK FILE@UPDATE ABORTED");
                 return -1;
             }
-            RecordOutput out(work.file(), header.bytes);
+            RecordOutput out(work.file(), header.bytes, output);
             out.header(header);
             CommodityMerge merge(state, commodity, *row, reader, master, out, header.bytes, daily,
                                  options.block_copy);

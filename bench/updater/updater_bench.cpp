@@ -1,0 +1,158 @@
+// updater_bench [ROUNDS]: writes a sample installation with a CLC database of
+// 72 commodities holding 40 years of weekdays each into a temporary folder and
+// a daily update with a line for each of them, then times, best of ROUNDS
+// (default 5):
+//   - cp -r of the CLC folder (the floor for a job that rewrites every file),
+//   - the updater's merge of the daily update (block copy of the old records),
+//   - the same merge record by record,
+// and prints each time with its ratio to the copy. The two merges are checked
+// to give the same files.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/clc_file.h"
+#include "common/console.h"
+#include "common/environment.h"
+#include "common/holidays.h"
+#include "common/process.h"
+#include "common/tables.h"
+#include "common/text.h"
+#include "sample/sample_install.h"
+#include "updater/merge_clc.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+constexpr std::size_t commodities = 72;
+
+// Keeps the merge's progress fields off the timings.
+class QuietConsole final : public Console {
+public:
+    void write(std::string_view) override {}
+    void hide_cursor() override {}
+    void high_intensity() override {}
+    void background(int) override {}
+    void clear_screen() override {}
+    void go_to(int, int) override {}
+    void clear_to_end_of_line() override {}
+    bool key_waiting() override { return false; }
+    int read_key() override { return key_enter; }
+    int read_key_echo() override { return key_enter; }
+    bool is_terminal() const override { return false; }
+};
+
+double best_seconds(int rounds, const std::function<void()>& before, const std::function<void()>& job) {
+    double best = 1e30;
+    for (int i = 0; i < rounds; ++i) {
+        before();
+        const auto start = std::chrono::steady_clock::now();
+        job();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// 40 years of weekdays up to Friday 4 December 2020, prices that wander within
+// the commodity's price width, a roll-over record every quarter.
+void write_history(const Commodity& row) {
+    ClcWriter writer;
+    if (!writer.create(clc_file_name(row.tag), make_clc_header(row.tag, row.precision, row.bytes)))
+        throw std::runtime_error("cannot write " + clc_file_name(row.tag));
+    std::int32_t price = 20000;
+    int count = 0;
+    for (DayNumber d = date_to_lotus(1980, 12, 5); d <= date_to_lotus(2020, 12, 4); ++d) {
+        if (weekday(d) == saturday || weekday(d) == sunday) continue;
+        price = std::clamp<std::int32_t>(price + static_cast<std::int32_t>((d * 7919u) % 41) - 20, 1000, 60000);
+        if (++count % 63 == 0) writer.write(ClcRecord{0, price, price, price, price + 40, 0, 0, 0});
+        writer.write(ClcRecord{d, price - 5, price + 20, price - 25, price, 5000u + count % 300,
+                               20000u + count % 1000, 60000u + count % 500});
+    }
+    if (!writer.finish()) throw std::runtime_error("cannot write " + clc_file_name(row.tag));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::string pattern = (fs::temp_directory_path() / "updater-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "updater_bench: cannot create a temporary folder\n");
+        return 1;
+    }
+    const fs::path root = pattern;
+    int status = 0;
+    try {
+        sample::write_installation(root);
+        set_env("QUORVANT_ROOT", root.string());
+        QuietConsole quiet;
+        ScopedConsole scope(quiet);
+
+        UpdaterState state;
+        state.tables = load_tables(updater_profile.tables);
+        state.reset_commodity_states();
+        std::string update = "DU201207.CLC\n";
+        std::uintmax_t bytes = 0;
+        for (std::size_t i = 0; i < commodities && i < state.tables.size(); ++i) {
+            const Commodity& row = state.tables[i];
+            write_history(row);
+            bytes += fs::file_size(root / "CLC" / (row.tag + "_CLC.QVT"));
+            // Prices without a decimal point are taken as stored numbers.
+            update += row.tag + " 201207 20000 20100 19900 20050 5100 21000 60100\n";
+        }
+        std::ofstream(root / "UPDATES" / "DU201207.CLC") << update;
+
+        const fs::path copy_folder = root / "COPY";
+        const double copy = best_seconds(
+            rounds, [&] { fs::remove_all(copy_folder); },
+            [&] {
+                if (run_program("/bin/cp", {"-r", (root / "CLC").string(), copy_folder.string()}) != 0)
+                    throw std::runtime_error("cp -r failed");
+            });
+        fs::remove_all(copy_folder);
+
+        // The first merge adds Monday; every later one replaces it, the same work.
+        const auto merge = [&](bool block_copy) {
+            if (merge_clc(state, "DU201207.CLC", ClcMergeOptions{block_copy}) != 0)
+                throw std::runtime_error("the merge failed; see QUORUP.MSG");
+        };
+        const double blocks = best_seconds(rounds, [] {}, [&] { merge(true); });
+        std::vector<std::string> merged;
+        for (std::size_t i = 0; i < commodities; ++i)
+            merged.push_back(contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")));
+        const double records = best_seconds(rounds, [] {}, [&] { merge(false); });
+        int differing = 0;
+        for (std::size_t i = 0; i < commodities; ++i)
+            if (contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")) != merged[i]) ++differing;
+
+        std::printf("CLC database: %zu files, 40 years each, %.1f MB; one daily update; best of %d rounds\n",
+                    commodities, static_cast<double>(bytes) / 1e6, rounds);
+        std::printf("  %-34s %9.4f s  %6.2f x copy\n", "cp -r of the CLC folder", copy, 1.0);
+        std::printf("  %-34s %9.4f s  %6.2f x copy\n", "merge, old records copied in blocks", blocks,
+                    blocks / copy);
+        std::printf("  %-34s %9.4f s  %6.2f x copy\n", "merge, record by record", records, records / copy);
+        std::printf("  both merges: %s\n", differing == 0 ? "the same files" : "FILES DIFFER");
+        status = differing == 0 ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "updater_bench: %s\n", error.what());
+        status = 1;
+    }
+    fs::remove_all(root);
+    return status;
+}
