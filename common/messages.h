@@ -13,10 +13,10 @@ namespace qv {
 // The tool's message operation. For the favourites tool it ends the program.
 void message(const ToolProfile& tool, std::string_view text, int code = 0);
 
-// The tool's fatal-error operation. It ends the program (throws ProgramEnd) in
-// every tool but the updater, which runs unattended and goes on: there the
-// message is only recorded in the message file, and the rollover report, which
-// prints "TROUBLE: %s" and returns.
+// The tool's fatal-error operation: shows the message the tool's way and ends
+// the program (throws ProgramEnd). Two tools go on instead: the updater, which
+// runs unattended, records the message in its message file; the rollover
+// report prints "TROUBLE: %s".
 void fatal_error(const ToolProfile& tool, std::string_view text, int code = 0);
 
 // The single operations, for the code that needs one of them directly.
