@@ -221,6 +221,19 @@ TEST_F(MergeClcTest, TheHeaderGetsThePrecisionOfTheTable) {
     EXPECT_EQ(stored("BP"), refreshed);
 }
 
+// Nobody is there to answer: a key pressed during the merge is read, the
+// question recorded, and the merge goes on.
+TEST_F(MergeClcTest, AKeyPressedDuringTheMergeDoesNotStopIt) {
+    testing::RecordingConsole keys("y");
+    keys.key_waiting_after(0);
+    store("BP", 4, 2, stored_week());
+    update("DU201207.CLC", monday_line);
+    ASSERT_EQ(merge_clc(state_, "DU201207.CLC"), 0);
+    EXPECT_EQ(keys.keys_left(), 0u);
+    EXPECT_EQ(messages(), "  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):\n");
+    EXPECT_EQ(stored("BP").size(), clc_header_size + 6 * 19);
+}
+
 TEST_F(MergeClcTest, AnUpdateFileThatCannotBeOpenedFails) {
     EXPECT_EQ(merge_clc(state_, "DU201207.CLC"), -1);
     EXPECT_EQ(messages(), " UNABLE TO OPEN THE INPUT FILE:\n\\QUORVANT\\UPDATES\\DU201207.CLC, UPDATE ABORTED.\n\n");

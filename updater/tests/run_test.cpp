@@ -147,6 +147,7 @@ TEST_F(UpdaterRun, WithOnlyDistributorFilesItGoesStraightToTheBatchFile) {
 }
 
 TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
+    std::filesystem::remove_all(install_.path("BULLETIN"));  // made again
     install_.write("$ROLL", "old");
     install_.write("TEMPZIP.BAT", "old");
     install_.write("UPDT1ZIP.EXE", "archive");
