@@ -81,51 +81,45 @@ void unary(Context& c, Value& out) {
     primary(c, out);
 }
 
-// One binary level: operands parsed by next, operators chosen by is_op.
-template <void (*next)(Context&, Value&), bool (*is_op)(int)>
-void binary_level(Context& c, Value& out) {
-    next(c, out);
-    for (;;) {
-        int code = operator_code(c);
-        if (!is_op(code)) return;
-        next_token(c);
-        Value right(c);
-        next(c, right);
-        apply_binary(code, out, right);
+// Binary precedence levels by operator code (0: not a binary operator).
+struct Levels {
+    uint8_t of[kNameTableSize];
+    constexpr Levels() : of() {
+        of[kAnd] = of[kOr] = 1;
+        of[kBitAnd] = of[kBitXor] = of[kBitOr] = 2;
+        of[kNe] = of[kLt] = of[kLe] = of[kNe2] = of[kEq] = of[kGt] = of[kGe] = of[kAssign] = 3;
+        of[kShl] = of[kShr] = 4;
+        of[kPlus] = of[kMinus] = 5;
+        of[kMul] = of[kDiv] = of[kMod] = 6;
+        of[kPow] = 7;
     }
+};
+constexpr Levels kLevels;
+constexpr int kComparisonLevel = 3;
+
+int level_of(const Context& c) {
+    if (c.in->token_class != kTokenName) return 0;
+    int code = c.in->token_code;
+    return code >= 0 && code < kNameTableSize ? kLevels.of[code] : 0;
 }
 
-bool is_power(int code) { return code == kPow; }
-bool is_product(int code) { return code == kMul || code == kDiv || code == kMod; }
-bool is_sum(int code) { return code == kPlus || code == kMinus; }
-bool is_shift(int code) { return code == kShl || code == kShr; }
-bool is_comparison(int code) {
-    return code == kNe || code == kLt || code == kLe || code == kNe2 || code == kEq || code == kGt ||
-           code == kGe || code == kAssign;
-}
-bool is_bitwise(int code) { return code == kBitAnd || code == kBitXor || code == kBitOr; }
-bool is_logical(int code) { return code == kAnd || code == kOr; }
-
-void power(Context& c, Value& out) { binary_level<unary, is_power>(c, out); }
-void product(Context& c, Value& out) { binary_level<power, is_product>(c, out); }
-void sum(Context& c, Value& out) { binary_level<product, is_sum>(c, out); }
-void shift(Context& c, Value& out) { binary_level<sum, is_shift>(c, out); }
-
-void comparison(Context& c, Value& out) {
-    shift(c, out);
+// Operators of at least min_level; every level is left-associative.
+void binary(Context& c, Value& out, int min_level) {
+    unary(c, out);
     for (;;) {
-        int code = operator_code(c);
-        if (!is_comparison(code)) return;
+        int level = level_of(c);
+        if (level == 0 || level < min_level) return;
+        int code = c.in->token_code;
         if (code == kAssign) fail(3069);
         next_token(c);
         Value right(c);
-        shift(c, right);
-        compare(code, out, right);
+        binary(c, right, level + 1);
+        if (level == kComparisonLevel) compare(code, out, right);
+        else apply_binary(code, out, right);
     }
 }
 
-void bitwise(Context& c, Value& out) { binary_level<comparison, is_bitwise>(c, out); }
-void logical(Context& c, Value& out) { binary_level<bitwise, is_logical>(c, out); }
+void logical(Context& c, Value& out) { binary(c, out, 1); }
 
 // A variable followed by a single "=".
 bool at_assignment(const Context& c) {

@@ -89,6 +89,7 @@ void add_extender(Context& c, const std::string& file) {
     in.extenders[slot] = ExtenderSlot{reinterpret_cast<uintptr_t>(library), reinterpret_cast<uintptr_t>(proc),
                                       uintptr_t(slot)};
     in.extender_count = slot + 1;
+    ++in.names_generation;
 }
 
 void unload_extenders(Context& c) {
@@ -103,6 +104,7 @@ void unload_extenders(Context& c) {
     }
     in.extender_count = 0;
     in.extender_function_count = 0;
+    ++in.names_generation;
 }
 
 }  // namespace qsl

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "scriptlib/include/qsleng32.h"
@@ -106,6 +107,7 @@ struct Instance {
     QslNameEntry extender_table[kExtenderFunctionMax];
     ExtenderSlot extenders[kExtenderMax];
     int32_t extender_count;
+    uint32_t names_generation;  // changes whenever a function table does
     uint8_t disabled[(kNameTableSize + 7) / 8];
     // settings
     int32_t sounds;
@@ -157,6 +159,27 @@ struct Buffer {
     uint32_t length = 0;
 };
 
+class Context;
+
+// Words already resolved in this call: a name-table, extender or host code,
+// or a variable index (checked against the slot's name before use).
+class WordCache {
+public:
+    bool find(const Context& c, std::string_view word, uint32_t hash, int& cls, int& code);
+    void remember(const Context& c, std::string_view word, uint32_t hash, int cls, int code);
+
+private:
+    static constexpr int kEntries = 128;
+    struct Entry {
+        char word[24];
+        uint8_t length = 0;
+        int16_t cls = 0;
+        int16_t code = 0;
+    };
+    Entry entries[kEntries];
+    uint32_t generation = 0xFFFFFFFF;
+};
+
 // Everything an entry point has locked for the length of the call.
 class Context {
 public:
@@ -169,6 +192,7 @@ public:
     bool tracing = false;  // trace outcomes are collected only when needed
     bool line_has_percent = true;  // set by the line reader
     Outcome outcome;
+    WordCache names;
 
     // Locks the variable table and the string heap; false when either fails.
     bool lock_blocks();

@@ -315,6 +315,7 @@ QSL_API int DLLServices(QslHandle instance, int service, const char* first_text,
             case 6:
                 in.host_table = extra;
                 in.host_count = extra ? number : 0;
+                ++in.names_generation;
                 break;
             case 11:
                 if (!session.ready()) return 0;

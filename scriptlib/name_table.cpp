@@ -588,21 +588,42 @@ int lookup_word(std::string_view word) {
     }
 }
 
-int lookup_operator(const char* text, int& length) {
-    unsigned char ch = static_cast<unsigned char>(text[0]);
-    int best = -1;
-    length = 0;
-    for (int i = kIndex.first[ch]; i < kIndex.last[ch]; ++i) {
-        const NameEntry& e = kTable[i];
-        if (e.cls == kClassReserved || e.length <= length) continue;
-        int k = 0;
-        while (k < e.length && text[k] == e.name[k]) ++k;
-        if (k == e.length) {
-            best = i;
-            length = e.length;
+namespace {
+
+// Operators are one or two characters: a table by first character holds the
+// one-character code and whether a two-character operator may follow.
+struct Operators {
+    int16_t single[256];
+    bool pair[256];
+    constexpr Operators() : single(), pair() {
+        for (auto& c : single) c = -1;
+        for (int i = 0; i < 493; ++i) {
+            const NameEntry& e = kTable[i];
+            unsigned char ch = static_cast<unsigned char>(e.name[0]);
+            bool word = (ch >= 'a' && ch <= 'z') || ch == '@';
+            if (word || e.cls == kClassReserved) continue;
+            if (e.length == 1) single[ch] = int16_t(i);
+            else pair[ch] = true;
         }
     }
-    return best;
+};
+constexpr Operators kOperators;
+
+}  // namespace
+
+int lookup_operator(const char* text, int& length) {
+    unsigned char ch = static_cast<unsigned char>(text[0]);
+    if (kOperators.pair[ch] && text[1]) {
+        for (int i = kIndex.first[ch]; i < kIndex.last[ch]; ++i) {
+            const NameEntry& e = kTable[i];
+            if (e.length == 2 && e.name[1] == text[1] && e.cls != kClassReserved) {
+                length = 2;
+                return i;
+            }
+        }
+    }
+    length = kOperators.single[ch] >= 0 ? 1 : 0;
+    return kOperators.single[ch];
 }
 
 }  // namespace qsl

@@ -149,7 +149,7 @@ int run_buffer(Context& c, char* text, uint32_t length) {
         if (in.line[0] == '\0' || in.line[0] == ';') continue;
         bool substituted = false;
         try {
-            substituted = substitute(c);
+            if (c.line_has_percent) substituted = substitute(c);
         } catch (const ScriptError& e) {
             if (c.skip_state()) continue;
             in.last_error = e.number;

@@ -38,22 +38,34 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
     }
     while (p < length && (text[p] == ' ' || text[p] == '\t')) ++p;
     start = p;
-    uint32_t end = p;
-    uint32_t limit = length - p > uint32_t(kLineMax) ? p + uint32_t(kLineMax) : length;
+    // Scan eight bytes at a time while none of them is a control character
+    // (every line end is one); at most one character more than a line holds.
+    uint32_t limit = length - p > uint32_t(kLineMax) ? p + uint32_t(kLineMax) + 1 : length;
+    // The line is copied as it is scanned.
     char* line = c.in->line;
-    bool percent = false;
-    // One pass copies the line and notes whether substitution has work to do.
+    uint32_t end = p;
+    uint64_t percent = 0;
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    while (end + 8 <= limit) {
+        uint64_t x;
+        std::memcpy(&x, text + end, 8);
+        if ((x - 0x20 * kOnes) & ~x & kHighs) break;
+        uint64_t y = x ^ ('%' * kOnes);
+        percent |= (y - kOnes) & ~y & kHighs;
+        std::memcpy(line + (end - p), &x, 8);
+        end += 8;
+    }
     for (; end < limit && !line_end(text[end]); ++end) {
         line[end - p] = text[end];
         percent |= text[end] == '%';
     }
-    if (end == limit && end < length && !line_end(text[end])) {
+    if (end - p > uint32_t(kLineMax)) {
         while (end < length && !line_end(text[end])) ++end;
         pos = end;
         return LineRead::TooLong;
     }
     line[end - p] = '\0';
-    c.line_has_percent = percent;
+    c.line_has_percent = percent != 0;
     if (end >= length || text[end] == '\0') {
         pos = end >= length ? length : end;
         if (end < length) pos = length;

@@ -46,14 +46,15 @@ int read_number(Instance& in, const char* s, int p) {
         }
         ++p;
     }
-    set_text(in, s + start, p - start);
     if (dots || exponents) {
+        set_text(in, s + start, p - start);
         in.token_float = std::strtod(in.token, nullptr);
         return finish(in, kTokenFloat, 0, p);
     }
     uint64_t value = 0;
     for (int i = start; i < p && value <= 0x7FFFFFFF; ++i) value = value * 10 + uint64_t(s[i] - '0');
     if (value > 0x7FFFFFFF) {
+        set_text(in, s + start, p - start);
         // Too big for an integer: the number is kept as a float rather than wrapped.
         in.token_float = std::strtod(in.token, nullptr);
         return finish(in, kTokenFloat, 0, p);
@@ -111,51 +112,77 @@ int next_token(Context& c) {
         int length;
         int code = lookup_operator(s + p, length);
         if (code < 0) fail(3054);
-        set_text(in, s + p, length);
         return finish(in, kTokenName, code, p + length);
     }
-    // A word of letters and digits followed by "." names an OLE object.
-    int q = p + (ch == '@' ? 1 : 0);
-    while (is_letter(s[q]) || is_digit(s[q])) ++q;
-    if (s[q] == '.' && q > p && q - p <= kVariableNameMax) {
-        set_text(in, s + p, q - p);
-        return finish(in, kTokenObject, kOleReference, q);
-    }
+    // One pass lower-cases and hashes the word and notes whether it is
+    // letters and digits only (followed by "." that names an OLE object).
     int end = p;
     char word[kLineMax + 1];
+    uint32_t hash = 0;
+    bool alphanumeric = true;
     while (is_word(s[end])) {
-        word[end - p] = lower(s[end]);
+        char lowered = lower(s[end]);
+        if (lowered == '_' || (lowered == '@' && end > p)) alphanumeric = false;
+        word[end - p] = lowered;
+        hash = hash * 31 + static_cast<unsigned char>(lowered);
         ++end;
     }
+    if (s[end] == '.' && alphanumeric && end - p <= kVariableNameMax && end > p + (ch == '@')) {
+        set_text(in, s + p, end - p);
+        return finish(in, kTokenObject, kOleReference, end);
+    }
     std::string_view w(word, size_t(end - p));
+    bool plain = s[end] != '.';  // a variable name may go on with "."
+    if (plain) {
+        int cls, code;
+        if (c.names.find(c, w, hash, cls, code)) return finish(in, cls, code, end);
+    }
     int code = lookup_word(w);
+    if (code < 0 && in.extender_function_count > 0) {
+        int at = search_table(in.extender_table, in.extender_function_count, w);
+        if (at >= 0) code = kExtenderCodeBase + at;
+    }
+    if (code < 0 && in.host_table && in.host_count > 0) {
+        int at = search_table(reinterpret_cast<const QslNameEntry*>(in.host_table), in.host_count, w);
+        if (at >= 0) code = kHostCodeBase + at;
+    }
     if (code >= 0) {
-        set_text(in, word, int(w.size()));
+        c.names.remember(c, w, hash, kTokenName, code);
         return finish(in, kTokenName, code, end);
     }
-    if (in.extender_function_count > 0) {
-        int at = search_table(in.extender_table, in.extender_function_count, w);
-        if (at >= 0) {
-            set_text(in, word, int(w.size()));
-            return finish(in, kTokenName, kExtenderCodeBase + at, end);
-        }
-    }
-    if (in.host_table && in.host_count > 0) {
-        int at = search_table(reinterpret_cast<const QslNameEntry*>(in.host_table), in.host_count, w);
-        if (at >= 0) {
-            set_text(in, word, int(w.size()));
-            return finish(in, kTokenName, kHostCodeBase + at, end);
-        }
-    }
-    // A variable name may also hold "."
     while (is_word(s[end]) || s[end] == '.') {
         if (end - p < kLineMax) word[end - p] = lower(s[end]);
         ++end;
     }
     if (end - p > kVariableNameMax) fail(3055);
-    set_text(in, word, end - p);
     int index = declare_variable(c, std::string_view(word, size_t(end - p)));
+    if (plain) c.names.remember(c, w, hash, kTokenVariable, index);
     return finish(in, kTokenVariable, index, end);
+}
+
+bool WordCache::find(const Context& c, std::string_view word, uint32_t hash, int& cls, int& code) {
+    if (generation != c.in->names_generation || word.size() >= sizeof(Entry::word)) return false;
+    const Entry& e = entries[(hash ^ (hash >> 7)) % kEntries];
+    if (e.length != word.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (e.word[i] != word[i]) return false;
+    if (e.cls == kTokenVariable && !variable_named(c, e.code, word)) return false;
+    cls = e.cls;
+    code = e.code;
+    return true;
+}
+
+void WordCache::remember(const Context& c, std::string_view word, uint32_t hash, int cls, int code) {
+    if (generation != c.in->names_generation) {
+        for (Entry& e : entries) e.length = 0;
+        generation = c.in->names_generation;
+    }
+    if (word.size() >= sizeof(Entry::word)) return;
+    Entry& e = entries[(hash ^ (hash >> 7)) % kEntries];
+    std::memcpy(e.word, word.data(), word.size());
+    e.length = uint8_t(word.size());
+    e.cls = int16_t(cls);
+    e.code = int16_t(code);
 }
 
 void putback(Context& c) { c.in->scan = c.in->token_start; }

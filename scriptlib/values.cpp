@@ -25,19 +25,7 @@ Value& Value::operator=(Value&& other) noexcept {
     return *this;
 }
 
-void Value::release() {
-    if ((r.type & QSL_TYPE_STRING) && !(r.type & kBorrowed) && r.string_offset)
-        heap_free(*c, r.string_offset);
-    r.type = 0;
-    r.string_offset = 0;
-}
-
-void Value::set_int(int32_t v) {
-    release();
-    r.type = QSL_TYPE_INTEGER;
-    r.int_value = v;
-    r.var_index = -1;
-}
+void Value::free_string() { heap_free(*c, r.string_offset); }
 
 void Value::set_float(double v) {
     release();

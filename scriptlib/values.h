@@ -26,17 +26,27 @@ public:
     Value& operator=(Value&& other) noexcept;
     ~Value() { release(); }
 
-    void release();
+    void release() {
+        if ((r.type & QSL_TYPE_STRING) && !(r.type & kBorrowed) && r.string_offset) free_string();
+        r.type = 0;
+        r.string_offset = 0;
+    }
     bool is_int() const { return r.type & QSL_TYPE_INTEGER; }
     bool is_float() const { return r.type & QSL_TYPE_FLOAT; }
     bool is_string() const { return r.type & QSL_TYPE_STRING; }
     bool is_numeric() const { return r.type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT); }
     bool is_object() const { return (r.type & QSL_TYPE_OBJECT) != 0; }
-    void set_int(int32_t v);
+    void set_int(int32_t v) {
+        release();
+        r.type = QSL_TYPE_INTEGER;
+        r.int_value = v;
+        r.var_index = -1;
+    }
     void set_float(double v);
     void set_string(std::string_view text);  // 3096 when the heap is full
     // The string's address; valid until the next heap allocation.
     const char* text() const { return c->heap + r.string_offset; }
+    void free_string();
     // Takes ownership of a heap string.
     void adopt_string(uint32_t offset);
 };

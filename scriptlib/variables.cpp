@@ -59,6 +59,14 @@ std::string slot_name(const Context& c, int index) {
     return std::string(name, strnlen(name, kNameField));
 }
 
+bool variable_named(const Context& c, int index, std::string_view name) {
+    if (index < 0 || index >= c.in->var_count || name.size() > kVariableNameMax) return false;
+    const char* stored = reinterpret_cast<const char*>(slot_at(c, index) + kNameAt);
+    for (size_t i = 0; i < name.size(); ++i)
+        if (stored[i] != name[i]) return false;
+    return (name.size() == kNameField || stored[name.size()] == 0) && slot_type(c, index) != 0;
+}
+
 int find_variable(Context& c, std::string_view name) {
     if (name.size() > kVariableNameMax) return -1;
     char key[kNameField] = {};
