@@ -54,19 +54,29 @@ std::string_view next_price_token(std::string_view text, std::size_t& pos) {
 
 std::int64_t update_number_to_stored(std::string_view token, int precision) {
     const std::size_t point = token.find('.');
-    std::string digits;
     if (point == std::string_view::npos) {
-        digits.assign(token);
-    } else {
-        digits.assign(token.substr(0, point));
-        for (int i = 1; i <= precision; ++i) {
-            const std::size_t at = point + static_cast<std::size_t>(i);
-            digits += at < token.size() && is_digit(token[at]) ? token[at] : '0';
-        }
+        std::size_t pos = 0;
+        bool any_digit = false;
+        return leading_integer(token, pos, any_digit);
+    }
+    // The digits before the point, then exactly `precision` places after it.
+    char digits[64];
+    std::string longer;
+    const std::size_t places = precision > 0 ? static_cast<std::size_t>(precision) : 0;
+    const std::size_t size = point + places;
+    char* out = digits;
+    if (size > sizeof digits) {
+        longer.resize(size);
+        out = longer.data();
+    }
+    token.copy(out, point);
+    for (std::size_t i = 1; i <= places; ++i) {
+        const std::size_t at = point + i;
+        out[point + i - 1] = at < token.size() && is_digit(token[at]) ? token[at] : '0';
     }
     std::size_t pos = 0;
     bool any_digit = false;
-    return leading_integer(digits, pos, any_digit);
+    return leading_integer(std::string_view(out, size), pos, any_digit);
 }
 
 bool read_whole_number(std::string_view text, std::size_t& pos, std::int64_t& value) {
