@@ -1,11 +1,11 @@
 #include "clcconv/clcconv.h"
 
 #include "common/calendar.h"
-#include "common/clc_price.h"
 #include "common/console.h"
 #include "common/files.h"
 #include "common/program_end.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace qv::clcconv {
@@ -15,26 +15,56 @@ namespace {
 // Lines are written through a buffer of this size.
 constexpr std::size_t output_buffer_size = 64 * 1024;
 
-void append_printf(std::string& line, const char* fmt, auto... values) {
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, fmt, values...);
-    if (n > 0) line.append(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
+void append_whole(std::string& line, std::int64_t value) {
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    line.append(digits, end);
 }
 
 }  // namespace
 
+// The stored whole number is the price times 10^precision, so its digits are
+// the price's digits: written with the point put in, they are exactly what
+// "%.<precision>lf" prints for the price, without a detour through floating point.
+void append_price(std::string& line, std::int64_t stored, int precision) {
+    if (precision <= 0) {
+        append_whole(line, stored);
+        return;
+    }
+    if (stored < 0) line += '-';
+    const std::uint64_t magnitude = stored < 0 ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+    std::string digits = std::to_string(magnitude);
+    const auto places = static_cast<std::size_t>(precision);
+    if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
+    line.append(digits, 0, digits.size() - places);
+    line += '.';
+    line.append(digits, digits.size() - places, places);
+}
+
 void get_clc_record_line(const ClcRecord& record, int precision, std::string& line) {
     line.clear();
-    const Date date = lotus_to_date(record.day);
-    append_printf(line, "%04d%02d%02d ", date.year, date.month, date.day);
+    if (record.day == 0) {
+        line += "00000000 ";
+    } else {
+        const Date date = lotus_to_date(record.day);
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d%02d%02d ", date.year, date.month, date.day);
+        line += text;
+    }
     if (precision >= 0 && precision <= 7) {
         // A roll-over record keeps its high and low too, so that converting the
         // file back gives the record it came from.
-        for (std::int32_t price : {record.open, record.high, record.low, record.close})
-            append_printf(line, "%.*f ", precision, stored_to_price(price, precision));
+        for (std::int32_t price : {record.open, record.high, record.low, record.close}) {
+            append_price(line, price, precision);
+            line += ' ';
+        }
     }
-    append_printf(line, "%ld %ld %ld\n", static_cast<long>(record.open_interest),
-                  static_cast<long>(record.total_volume), static_cast<long>(record.total_open_interest));
+    append_whole(line, record.open_interest);
+    line += ' ';
+    append_whole(line, record.total_volume);
+    line += ' ';
+    append_whole(line, record.total_open_interest);
+    line += '\n';
 }
 
 void convert_to_ascii(const CommodityTable& table, const std::vector<bool>& selected) {

@@ -1,6 +1,8 @@
 #include "clcconv/clcconv.h"
 
 #include "common/clc_file.h"
+#include "common/clc_price.h"
+#include "common/text.h"
 #include "common/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
@@ -95,6 +97,18 @@ TEST_F(ClcconvTest, DatabaseToAsciiAndBackByteForByte) {
               "\nConverting BP_CLC.ASC to binary format - \\QUORVANT\\CLC\\TEMP\\BP_CLC.BIN - Done!"
               "\nConverting W__CLC.ASC to binary format - \\QUORVANT\\CLC\\TEMP\\W__CLC.BIN - Done!"
               "\nConverting SP_CLC.ASC to binary format - \\QUORVANT\\CLC\\TEMP\\SP_CLC.BIN - Done!");
+}
+
+TEST(ClcconvPrices, WrittenAsPrintfWritesThePrice) {
+    for (int precision = 0; precision <= 7; ++precision) {
+        for (std::int64_t stored : {0LL, 1LL, -1LL, 5LL, -5LL, 99LL, 100LL, 65535LL, 16777215LL, 123456789LL,
+                                    -2147483648LL, 2147483647LL}) {
+            std::string line;
+            append_price(line, stored, precision);
+            EXPECT_EQ(line, format("%.*f", precision, stored_to_price(stored, precision)))
+                << stored << " at precision " << precision;
+        }
+    }
 }
 
 TEST_F(ClcconvTest, CommandLineChoosesDirectionAndCommodities) {
