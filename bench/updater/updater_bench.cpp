@@ -7,6 +7,9 @@
 //   - the same merge record by record,
 // and prints each time with its ratio to the copy. The two merges are checked
 // to give the same files.
+//
+// Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DCMAKE_BUILD_TYPE=Release
+//                cmake --build build-bench --target updater_bench && build-bench/bin/updater_bench
 
 #include <algorithm>
 #include <chrono>

@@ -1,5 +1,6 @@
 // The updater killed at random moments while it merges a large update: every
 // CLC file is afterwards either as it was or as the whole merge leaves it.
+// Run alone: BUILD/bin/updater_tests --gtest_filter='UpdaterCrash.*'
 
 #include <gtest/gtest.h>
 
