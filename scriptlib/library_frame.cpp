@@ -285,7 +285,7 @@ QSL_API int DLLServices(QslHandle instance, int service, const char* first_text,
     try {
         switch (service) {
             case 1:
-                if (!session.ready()) return 0;
+                if (!session.ready() || first.empty()) return 0;
                 set_variable_text(*c, first, second_text ? second_text : "");
                 break;
             case 2: {
