@@ -1,5 +1,10 @@
+#include "clcconv/clcconv.h"
 #include "clcconv/start_up.h"
 
-int main() {
-    return qv::run_program([] { qv::clcconv::start_up(); });
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return qv::run_program([&] { qv::clcconv::run(args, qv::clcconv::start_up().commodities); });
 }
