@@ -143,18 +143,26 @@ void constant_value(Context&, int code, Value& out) {
     }
 }
 
-void evaluate(Context& c, Value& out, bool assignment_allowed) {
-    if (assignment_allowed && at_assignment(c)) {
+void evaluate_statement(Context& c, Value& out, bool want_value) {
+    if (at_assignment(c)) {
         int index = c.in->token_code;
         next_token(c);  // "="
         next_token(c);
         Value right(c);
         logical(c, right);
         assign_variable(c, index, right);
-        load_variable(c, index, out);
+        if (want_value) load_variable(c, index, out);
         return;
     }
-    if (assignment_allowed && c.in->token_class == kTokenObject) fail(3046);
+    if (c.in->token_class == kTokenObject) fail(3046);
+    logical(c, out);
+}
+
+void evaluate(Context& c, Value& out, bool assignment_allowed) {
+    if (assignment_allowed) {
+        evaluate_statement(c, out, true);
+        return;
+    }
     logical(c, out);
 }
 

@@ -107,7 +107,7 @@ struct Instance {
     QslNameEntry extender_table[kExtenderFunctionMax];
     ExtenderSlot extenders[kExtenderMax];
     int32_t extender_count;
-    uint32_t names_generation;  // changes whenever a function table does
+    uint32_t names_generation;  // changes whenever a function table does or a variable goes
     uint8_t disabled[(kNameTableSize + 7) / 8];
     // settings
     int32_t sounds;
@@ -162,7 +162,8 @@ struct Buffer {
 class Context;
 
 // Words already resolved in this call: a name-table, extender or host code,
-// or a variable index (checked against the slot's name before use).
+// or a variable index; all of them forgotten when the instance's names
+// generation moves (a function table changed or a variable was dropped).
 class WordCache {
 public:
     bool find(const Context& c, std::string_view word, uint32_t hash, int& cls, int& code);

@@ -518,7 +518,7 @@ int execute_statement(Context& c, int stmt, Place& place) {
         return 1;
     }
     Value v(c);
-    evaluate(c, v, true);
+    evaluate_statement(c, v, c.tracing);
     if (!at_end(c)) fail(3074);
     note_value(c, "VALUE=>", v);
     return 1;

@@ -18,6 +18,21 @@ bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 bool is_word(char ch) { return is_letter(ch) || is_digit(ch) || ch == '@' || ch == '_'; }
 char lower(char ch) { return ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch; }
 
+// What a character starts.
+enum Start : uint8_t { kStartOther, kStartEnd, kStartBlank, kStartDigit, kStartWord, kStartQuote };
+struct Starts {
+    Start of[256];
+    constexpr Starts() : of() {
+        of[0] = of[';'] = kStartEnd;
+        of[' '] = of['\t'] = kStartBlank;
+        for (int ch = '0'; ch <= '9'; ++ch) of[ch] = kStartDigit;
+        for (int ch = 'a'; ch <= 'z'; ++ch) of[ch] = of[ch - 32] = kStartWord;
+        of['@'] = of['_'] = kStartWord;
+        of['"'] = of['\''] = of['`'] = kStartQuote;
+    }
+};
+constexpr Starts kStarts;
+
 void set_text(Instance& in, const char* text, int length) {
     std::memcpy(in.token, text, size_t(length));
     in.token[length] = '\0';
@@ -98,21 +113,24 @@ int next_token(Context& c) {
     Instance& in = *c.in;
     const char* s = in.line;
     int p = in.scan;
-    while (s[p] == ' ' || s[p] == '\t') ++p;
+    Start start;
+    while ((start = kStarts.of[static_cast<unsigned char>(s[p])]) == kStartBlank) ++p;
     in.token_start = p;
     char ch = s[p];
-    if (ch == '\0' || ch == ';') {
-        in.token[0] = '\0';
-        in.token_length = 0;
-        return finish(in, kTokenEnd, 0, p);
-    }
-    if (is_digit(ch)) return read_number(in, s, p);
-    if (!is_letter(ch) && ch != '@' && ch != '_') {
-        if (ch == '"' || ch == '\'' || ch == '`') return read_string(in, s, p);
-        int length;
-        int code = lookup_operator(s + p, length);
-        if (code < 0) fail(3054);
-        return finish(in, kTokenName, code, p + length);
+    switch (start) {
+        case kStartEnd:
+            in.token[0] = '\0';
+            in.token_length = 0;
+            return finish(in, kTokenEnd, 0, p);
+        case kStartDigit: return read_number(in, s, p);
+        case kStartQuote: return read_string(in, s, p);
+        case kStartOther: {
+            int length;
+            int code = lookup_operator(s + p, length);
+            if (code < 0) fail(3054);
+            return finish(in, kTokenName, code, p + length);
+        }
+        default: break;
     }
     // One pass lower-cases and hashes the word and notes whether it is
     // letters and digits only (followed by "." that names an OLE object).
@@ -166,7 +184,6 @@ bool WordCache::find(const Context& c, std::string_view word, uint32_t hash, int
     if (e.length != word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i)
         if (e.word[i] != word[i]) return false;
-    if (e.cls == kTokenVariable && !variable_named(c, e.code, word)) return false;
     cls = e.cls;
     code = e.code;
     return true;

@@ -59,14 +59,6 @@ std::string slot_name(const Context& c, int index) {
     return std::string(name, strnlen(name, kNameField));
 }
 
-bool variable_named(const Context& c, int index, std::string_view name) {
-    if (index < 0 || index >= c.in->var_count || name.size() > kVariableNameMax) return false;
-    const char* stored = reinterpret_cast<const char*>(slot_at(c, index) + kNameAt);
-    for (size_t i = 0; i < name.size(); ++i)
-        if (stored[i] != name[i]) return false;
-    return (name.size() == kNameField || stored[name.size()] == 0) && slot_type(c, index) != 0;
-}
-
 int find_variable(Context& c, std::string_view name) {
     if (name.size() > kVariableNameMax) return -1;
     char key[kNameField] = {};
@@ -132,6 +124,7 @@ void drop_variable(Context& c, int index) {
     Slot old = read_slot(c, index);
     if ((old.type & QSL_TYPE_STRING) && old.string_offset) heap_free(c, old.string_offset);
     std::memset(slot_at(c, index), 0, kSlotSize);
+    ++c.in->names_generation;  // words resolved to this slot must be looked up again
     while (c.in->var_count > 0 && slot_type(c, c.in->var_count - 1) == 0) --c.in->var_count;
 }
 
@@ -152,6 +145,7 @@ void set_variable_int(Context& c, std::string_view name, int32_t value) {
 void clear_variables(Context& c) {
     std::memset(c.vars, 0, size_t(c.in->var_capacity) * kSlotSize);
     c.in->var_count = 0;
+    ++c.in->names_generation;
 }
 
 }  // namespace qsl

@@ -23,8 +23,6 @@ Slot read_slot(const Context& c, int index);
 void write_slot(Context& c, int index, const Slot& slot);
 std::string slot_name(const Context& c, int index);
 
-// Whether slot index holds a variable of that lower-case name.
-bool variable_named(const Context& c, int index, std::string_view name);
 // Index of the variable of that lower-case name, or -1.
 int find_variable(Context& c, std::string_view name);
 // Finds or creates (type 8, integer -1) the variable; 3097 when full.

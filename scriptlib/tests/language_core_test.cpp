@@ -142,6 +142,14 @@ TEST(Variables, AssignmentDropAndIsDefined) {
     EXPECT_EQ(host.var("mixedcase"), "3");
 }
 
+TEST(Variables, ADroppedNameIsLookedUpAgainWhenItsSlotIsReused) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("a = 1\nb = 2\nx = drop(a)\nc = 3\na = 4\nd = a + c\n"), 0);
+    EXPECT_EQ(host.var("c"), "3");
+    EXPECT_EQ(host.var("a"), "4");
+    EXPECT_EQ(host.var("d"), "7");
+}
+
 TEST(Substitution, ReplacesNamesAndKeepsPercent) {
     ScriptHost host;
     EXPECT_EQ(host.run("n = 100\nname = \"World\"\ns = \"%n%%% of %name%%nothing%!\"\nt = \"a%@tab%b\"\n"
