@@ -1,13 +1,10 @@
 #include "updater/merge_kinds.h"
 
 #include "updater/merge_clc.h"
+#include "updater/merge_cot.h"
+#include "updater/merge_idx.h"
 
 namespace qv {
-
-// The COT and IDX merges plug in here; until they do, their update files wait
-// in the update folder under their received names, with nothing lost.
-int merge_cot(UpdaterState&, std::string_view) { return merge_not_available; }
-int merge_idx(UpdaterState&, std::string_view) { return merge_not_available; }
 
 int merge_update_file(UpdaterState& state, DatabaseKind kind, std::string_view name) {
     switch (kind) {
