@@ -1,5 +1,5 @@
-// Values: the record of Part of the language core that every expression,
-// variable and function result uses, its conversions and its display.
+// Values: the record that every expression, variable and function result
+// uses, its conversions and its display.
 #pragma once
 
 #include <cstdint>
