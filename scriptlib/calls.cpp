@@ -30,11 +30,11 @@ struct Entry {
 Entry entry_of(const Context& c, int code) {
     if (code >= kExtenderCodeBase) {
         const QslNameEntry& e = c.in->extender_table[code - kExtenderCodeBase];
-        return {e.cls, e.count, e.mask};
+        return {outside_class(e.cls), e.count, e.mask};
     }
     if (code >= kHostCodeBase) {
         const QslNameEntry& e = reinterpret_cast<const QslNameEntry*>(c.in->host_table)[code - kHostCodeBase];
-        return {e.cls, e.count, e.mask};
+        return {outside_class(e.cls), e.count, e.mask};
     }
     const NameEntry& e = name_entry(code);
     return {token_entry_class(c), e.count, e.mask};

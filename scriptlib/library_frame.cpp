@@ -213,6 +213,9 @@ extern "C" {
 
 QSL_API int DoDaDllInit(QslHandle window, QslHandle instance, QslHandle second, int phase, int count,
                         const char* first_name, const char* second_name) {
+    // Re-initialising or tearing down an instance from inside its own run
+    // (a callback) would pull its tables and extenders away under it.
+    if (phase != 0 && g_active && g_active->handle == instance) return 0;
     BusyCounter busy;
     try {
         return initialise(window, instance, second, phase, count, first_name, second_name);
@@ -223,6 +226,9 @@ QSL_API int DoDaDllInit(QslHandle window, QslHandle instance, QslHandle second, 
 
 QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle script, QslExtenderProc host_callback,
                                uintptr_t host_data) {
+    // A script of an instance that is already running here would reset the
+    // running one's control stack under it: refused.
+    if (g_active && g_active->handle == instance) return 0;
     Session session(instance);
     Context* c = session.get();
     if (!c || !session.ready()) return 0;

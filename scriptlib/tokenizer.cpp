@@ -224,12 +224,17 @@ int next_string_token(Context& c) {
     return finish(in, kTokenWord, 0, end);
 }
 
+// A host or extender entry is a command (class 4) or else a function.
+int outside_class(int cls) {
+    return ((cls & ~kClassDisabled) == kClassCommand ? kClassCommand : kClassFunction) | (cls & kClassDisabled);
+}
+
 int token_entry_class(const Context& c) {
     int code = c.in->token_code;
     if (code >= kExtenderCodeBase && code < kExtenderCodeBase + kExtenderFunctionMax)
-        return c.in->extender_table[code - kExtenderCodeBase].cls;
+        return outside_class(c.in->extender_table[code - kExtenderCodeBase].cls);
     if (code >= kHostCodeBase && code < kHostCodeBase + 1000)
-        return reinterpret_cast<const QslNameEntry*>(c.in->host_table)[code - kHostCodeBase].cls;
+        return outside_class(reinterpret_cast<const QslNameEntry*>(c.in->host_table)[code - kHostCodeBase].cls);
     int cls = name_entry(code).cls;
     if (c.in->disabled[code / 8] & (1 << (code % 8))) cls |= kClassDisabled;
     return cls;

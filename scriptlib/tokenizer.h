@@ -26,6 +26,7 @@ void putback(Context& c);
 int next_string_token(Context& c);
 // The entry class of a name token (built-in, host or extender).
 int token_entry_class(const Context& c);
+int outside_class(int cls);
 bool token_is(const Context& c, int code);
 
 }  // namespace qsl

@@ -257,6 +257,29 @@ TEST(Frame, SingleStepShowsEachLine) {
     EXPECT_EQ(cancelled.var("x"), "0");
 }
 
+int g_nested_results[2];
+
+int reentering_host(uintptr_t host_data, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t,
+                    uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
+    if (request != -1) return 0;
+    auto instance = QslHandle(host_data);
+    QslHandle script = QslGlobalAlloc(QSL_GMEM_ZEROINIT, 16);
+    g_nested_results[0] = ProcessDaBatBuffer(0, instance, script, nullptr, 0);
+    g_nested_results[1] = DoDaDllInit(0, instance, 0, 99, 0, nullptr, nullptr);
+    QslGlobalFree(script);
+    return 0;
+}
+
+TEST(Frame, AnInstanceCannotBeRerunOrTornDownFromItsOwnCallback) {
+    ScriptHost host;
+    DLLServices(host.instance, 3, nullptr, nullptr, QSL_NOTIFY_STATEMENT, 0);
+    g_nested_results[0] = g_nested_results[1] = -1;
+    EXPECT_EQ(host.run("WHILE 0\nENDWHILE\na = 1\n", reentering_host, host.instance), 0);
+    EXPECT_EQ(host.var("a"), "1");
+    EXPECT_EQ(g_nested_results[0], 0);
+    EXPECT_EQ(g_nested_results[1], 0);
+}
+
 TEST(Frame, InitialisationPhases) {
     EXPECT_EQ(DoDaDllInit(0, 0, QslHandle(18) << 8, 0, 0, nullptr, nullptr), 0);
     EXPECT_EQ(DoDaDllInit(0, 0, QslHandle(19) << 8, 0, 0, nullptr, nullptr), QSL_INSTANCE_SIZE);
