@@ -48,4 +48,5 @@ run_tool DFANOUT
 run_tool MKPICKS
 run_tool roll
 run_tool clcconv /1
+run_tool clcconv /2
 echo "==== sample installation in $install"
