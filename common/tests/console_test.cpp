@@ -58,11 +58,19 @@ struct Terminal {
         if (terminal >= 0) close(terminal);
         if (controller >= 0) close(controller);
     }
-    std::string drawn() {
+    // What the console drew: waits (up to five seconds, for a loaded machine)
+    // until at least `expected` bytes have come, then takes whatever follows at once.
+    std::string drawn(std::size_t expected = 0) {
         std::string all;
         char buffer[256];
         pollfd ready{controller, POLLIN, 0};
-        while (poll(&ready, 1, 100) == 1) {
+        for (int waited = 0; all.size() < expected && waited < 50; ++waited) {
+            if (poll(&ready, 1, 100) != 1) continue;
+            const ssize_t got = read(controller, buffer, sizeof buffer);
+            if (got <= 0) break;
+            all.append(buffer, static_cast<std::size_t>(got));
+        }
+        while (poll(&ready, 1, 50) == 1) {
             const ssize_t got = read(controller, buffer, sizeof buffer);
             if (got <= 0) break;
             all.append(buffer, static_cast<std::size_t>(got));
@@ -130,20 +138,27 @@ TEST(Console, OnATerminalDrawsWithEscapeSequencesAndReadsRawKeys) {
     screen->write("DFANOUT");
     screen->clear_to_end_of_line();
     screen->background(1);
-    EXPECT_EQ(tty.drawn(), "\x1b[?25l\x1b[1m\x1b[104m\x1b[2J\x1b[H\x1b[3;16HDFANOUT\x1b[K\x1b[44m");
+    const std::string screen_drawn = "\x1b[?25l\x1b[1m\x1b[104m\x1b[2J\x1b[H\x1b[3;16HDFANOUT\x1b[K\x1b[44m";
+    EXPECT_EQ(tty.drawn(screen_drawn.size()), screen_drawn);
 
     EXPECT_FALSE(screen->key_waiting());
     // Raw from the first key operation on: a key typed ahead arrives without
     // Enter and is not echoed by the terminal.
     tty.type("n");
-    EXPECT_TRUE(screen->key_waiting());
+    // The terminal passes the key on in its own time.
+    bool waiting = false;
+    for (int tries = 0; !waiting && tries < 500; ++tries) {
+        waiting = screen->key_waiting();
+        if (!waiting) usleep(10000);
+    }
+    EXPECT_TRUE(waiting);
     EXPECT_EQ(screen->read_key(), 'n');
     tty.type("\r");
     EXPECT_EQ(screen->read_key(), key_enter);
     EXPECT_EQ(tty.drawn(), "");
     tty.type("1");
     EXPECT_EQ(screen->read_key_echo(), '1');
-    EXPECT_EQ(tty.drawn(), "1");
+    EXPECT_EQ(tty.drawn(1), "1");
 
     // Line editing comes back when the console is flushed, before another
     // program gets the terminal.
@@ -156,7 +171,7 @@ TEST(Console, OnATerminalDrawsWithEscapeSequencesAndReadsRawKeys) {
 
     // The terminal gets its colours and cursor back at the end.
     screen.reset();
-    EXPECT_EQ(tty.drawn(), "\x1b[0m\x1b[?25h");
+    EXPECT_EQ(tty.drawn(10), "\x1b[0m\x1b[?25h");
 }
 
 TEST(RecordingConsole, StandsInForTheProcessConsoleWhileItLives) {
