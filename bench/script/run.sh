@@ -7,6 +7,7 @@
 #           language's own chain: a single-line IF, then lines of ELSE IF)
 #
 #   bench/script/run.sh            build qsl (Release), install what is missing, run
+#   QSL_BENCH_QSL=path/to/qsl bench/script/run.sh    time that qsl instead
 #
 # Times are CPU seconds (user + system) of each interpreter, which a busy
 # machine disturbs less than the wall clock. The goal is that qsl needs no
@@ -17,9 +18,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${QSL_BENCH_BUILD:-$root/build-bench-script}"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF >/dev/null
-cmake --build "$build" --target qsl -j"${QSL_BENCH_JOBS:-2}" >/dev/null
-qsl="$build/bin/qsl"
+qsl="${QSL_BENCH_QSL:-}"
+if [ -z "$qsl" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQV_TESTS=OFF >/dev/null
+    cmake --build "$build" --target qsl -j"${QSL_BENCH_JOBS:-2}" >/dev/null
+    qsl="$build/bin/qsl"
+fi
 
 install_missing() {
     local missing=()
