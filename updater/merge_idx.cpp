@@ -63,22 +63,38 @@ std::optional<std::string> find_next_tag(UpdateLineSource& source) {
     return std::nullopt;
 }
 
-// The update side of one tag: its index lines, one at a time.
+// The update side of one tag: its index lines, one at a time. The first line
+// of another tag, or of none, ends the tag and stays unread, so that the
+// search for the next tag sees every unusable line.
 class IdxUpdates {
 public:
-    IdxUpdates(UpdateRecordReader& reader, std::string tag) : reader_(reader), tag_(std::move(tag)) {}
+    IdxUpdates(UpdateLineSource& source, std::string tag) : source_(source), tag_(std::move(tag)) {}
 
     // Reads the next line; false when it does not read (the message is written
     // and the merge fails).
     bool next() {
-        switch (reader_.read_idx(tag_, line_)) {
-            case UpdateRead::record: return true;
-            case UpdateRead::end_of_file: file_ended_ = true; [[fallthrough]];
-            case UpdateRead::end_of_tag: ended_ = true; return true;
-            case UpdateRead::failed: break;
+        for (;;) {
+            const std::string* next = source_.peek();
+            if (!next) {
+                file_ended_ = true;
+                ended_ = true;
+                return true;
+            }
+            if (next->size() < 2 || !equal_no_case(next->substr(0, 2), tag_)) {
+                ended_ = true;
+                return true;
+            }
+            std::string text;
+            source_.next(text);
+            switch (parse_idx_line(text, source_.last_was_cut(), line_)) {
+                case LineCheck::data: return true;
+                case LineCheck::skip: continue;  // the tag without its single blank
+                case LineCheck::out_of_sync: break;
+            }
+            updater_message(format(" IDX UPDATE LINE OF DATA OUT OF SYNC,@DATE = %d/%d/%d", line_.date.month,
+                                   line_.date.day, line_.year()));
+            return false;
         }
-        updater_message(reader_.message());
-        return false;
     }
 
     bool ended() const { return ended_; }
@@ -87,7 +103,7 @@ public:
     DayNumber day() const { return line_.day_number(); }
 
 private:
-    UpdateRecordReader& reader_;
+    UpdateLineSource& source_;
     std::string tag_;
     IdxUpdateLine line_;
     bool ended_ = false;
@@ -177,8 +193,6 @@ int merge_idx(UpdaterState& state, std::string_view name) {
         return -1;
     }
     if (!source->skip_header()) return 0;
-    UpdateRecordReader reader(*source, DatabaseKind::idx);
-
     // Tags are not looked up in the commodity table: any valid tag gets its file.
     while (const std::optional<std::string> tag = find_next_tag(*source)) {
         show_tag(*tag);
@@ -189,7 +203,7 @@ int merge_idx(UpdaterState& state, std::string_view name) {
             updater_message("UNABLE TO OPEN TEMPORARY IDX WORK FILE@UPDATE ABORTED");
             return -1;
         }
-        IdxUpdates updates(reader, *tag);
+        IdxUpdates updates(*source, *tag);
         if (!updates.next()) return -1;
 
         const bool exists = file_exists(idx_path);
