@@ -53,6 +53,10 @@ struct DataExtent {
 DataExtent data_extent(const std::string& path, const std::uint8_t* header, std::uintmax_t size,
                        std::size_t record_length) {
     DataExtent extent;
+    if (size < record_length) {
+        extent.message = format("DAMAGED METASTOCK DATA FILE %s@TOO SHORT FOR ITS HEADER", path.c_str());
+        return extent;
+    }
     const unsigned last = get_u16(header + 2);
     const std::uintmax_t held = size / record_length - 1;
     if (last == 0 && held > 0) {
