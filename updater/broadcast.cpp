@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/build_settings.h"
 #include "common/files.h"
 #include "common/text.h"
 
@@ -33,7 +34,14 @@ void copy_all(std::FILE* from, std::FILE* to) {
 
 }  // namespace
 
-void load_build_map_defaults() {}
+namespace {
+
+// The build settings every option set of the broadcast starts from.
+BuildSettings build_map_defaults;
+
+}  // namespace
+
+void load_build_map_defaults() { build_map_defaults = load_last_settings(LastMapStart::date_format); }
 
 void prepare_broadcast(UpdaterState& state) {
     if (!file_exists(bcast_file)) return;
