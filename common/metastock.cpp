@@ -175,9 +175,15 @@ void stamp_master(MetaStockMaster& master, int second) {
 
 void stamp_master(MetaStockMaster& master) { stamp_master(master, now().second); }
 
+bool metastock_write_protected(std::string_view path) {
+    return file_exists(path) && !is_writable(path);
+}
+
 bool write_master(std::string_view directory, const MetaStockMaster& master) {
-    if (master.records.size() > static_cast<std::size_t>(max_file_number)) return false;
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), metastock_path(directory, "MASTER"));
+    const std::string path = metastock_path(directory, "MASTER");
+    if (master.records.size() > static_cast<std::size_t>(max_file_number) || metastock_write_protected(path))
+        return false;
+    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
     if (!work.is_open()) return false;
     MasterBytes header = master.header;
     put_u16(&header[0], static_cast<std::uint16_t>(master.records.size()));

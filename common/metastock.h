@@ -116,9 +116,14 @@ MasterReadResult read_master(std::string_view directory);
 void stamp_master(MetaStockMaster& master, int second);
 void stamp_master(MetaStockMaster& master);  // by now()
 
+// A file of the directory that the user has made read-only: the suite leaves it
+// as it is, as it could not open it for writing under DOS, although the work
+// file that replaces a file could be renamed over it.
+bool metastock_write_protected(std::string_view path);
+
 // Rewrites MASTER whole, header and records, the count set to the number of
-// records, through a work file renamed over it. False when it cannot be written;
-// the old MASTER then stays as it was.
+// records, through a work file renamed over it. False when it cannot be written
+// or is write-protected; the old MASTER then stays as it was.
 bool write_master(std::string_view directory, const MetaStockMaster& master);
 
 // The first series record (index into records) whose symbol equals the wanted

@@ -127,16 +127,18 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
         if (!encode_day(data.records[i], data.field_count, &bytes[(i + 1) * length]))
             return DataWrite::no_mbf_form;
 
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"),
-                  metastock_path(directory, dat_file_name(file_number)));
+    const std::string path = metastock_path(directory, dat_file_name(file_number));
+    if (metastock_write_protected(path)) return DataWrite::cannot_write;
+    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
     if (!work.is_open()) return DataWrite::cannot_write;
     std::fwrite(bytes.data(), 1, bytes.size(), work.file());
     return work.commit() ? DataWrite::ok : DataWrite::cannot_write;
 }
 
 bool write_dop(std::string_view directory, int file_number, int field_count, int decimals) {
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"),
-                  metastock_path(directory, dop_file_name(file_number)));
+    const std::string path = metastock_path(directory, dop_file_name(file_number));
+    if (metastock_write_protected(path)) return false;
+    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
     if (!work.is_open()) return false;
     std::FILE* out = work.file();
     std::fputs("\"DATE\",0,0\n", out);
@@ -162,6 +164,7 @@ AppendResult append_day(std::string_view directory, MetaStockMaster& master, std
     MasterRecord& series = master.records[index];
     if (!valid_layout(series)) return AppendResult::damaged;
     const std::string path = metastock_path(directory, dat_file_name(series.file_number()));
+    if (metastock_write_protected(path)) return AppendResult::cannot_write;
     FilePtr file = open_file(path, "r+b");
     if (!file) return AppendResult::missing;
     const std::size_t length = series.record_length();

@@ -1,6 +1,7 @@
 #include "common/metastock.h"
 #include "common/metastock_data.h"
 
+#include "common/files.h"
 #include "common/testing/temp_install.h"
 
 #include <gtest/gtest.h>
@@ -290,6 +291,29 @@ TEST(MetaStockDirectory, AppendsAndReplacesADay) {
     huge.records = {{1140319, {std::ldexp(1.5f, 127), 0, 0, 0, 0, 0}}};
     EXPECT_EQ(write_dat(dir, 1, huge), DataWrite::no_mbf_form);
     EXPECT_EQ(install.read("MS/F1.DAT"), d);
+}
+
+TEST(MetaStockDirectory, WriteProtectedFilesAreLeftAlone) {
+    testing::TempInstall install;
+    const std::string master_bytes = raw_master(1, 1, raw_record(1, "A"));
+    const std::string dat = raw_dat(2, 28, 1);
+    install.write("MS/MASTER", master_bytes);
+    install.write("MS/F1.DAT", dat);
+    install.write("MS/F1.DOP", "old");
+    MasterReadResult read = read_master(dir);
+    ASSERT_EQ(read.status, MasterReadResult::ok);
+    for (const char* name : {"MASTER", "F1.DAT", "F1.DOP"}) ASSERT_TRUE(make_read_only(metastock_path(dir, name)));
+
+    EXPECT_FALSE(write_master(dir, read.master));
+    MetaStockData data;
+    EXPECT_EQ(write_dat(dir, 1, data), DataWrite::cannot_write);
+    EXPECT_FALSE(write_dop(dir, 1, 7, 2));
+    EXPECT_EQ(append_day(dir, read.master, 0, {1140315, {}}), AppendResult::cannot_write);
+    EXPECT_FALSE(remove_series(dir, read.master, 0));
+    EXPECT_EQ(install.read("MS/MASTER"), master_bytes);
+    EXPECT_EQ(install.read("MS/F1.DAT"), dat);
+    EXPECT_EQ(install.read("MS/F1.DOP"), "old");
+    EXPECT_EQ(read.master.records.size(), 1u);
 }
 
 TEST(MetaStockDirectory, TheInUseMarker) {
