@@ -28,6 +28,10 @@ cd "$install"
 # The vendor's update files for the days after the history, as the download
 # leaves them in the update folder; the updater merges them.
 "$bin/make_updates" "$install"
+# The COT and IDX history and its weekly COT and daily IDX update files.
+if [ -x "$bin/make_cot_idx" ]; then
+    "$bin/make_cot_idx" "$install"
+fi
 
 run_tool() {
     program=$1
