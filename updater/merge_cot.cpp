@@ -154,12 +154,14 @@ int merge_cot(UpdaterState& state, std::string_view name) {
 
         // A file that is there but cannot be read must not be taken for a
         // missing one: a new file in its place would lose its reports.
-        CotReader master;
-        if (!master.open(cot_path)) {
-            updater_message(format(" UNABLE TO OPEN THE COT FILE:@%s, UPDATE ABORTED.", cot_path.c_str()));
-            return -1;
+        {
+            CotReader master;
+            if (!master.open(cot_path)) {
+                updater_message(format(" UNABLE TO OPEN THE COT FILE:@%s, UPDATE ABORTED.", cot_path.c_str()));
+                return -1;
+            }
+            if (!merge_records(master, updates, work.file())) return -1;
         }
-        if (!merge_records(master, updates, work.file())) return -1;
         if (!work.commit()) {
             updater_message(format("UNABLE TO REPLACE THE COT FILE FOR %s@UPDATE ABORTED", tag->c_str()));
             return -1;
