@@ -1,0 +1,56 @@
+#include "builder/build_file.h"
+
+#include "common/messages.h"
+#include "common/text.h"
+#include "common/tool.h"
+
+namespace qv::builder {
+
+LineKind classify_line(std::string_view line) {
+    if (line.empty()) return LineKind::blank;
+    if (line.front() == '#') return LineKind::option;
+    // A bare "REM" has lost its trailing blank with the others: still a comment.
+    if (line.starts_with("REM") && (line.size() == 3 || line[3] == ' ' || line[3] == ':')) return LineKind::comment;
+    return LineKind::other;
+}
+
+bool read_build_line(std::FILE* file, std::string& line) {
+    constexpr std::size_t piece_length = 149;
+    line.clear();
+    std::string piece;
+    bool read_any = false;
+    while (read_line(file, piece, piece_length)) {
+        read_any = true;
+        line += piece;
+        if (!line.empty() && line.back() == '\n') break;
+    }
+    if (!read_any) return false;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+        line.pop_back();
+    }
+    line = to_upper(line);
+    return true;
+}
+
+std::string build_file_argument(const std::vector<std::string_view>& arguments) {
+    if (arguments.size() != 1) fatal_error(builder_profile, "ERROR - NO SCRIPT FILE SPECIFIED");
+    const std::string name(arguments.front());
+    if (name.empty() || name.front() != '$') {
+        fatal_error(builder_profile, format("ERROR - INVALID SCRIPT FILE = %s", name.c_str()));
+    }
+    return name;
+}
+
+FilePtr open_build_file(std::string_view name) {
+    FilePtr file = open_file(name, "r");
+    if (!file) file = open_file("\\QUORVANT\\AUTO\\" + std::string(name), "r");
+    if (!file) message(builder_profile, "UNABLE TO LOCATE AUTO BUILD FILE@" + std::string(name));
+    return file;
+}
+
+bool may_write_output(const BuildSettings& settings, std::string_view path) {
+    if (settings.overwrite_output_file != 'N' || !file_exists(path)) return true;
+    return ask_yes_no("WARNING!! OUTPUT FILE EXISTS, OVERWRITE IT? (Y OR N):");
+}
+
+}  // namespace qv::builder
