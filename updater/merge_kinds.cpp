@@ -12,7 +12,7 @@ int merge_update_file(UpdaterState& state, DatabaseKind kind, std::string_view n
         case DatabaseKind::cot: return merge_cot(state, name);
         case DatabaseKind::idx: {
             const int result = merge_idx(state, name);
-            if (result != merge_not_available) state.idx_merged = true;
+            state.idx_merged = true;
             return result;
         }
     }

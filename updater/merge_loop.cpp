@@ -76,10 +76,6 @@ int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_fi
         extract_bulletin(state, name);
         show_file(kind, name);
         const int result = merge_file(state, kind, name);
-        if (result == merge_not_available) {
-            state.received.erase(state.received.begin() + static_cast<std::ptrdiff_t>(*index));
-            continue;
-        }
         if (state.message_mode)
             updater_message(name + (result == 0 ? " MERGED O.K." : " ******  MERGE PROBLEM  ******"));
         if (result != 0) return -1;
