@@ -128,7 +128,8 @@ int check_input_line(std::string_view line) {
         case Fault::none: return 0;
         case Fault::no_name_end: show("NO FIELDS SPECIFIED FOR THIS FILE@" + text); break;
         case Fault::bad_character:
-            show(format("INVALID CHARACTER AT POSITION %d ON LINE@%s", static_cast<int>(scan.position + 1), text.c_str()));
+            show(format("INVALID CHARACTER AT POSITION %d ON LINE@%s", static_cast<int>(scan.position + 1),
+                        text.c_str()));
             break;
         case Fault::no_final_number: show(format("THIS LINE DOESN'T END WITH A NUMBER?@%s", text.c_str())); break;
         case Fault::no_fields: show(format("NO FIELDS SPECIFIED IN THIS LINE@%s", text.c_str())); break;

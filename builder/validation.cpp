@@ -24,7 +24,8 @@ bool option_sound(const std::string& line, bool in_block) {
         return false;
     }
     if (verdict > 0) {
-        show(in_block ? "INVALID OPTION VALUE SPECIFIED IN LINE:@" : "INVALID OPTION VALUE SPECIFIED IN FOLLOWING LINE:@",
+        show(in_block ? "INVALID OPTION VALUE SPECIFIED IN LINE:@"
+                      : "INVALID OPTION VALUE SPECIFIED IN FOLLOWING LINE:@",
              line);
         return false;
     }
