@@ -29,22 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Keeps the converter's progress lines off the timings.
-class QuietConsole final : public qv::Console {
-public:
-    void write(std::string_view) override {}
-    void hide_cursor() override {}
-    void high_intensity() override {}
-    void background(int) override {}
-    void clear_screen() override {}
-    void go_to(int, int) override {}
-    void clear_to_end_of_line() override {}
-    bool key_waiting() override { return false; }
-    int read_key() override { return qv::key_enter; }
-    int read_key_echo() override { return qv::key_enter; }
-    bool is_terminal() const override { return false; }
-};
-
 double best_seconds(int rounds, const std::function<void()>& job) {
     double best = 1e30;
     for (int i = 0; i < rounds; ++i) {
@@ -80,7 +64,7 @@ int main(int argc, char** argv) {
     }
     qv::set_env("QUORVANT_ROOT", root.string());
 
-    QuietConsole quiet;
+    qv::SilentConsole quiet;
     qv::ScopedConsole scope(quiet);
     const qv::CommodityTable table = qv::load_tables(qv::clcconv_profile.tables);
 

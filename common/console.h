@@ -37,6 +37,23 @@ public:
     virtual void flush() {}
 };
 
+// A console that shows nothing and answers every key read with Enter: for
+// benchmarks and fuzzers, where the screen would only cost time.
+class SilentConsole final : public Console {
+public:
+    void write(std::string_view) override {}
+    void hide_cursor() override {}
+    void high_intensity() override {}
+    void background(int) override {}
+    void clear_screen() override {}
+    void go_to(int, int) override {}
+    void clear_to_end_of_line() override {}
+    bool key_waiting() override { return false; }
+    int read_key() override { return key_enter; }
+    int read_key_echo() override { return key_enter; }
+    bool is_terminal() const override { return false; }
+};
+
 // The console of this process: standard output and standard input.
 Console& console();
 

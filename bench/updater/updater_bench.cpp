@@ -39,22 +39,6 @@ using namespace qv;
 
 constexpr std::size_t commodities = 72;
 
-// Keeps the merge's progress fields off the timings.
-class QuietConsole final : public Console {
-public:
-    void write(std::string_view) override {}
-    void hide_cursor() override {}
-    void high_intensity() override {}
-    void background(int) override {}
-    void clear_screen() override {}
-    void go_to(int, int) override {}
-    void clear_to_end_of_line() override {}
-    bool key_waiting() override { return false; }
-    int read_key() override { return key_enter; }
-    int read_key_echo() override { return key_enter; }
-    bool is_terminal() const override { return false; }
-};
-
 double best_seconds(int rounds, const std::function<void()>& before, const std::function<void()>& job) {
     double best = 1e30;
     for (int i = 0; i < rounds; ++i) {
@@ -104,7 +88,7 @@ int main(int argc, char** argv) {
     try {
         sample::write_installation(root);
         set_env("QUORVANT_ROOT", root.string());
-        QuietConsole quiet;
+        SilentConsole quiet;
         ScopedConsole scope(quiet);
 
         UpdaterState state;

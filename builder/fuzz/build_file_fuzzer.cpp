@@ -19,22 +19,6 @@
 
 namespace {
 
-// Messages go nowhere and every key asked for is Enter.
-class SilentConsole final : public qv::Console {
-public:
-    void write(std::string_view) override {}
-    void hide_cursor() override {}
-    void high_intensity() override {}
-    void background(int) override {}
-    void clear_screen() override {}
-    void go_to(int, int) override {}
-    void clear_to_end_of_line() override {}
-    bool key_waiting() override { return false; }
-    int read_key() override { return qv::key_enter; }
-    int read_key_echo() override { return qv::key_enter; }
-    bool is_terminal() const override { return false; }
-};
-
 bool accepted(const qv::BuildSettings& settings) {
     for (const qv::OptionRow& row : qv::option_table()) {
         if (row.kind == qv::OptionValue::letter) {
@@ -67,7 +51,7 @@ void check_line(const std::string& line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentConsole silent;
+    static qv::SilentConsole silent;
     static qv::ScopedConsole scope(silent);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
