@@ -4,7 +4,10 @@
 #include "common/paths.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <utility>
 
@@ -19,11 +22,26 @@ bool sync_folder(const std::filesystem::path& folder) {
     return synced;
 }
 
+// Puts the work file in the target's place; with reuse, the target's old
+// content takes the work file's name in the same atomic step. A target that
+// does not exist yet, or a file system without the exchange, gets a rename.
+bool put_in_place(const std::filesystem::path& work, const std::filesystem::path& target, WorkFileMode mode) {
+    if (mode == WorkFileMode::reuse) {
+        if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) return true;
+        if (errno != ENOENT && errno != EINVAL && errno != ENOSYS) return false;
+    }
+    return ::rename(work.c_str(), target.c_str()) == 0;
+}
+
 }  // namespace
 
-WorkFile::WorkFile(std::string_view work_path, std::string_view target_path)
-    : work_(translate_path(work_path)), target_(translate_path(target_path)) {
-    if (!work_.empty() && !target_.empty() && work_ != target_) file_ = std::fopen(work_.c_str(), "wb");
+WorkFile::WorkFile(std::string_view work_path, std::string_view target_path, WorkFileMode mode)
+    : work_(translate_path(work_path)), target_(translate_path(target_path)), mode_(mode) {
+    if (work_.empty() || target_.empty() || work_ == target_) return;
+    // Reused: written over from the start without freeing its blocks; the
+    // commit cuts it to the length written.
+    if (mode_ == WorkFileMode::reuse) file_ = std::fopen(work_.c_str(), "r+b");
+    if (!file_) file_ = std::fopen(work_.c_str(), "wb");
 }
 
 WorkFile::~WorkFile() {
@@ -31,7 +49,10 @@ WorkFile::~WorkFile() {
 }
 
 WorkFile::WorkFile(WorkFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), work_(std::move(other.work_)), target_(std::move(other.target_)) {}
+    : file_(std::exchange(other.file_, nullptr)),
+      work_(std::move(other.work_)),
+      target_(std::move(other.target_)),
+      mode_(other.mode_) {}
 
 WorkFile& WorkFile::operator=(WorkFile&& other) noexcept {
     if (this != &other) {
@@ -39,6 +60,7 @@ WorkFile& WorkFile::operator=(WorkFile&& other) noexcept {
         file_ = std::exchange(other.file_, nullptr);
         work_ = std::move(other.work_);
         target_ = std::move(other.target_);
+        mode_ = other.mode_;
     }
     return *this;
 }
@@ -47,9 +69,13 @@ bool WorkFile::commit() {
     if (!file_) return false;
     std::FILE* file = std::exchange(file_, nullptr);
     bool ok = std::fflush(file) == 0 && !std::ferror(file);
+    if (ok && mode_ == WorkFileMode::reuse) {
+        const long length = std::ftell(file);
+        ok = length >= 0 && ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
+    }
     if (ok && env_flag("QUORVANT_FSYNC")) ok = ::fsync(::fileno(file)) == 0;
     ok = std::fclose(file) == 0 && ok;
-    if (ok) ok = ::rename(work_.c_str(), target_.c_str()) == 0;
+    if (ok) ok = put_in_place(work_, target_, mode_);
     if (!ok) {
         ::unlink(work_.c_str());
         return false;
@@ -62,6 +88,12 @@ void WorkFile::abandon() {
     if (!file_) return;
     std::fclose(std::exchange(file_, nullptr));
     ::unlink(work_.c_str());
+}
+
+WorkFileRemoval::WorkFileRemoval(std::string_view work_path) : work_(translate_path(work_path)) {}
+
+WorkFileRemoval::~WorkFileRemoval() {
+    if (!work_.empty()) ::unlink(work_.c_str());
 }
 
 }  // namespace qv

@@ -12,10 +12,21 @@ namespace qv {
 // With QUORVANT_FSYNC=1 the work file and its folder are also synced to the disk.
 // A work file that is abandoned, fails or is destroyed without commit() is
 // removed and the target stays as it was.
+//
+// A job that replaces many files in one folder (the merge of an update into
+// every commodity's file) can reuse its work file: the new content is written
+// over the blocks of the work file left by the previous replacement, and the
+// commit swaps work file and target in one atomic exchange, so the old content
+// stays under the work file's name for the next one instead of being freed.
+// Freeing and allocating the blocks of every file would cost about as much
+// again as writing them. The job removes the work file when it ends
+// (WorkFileRemoval).
+enum class WorkFileMode { fresh, reuse };
+
 class WorkFile {
 public:
-    // Creates (or empties) the work file; check is_open() before writing.
-    WorkFile(std::string_view work_path, std::string_view target_path);
+    // Creates (or, when fresh, empties) the work file; check is_open() before writing.
+    WorkFile(std::string_view work_path, std::string_view target_path, WorkFileMode mode = WorkFileMode::fresh);
     ~WorkFile();
     WorkFile(WorkFile&& other) noexcept;
     WorkFile& operator=(WorkFile&& other) noexcept;
@@ -36,6 +47,19 @@ private:
     std::FILE* file_ = nullptr;
     std::filesystem::path work_;
     std::filesystem::path target_;
+    WorkFileMode mode_ = WorkFileMode::fresh;
+};
+
+// Removes a reused work file when the job that reused it ends, whichever way.
+class WorkFileRemoval {
+public:
+    explicit WorkFileRemoval(std::string_view work_path);
+    ~WorkFileRemoval();
+    WorkFileRemoval(const WorkFileRemoval&) = delete;
+    WorkFileRemoval& operator=(const WorkFileRemoval&) = delete;
+
+private:
+    std::filesystem::path work_;
 };
 
 }  // namespace qv

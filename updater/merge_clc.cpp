@@ -448,6 +448,8 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
     UpdateRecordReader reader(*source, DatabaseKind::clc);
     std::vector<std::uint8_t> input;
     std::vector<std::uint8_t> output;
+    // One work file serves every commodity of the update and goes at the end.
+    const WorkFileRemoval remove_work_file(work_file_path);
 
     for (;;) {
         // The next commodity that is in the table and has a CLC file; lines of
@@ -483,7 +485,7 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
             }
             master.set_width(header.bytes);
 
-            WorkFile work(work_file_path, clc_file_name(tag));
+            WorkFile work(work_file_path, clc_file_name(tag), WorkFileMode::reuse);
             if (!work.is_open()) {
                 updater_message("UNABLE TO OPEN TEMPORARY CLC WORK FILE@UPDATE ABORTED");
                 return -1;

@@ -107,5 +107,47 @@ TEST(WorkFile, KilledWriterLeavesAWholeFile) {
     }
 }
 
+// A job replacing many files reuses one work file: each target gets its new
+// content whole, the old content waits under the work file's name to be
+// written over (a shorter content cuts it), and the job's end removes it.
+TEST(WorkFile, ReusedWorkFileServesManyReplacements) {
+    testing::TempInstall install;
+    install.write("CLC/W__CLC.QVT", "wheat, a long old history");
+    install.write("CLC/C__CLC.QVT", "corn, old");
+    {
+        const WorkFileRemoval removal("\\QUORVANT\\CLC\\TEMP_CLC.QVT");
+        {
+            WorkFile work("\\QUORVANT\\CLC\\TEMP_CLC.QVT", "\\QUORVANT\\CLC\\W__CLC.QVT", WorkFileMode::reuse);
+            ASSERT_TRUE(work.is_open());
+            std::fputs("wheat, new", work.file());
+            ASSERT_TRUE(work.commit());
+        }
+        EXPECT_EQ(install.read("CLC/W__CLC.QVT"), "wheat, new");
+        EXPECT_EQ(install.read("CLC/TEMP_CLC.QVT"), "wheat, a long old history");
+        {
+            WorkFile work("\\QUORVANT\\CLC\\TEMP_CLC.QVT", "\\QUORVANT\\CLC\\C__CLC.QVT", WorkFileMode::reuse);
+            std::fputs("corn, new", work.file());
+            // Until the commit the old file is whole.
+            EXPECT_EQ(install.read("CLC/C__CLC.QVT"), "corn, old");
+            ASSERT_TRUE(work.commit());
+        }
+        EXPECT_EQ(install.read("CLC/C__CLC.QVT"), "corn, new");
+        EXPECT_EQ(install.read("CLC/TEMP_CLC.QVT"), "corn, old");
+        {
+            // A target that does not exist yet is created.
+            WorkFile work("\\QUORVANT\\CLC\\TEMP_CLC.QVT", "\\QUORVANT\\CLC\\SB_CLC.QVT", WorkFileMode::reuse);
+            std::fputs("sugar", work.file());
+            ASSERT_TRUE(work.commit());
+        }
+        EXPECT_EQ(install.read("CLC/SB_CLC.QVT"), "sugar");
+        {
+            WorkFile abandoned("\\QUORVANT\\CLC\\TEMP_CLC.QVT", "\\QUORVANT\\CLC\\W__CLC.QVT", WorkFileMode::reuse);
+            std::fputs("never", abandoned.file());
+        }
+        EXPECT_EQ(install.read("CLC/W__CLC.QVT"), "wheat, new");
+    }
+    EXPECT_FALSE(std::filesystem::exists(install.path("CLC/TEMP_CLC.QVT")));
+}
+
 }  // namespace
 }  // namespace qv
