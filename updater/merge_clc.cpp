@@ -1,4 +1,5 @@
 #include "updater/merge_clc.h"
+#include "updater/merge_screen.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -415,24 +416,6 @@ Outcome CommodityMerge::run() {
     return failed_ ? Outcome::failed : Outcome::merged;
 }
 
-void show_tag(std::string_view tag) {
-    Console& screen = console();
-    screen.go_to(59, 14);
-    screen.write("    ");
-    screen.go_to(59, 14);
-    screen.write(tag);
-    screen.flush();
-}
-
-// A key pressed during the merge is read and passed over; the question is
-// recorded for the user, who is not there to answer it.
-void check_key() {
-    Console& screen = console();
-    if (!screen.key_waiting()) return;
-    screen.read_key();
-    updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
-}
-
 }  // namespace
 
 int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions& options) {
@@ -468,8 +451,8 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
             }
             reader.skip_line();
         }
-        show_tag(tag);
-        check_key();
+        show_merge_tag(tag);
+        check_merge_key();
 
         const Commodity& commodity = state.tables[*row];
         ClcHeader header;

@@ -1,4 +1,5 @@
 #include "updater/merge_cot.h"
+#include "updater/merge_screen.h"
 
 #include <optional>
 #include <string>
@@ -16,24 +17,6 @@ namespace qv {
 namespace {
 
 constexpr std::string_view work_file_path = "\\QUORVANT\\COT\\TEMP_COT.QVT";
-
-void show_tag(std::string_view tag) {
-    Console& screen = console();
-    screen.go_to(59, 14);
-    screen.write("    ");
-    screen.go_to(59, 14);
-    screen.write(tag);
-    screen.flush();
-}
-
-// A key pressed during the merge is read and passed over; the question is
-// recorded for the user, who is not there to answer it.
-void check_key() {
-    Console& screen = console();
-    if (!screen.key_waiting()) return;
-    screen.read_key();
-    updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
-}
 
 // The update side of one commodity: its report lines, one at a time.
 class CotUpdates {
@@ -131,8 +114,8 @@ int merge_cot(UpdaterState& state, std::string_view name) {
 
     // Tags are not looked up in the commodity table: any valid tag gets its file.
     while (const std::optional<std::string> tag = reader.next_tag()) {
-        show_tag(*tag);
-        check_key();
+        show_merge_tag(*tag);
+        check_merge_key();
         const std::string cot_path = cot_file_name(*tag);
         WorkFile work(work_file_path, cot_path);
         if (!work.is_open()) {

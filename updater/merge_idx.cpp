@@ -1,4 +1,5 @@
 #include "updater/merge_idx.h"
+#include "updater/merge_screen.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,24 +25,6 @@ constexpr std::string_view work_file_path = "\\QUORVANT\\IDX\\TEMP_IDX.QVT";
 // The last stored line must be longer than this (line end counted) for the
 // update to be appended to the file.
 constexpr std::size_t append_min_line = 19;
-
-void show_tag(std::string_view tag) {
-    Console& screen = console();
-    screen.go_to(59, 14);
-    screen.write("    ");
-    screen.go_to(59, 14);
-    screen.write(tag);
-    screen.flush();
-}
-
-// A key pressed during the merge is read and passed over; the question is
-// recorded for the user, who is not there to answer it.
-void check_key() {
-    Console& screen = console();
-    if (!screen.key_waiting()) return;
-    screen.read_key();
-    updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
-}
 
 // The tag of the next commodity's first line, which stays unread. Nothing at
 // the end of the file, or after a run of unusable lines long enough to say
@@ -195,8 +178,8 @@ int merge_idx(UpdaterState& state, std::string_view name) {
     if (!source->skip_header()) return 0;
     // Tags are not looked up in the commodity table: any valid tag gets its file.
     while (const std::optional<std::string> tag = find_next_tag(*source)) {
-        show_tag(*tag);
-        check_key();
+        show_merge_tag(*tag);
+        check_merge_key();
         const std::string idx_path = idx_file_name(*tag);
         WorkFile work(work_file_path, idx_path);
         if (!work.is_open()) {

@@ -1,0 +1,24 @@
+#include "updater/merge_screen.h"
+
+#include "common/console.h"
+#include "updater/updater.h"
+
+namespace qv {
+
+void show_merge_tag(std::string_view tag) {
+    Console& screen = console();
+    screen.go_to(59, 14);
+    screen.write("    ");
+    screen.go_to(59, 14);
+    screen.write(tag);
+    screen.flush();
+}
+
+void check_merge_key() {
+    Console& screen = console();
+    if (!screen.key_waiting()) return;
+    screen.read_key();
+    updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
+}
+
+}  // namespace qv
