@@ -1,0 +1,48 @@
+#pragma once
+
+// The builder's MetaStock output (OUTPUTFORMAT M): the joined output table goes
+// into a series of a MetaStock directory instead of an ASCII file. The output
+// name is the directory (up to its last backslash or colon) and the symbol.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "builder/input_line.h"
+#include "common/build_settings.h"
+#include "common/holidays.h"
+#include "common/tables.h"
+
+namespace qv::builder {
+
+// What the MetaStock output needs to know of the block it builds.
+struct MetastockBlock {
+    const BuildSettings& settings;          // as the block's option lines left them
+    const CommodityTable& commodities;
+    const HolidayTable& holidays;
+    std::string output_name;                // after contract substitution
+    bool name_substituted = false;          // a month or year was put into the name
+    std::optional<InputLine> first_input;   // the block's first and last input lines
+    std::optional<InputLine> last_input;
+};
+
+class MetastockOutput {
+public:
+    // Prepares the series while the output file is prepared: reads MASTER (or
+    // makes the directory), finds the series by symbol and time frame or
+    // allocates one, asking the questions the settings call for. Nothing when
+    // this output file is skipped (a message has been shown or the answer was
+    // No).
+    static std::optional<MetastockOutput> prepare(const MetastockBlock& block);
+
+    // Writes the series from the finished output table: the data file by the
+    // sampling period (the final pass), the series record, MASTER and the DOP
+    // file. `index_saturday` as for the final pass. False after a message.
+    bool write(std::string_view table_path, bool index_saturday);
+
+private:
+    MetastockOutput() = default;
+    // The members are the output's own.
+};
+
+}  // namespace qv::builder

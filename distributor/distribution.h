@@ -1,0 +1,45 @@
+#pragma once
+
+// What the distributor's steps share while it carries update files into the
+// user's ASCII files and MetaStock folders.
+
+#include <string>
+
+#include "common/calendar.h"
+#include "common/tables.h"
+
+namespace qv::distributor {
+
+// The distributor's own reading of QUORUP.INI.
+struct DistributorSettings {
+    char extended_contracts = ' ';  // 'A' ASCII files, 'M' MetaStock, 'B' both, other: neither
+    std::string ascii_path;         // root of the ASCII files, ends in a backslash
+    std::string meta_path;          // root of the MetaStock folders, ends in a backslash
+    std::string ascii_mask;         // at most 12 characters
+    std::string meta_mask;
+    // DATA FORMAT: [0] date style '1' to '8', [1] separator 'S' blank, 'T' tab,
+    // else comma, [2] volume and open-interest option, [3] 'Y' for group folders.
+    std::string data_format = "    ";
+
+    char date_style() const { return data_format.size() > 0 ? data_format[0] : ' '; }
+    char separator_code() const { return data_format.size() > 1 ? data_format[1] : ' '; }
+    char volume_option() const { return data_format.size() > 2 ? data_format[2] : ' '; }
+    bool group_folders() const { return data_format.size() > 3 && data_format[3] == 'Y'; }
+};
+
+enum class HistoryMode { update, light_history, deep_history };
+
+// One run of the distributor.
+struct Distribution {
+    const DistributorSettings& settings;
+    const CommodityTable& commodities;  // compu_trac values after the COMPUTRC overrides
+    bool header_flag = false;           // META13.TXT exists: ASCII files carry a heading line
+    HistoryMode mode = HistoryMode::update;
+    // The newest date written to, or found in, an output file.
+    DayNumber newest_written = no_date;
+};
+
+// The heading line of ASCII files when the header flag is set.
+inline constexpr const char* ascii_heading = "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI";
+
+}  // namespace qv::distributor
