@@ -1,0 +1,315 @@
+#include "distributor/ascii_append.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/make_directories.h"
+#include "common/messages.h"
+#include "common/text.h"
+#include "common/work_file.h"
+#include "distributor/ascii_line.h"
+#include "distributor/output_mask.h"
+
+namespace qv::distributor {
+
+namespace {
+
+// The first line of a contract carries at least the key, the date and prices.
+constexpr std::size_t min_contract_line_length = 24;
+// The vendor's prices start on 1 June 1968; lines dated earlier are not data.
+constexpr DayNumber first_price_day = 24990;
+
+// Reads a whole line, however long, without its line end.
+bool read_text_line(std::FILE* file, std::string& line) {
+    line.clear();
+    std::string piece;
+    while (read_line(file, piece, 4096)) {
+        if (piece.back() == '\n') {
+            piece.pop_back();
+            line += piece;
+            return true;
+        }
+        line += piece;
+    }
+    return !line.empty();
+}
+
+// The update file's lines, one at a time, with a look at the next one.
+class UpdateLines {
+public:
+    explicit UpdateLines(std::FILE* file) : file_(file) {}
+
+    bool next(std::string& line) {
+        if (held_) {
+            line = std::move(*held_);
+            held_.reset();
+            return true;
+        }
+        if (!read_text_line(file_, line)) return false;
+        line = to_upper(line);
+        return true;
+    }
+    const std::string* peek() {
+        if (!held_) {
+            std::string line;
+            if (!read_text_line(file_, line)) return nullptr;
+            held_ = to_upper(line);
+        }
+        return &*held_;
+    }
+
+private:
+    std::FILE* file_;
+    std::optional<std::string> held_;
+};
+
+struct AsciiLine {
+    DayNumber day = no_date;
+    std::string text;
+};
+
+// An existing ASCII file as the merge sees it: its heading, and its data lines
+// in strictly rising date order.
+struct AsciiFile {
+    std::optional<std::string> heading;
+    std::vector<AsciiLine> lines;
+};
+
+enum class FileRead { ok, unreadable, foreign_dates };
+
+// Reads the file and cleans it: a line is kept when its date reads in the
+// user's style and comes after the line kept before it (the first after day
+// 1000), which drops blank lines, stray text and repeated days. When the
+// header flag is set, a first line that is not a dated line is the heading.
+// A file none of whose lines reads in the user's style is refused rather than
+// cleaned away: it was written in another date style.
+FileRead read_ascii_file(const std::string& path, const Distribution& run, AsciiFile& file) {
+    const FilePtr input = open_file(path, "r");
+    if (!input) return FileRead::unreadable;
+    const char style = run.settings.date_style();
+    std::string text;
+    bool first = true;
+    std::size_t foreign = 0;
+    DayNumber last = 1000;
+    while (read_text_line(input.get(), text)) {
+        const DayNumber day = ascii_line_day(text, style);
+        if (first && run.header_flag && day == no_date) {
+            file.heading = text;
+            first = false;
+            continue;
+        }
+        first = false;
+        if (day == no_date) {
+            if (text.find_first_not_of(" \t,") != std::string::npos && text != ascii_heading) ++foreign;
+            continue;
+        }
+        if (day <= last) continue;
+        file.lines.push_back({day, text});
+        last = day;
+    }
+    if (std::ferror(input.get())) return FileRead::unreadable;
+    return file.lines.empty() && foreign > 0 ? FileRead::foreign_dates : FileRead::ok;
+}
+
+std::string folder_of(const std::string& path) {
+    const std::size_t end = path.find_last_of("\\/:");
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+void put_line(std::FILE* out, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fputc('\n', out);
+}
+
+void raise_newest(Distribution& run, DayNumber day) { run.newest_written = std::max(run.newest_written, day); }
+
+void cannot_write(const std::string& path) {
+    message(distributor_profile,
+            format("ERROR-CANNOT OPEN FILE %s FOR WRITING,@PLEASE CHECK IF IT IS WRITE PROTECTED?", path.c_str()));
+}
+
+// The file is replaced whole through TEMP in its folder, so that an
+// interrupted run leaves the old file or the new one, never part of a line.
+bool write_ascii_file(const std::string& path, const std::optional<std::string>& heading,
+                      const std::vector<AsciiLine>& lines) {
+    WorkFile work(folder_of(path) + "TEMP", path);
+    if (!work.is_open()) return false;
+    if (heading) put_line(work.file(), *heading);
+    for (const AsciiLine& line : lines) put_line(work.file(), line.text);
+    return work.commit();
+}
+
+double multiplier_of(std::string_view line, const Distribution& run) {
+    const Commodity* row = run.commodities.find_no_case(line.substr(0, 2));
+    return row ? row->decimal : 1.0;
+}
+
+// Writes one update line of a new file. From the contract's second line on,
+// a date not after the last one written stops the contract.
+int write_ascii_line(std::FILE* out, std::string_view reformatted, std::string_view update_line, bool first,
+                     DayNumber& last_written, Distribution& run) {
+    const DayNumber day = update_line_day(update_line);
+    if (!first && last_written >= day) {
+        message(distributor_profile, format("ERROR-date sequence of %s out of order@ bypassing this contract.",
+                                            std::string(update_line).c_str()));
+        return -1;
+    }
+    put_line(out, ascii_line_text(reformatted, run.settings));
+    last_written = day;
+    raise_newest(run, day);
+    return 0;
+}
+
+void create_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
+    const std::string work_path = folder_of(path) + "TEMP";
+    WorkFile work(work_path, path);
+    if (!work.is_open()) {
+        make_directories(path, distributor_profile);
+        work = WorkFile(work_path, path);
+        if (!work.is_open()) {
+            message(distributor_profile, format("ERROR-could not create the new ASCII file@ %s", path.c_str()));
+            return;
+        }
+    }
+    if (run.header_flag) put_line(work.file(), ascii_heading);
+    const double multiplier = multiplier_of(contract.front(), run);
+    DayNumber last_written = no_date;
+    bool first = true;
+    for (const std::string& line : contract) {
+        if (line.size() < deletion_line_length || update_line_day(line) == no_date) continue;
+        const std::optional<std::string> reformatted =
+            reformat_update_line(line, multiplier, run.settings.volume_option());
+        if (!reformatted) continue;
+        // The lines before an out-of-order one are kept.
+        if (write_ascii_line(work.file(), *reformatted, line, first, last_written, run) != 0) break;
+        first = false;
+    }
+    if (!work.commit()) cannot_write(path);
+}
+
+// Brings the contract's update lines into the file's lines: a day already
+// there is replaced, a new one inserted in date order, a line without prices
+// deletes its day. When a line goes after the last one, the last line takes
+// its volume and open interest (they are the vendor's figures for that day),
+// once per run of new days.
+void merge_ascii_lines(std::vector<AsciiLine>& lines, const std::vector<std::string>& contract,
+                       Distribution& run) {
+    const double multiplier = multiplier_of(contract.front(), run);
+    DayNumber previous = no_date;
+    for (const std::string& line : contract) {
+        const DayNumber day = update_line_day(line);
+        const DayNumber previous_day = std::exchange(previous, day);
+        if (day < first_price_day) continue;
+        const auto place = std::lower_bound(lines.begin(), lines.end(), day,
+                                            [](const AsciiLine& kept, DayNumber d) { return kept.day < d; });
+        if (line.size() < deletion_line_length) {
+            if (place != lines.end() && place->day == day) lines.erase(place);
+            continue;
+        }
+        const std::optional<std::string> reformatted =
+            reformat_update_line(line, multiplier, run.settings.volume_option());
+        if (!reformatted) continue;
+        AsciiLine added{day, ascii_line_text(*reformatted, run.settings)};
+        raise_newest(run, day);
+        if (place == lines.end()) {
+            if (!lines.empty() && lines.back().day != previous_day)
+                copy_volume_oi(lines.back().text, added.text, run.settings);
+            lines.push_back(std::move(added));
+        } else if (place->day == day) {
+            *place = std::move(added);
+        } else {
+            lines.insert(place, std::move(added));
+        }
+    }
+}
+
+void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
+    AsciiFile file;
+    switch (read_ascii_file(path, run, file)) {
+        case FileRead::unreadable: cannot_write(path); return;
+        case FileRead::foreign_dates:
+            message(distributor_profile,
+                    format("ERROR-dates of %s do not read in the DATA FORMAT@of QUORUP.INI, bypassing this contract.",
+                           path.c_str()));
+            return;
+        case FileRead::ok: break;
+    }
+    if (!file.lines.empty()) raise_newest(run, file.lines.back().day);
+
+    // A file without a heading gets the standard one when the header flag is
+    // set; a rewrite by the merge always writes the standard heading.
+    std::optional<std::string> heading;
+    if (run.header_flag) heading = ascii_heading;
+
+    // The common case, one new day after the file's last: the file keeps its
+    // own heading line.
+    const std::string& single = contract.front();
+    const DayNumber day = update_line_day(single);
+    if (contract.size() == 1 && single.size() >= deletion_line_length && day >= first_price_day &&
+        (file.lines.empty() || file.lines.back().day < day)) {
+        const std::optional<std::string> reformatted =
+            reformat_update_line(single, multiplier_of(single, run), run.settings.volume_option());
+        if (!reformatted) return;
+        AsciiLine added{day, ascii_line_text(*reformatted, run.settings)};
+        if (!file.lines.empty()) copy_volume_oi(file.lines.back().text, added.text, run.settings);
+        file.lines.push_back(std::move(added));
+        raise_newest(run, day);
+        if (file.heading) heading = file.heading;
+    } else {
+        merge_ascii_lines(file.lines, contract, run);
+    }
+    if (!write_ascii_file(path, heading, file.lines)) cannot_write(path);
+}
+
+void show_contract(std::string_view line, const Distribution& run) {
+    Console& screen = console();
+    if (run.mode != HistoryMode::update) {
+        screen.go_to(36, 14);
+        screen.write("ASCII       ");
+    }
+    screen.go_to(50, 17);
+    screen.write(line.substr(0, 2));
+}
+
+}  // namespace
+
+int append_ascii_updates(const std::string& update_path, Distribution& run) {
+    const FilePtr file = open_file(update_path, "r");
+    if (!file) {
+        message(distributor_profile, format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
+        return -1;
+    }
+    UpdateLines lines(file.get());
+    std::string line;
+    lines.next(line);  // the heading
+    while (lines.next(line)) {
+        if (line.size() < min_contract_line_length) continue;
+        std::string path;
+        std::string name;
+        // A mask that cannot name the contract warns for each of its lines.
+        if (determine_name(line, 'A', run, path, name) != 0) continue;
+        show_contract(line, run);
+
+        std::vector<std::string> contract{line};
+        const std::string_view key = std::string_view(line).substr(0, 6);
+        while (const std::string* next = lines.peek()) {
+            if (std::string_view(*next).substr(0, 6) != key) break;
+            contract.emplace_back();
+            lines.next(contract.back());
+        }
+
+        make_writable(path);
+        if (file_exists(path))
+            update_ascii_file(path, contract, run);
+        else
+            create_ascii_file(path, contract, run);
+    }
+    return 0;
+}
+
+}  // namespace qv::distributor

@@ -1,0 +1,26 @@
+#pragma once
+
+// The user's name masks (ASCII MASK, META MASK): how the distributor names the
+// output of each futures contract.
+
+#include <string>
+#include <string_view>
+
+#include "distributor/distribution.h"
+
+namespace qv::distributor {
+
+// The folder and name of a contract's output. `contract_line` is an update
+// line: its characters 1-2 are the commodity tag, 4-5 the contract's year and
+// 6 its month code. Kind 'A' gives the ASCII file (output_path the file, name
+// the file name); kind 'M' the MetaStock folder, chosen among the contract's
+// folder and its numbered siblings 1 to 9 (output_path the folder followed by
+// the security name, name the security name). 0, or -1 after a warning.
+int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
+                   std::string& name);
+
+// The name a mask gives a contract; an empty result with `problem` set to the
+// warning when the mask cannot name it.
+std::string mask_name(std::string_view mask, std::string_view contract_line, std::string& problem);
+
+}  // namespace qv::distributor
