@@ -1,0 +1,220 @@
+#include "builder/headings.h"
+
+#include <cctype>
+
+#include "builder/index_tags.h"
+#include "builder/input_line.h"
+#include "common/console.h"
+#include "common/files.h"
+#include "common/program_end.h"
+#include "common/text.h"
+
+namespace qv::builder {
+
+namespace {
+
+constexpr std::size_t cot_fields = 18;
+constexpr std::size_t clc_fields = 8;
+constexpr std::size_t clc_file_lines = 7;      // CLC.HDG names fields 1 to 7 at most
+constexpr std::size_t short_heading = 8;       // COT.HDG and index heading lines are cut to this
+constexpr std::size_t long_heading = 14;       // CLC.HDG lines are cut to this
+constexpr std::size_t least_heading = 3;       // shorter lines of COT.HDG and index files do not count
+
+std::vector<std::string> default_cot_headings() {
+    return {"XX-CCotI", "XX-NCotI", "XX-SCotI", "XX-TotOI", "XX-CLong", "XX-CShrt",
+            "XX-NLong", "XX-NShrt", "XX-SLong", "XX-SShrt", "XX-Spred", "XX-CLngT",
+            "XX-CShrT", "XX-NLngT", "XX-NShrT", "XX-CmNet", "XX-NcNet", "XX-SmNet"};
+}
+
+std::vector<std::string> default_clc_headings() {
+    // Field 8, the contract in force, has no heading.
+    return {"XX-Open", "XX-High", "XX-Low", "XX-Close", "XX-O.I.", "XX-T.Vol", "XX-TotOI", ""};
+}
+
+// The lines of a heading file without their line ends, however long; nothing
+// when the file cannot be opened.
+std::optional<std::vector<std::string>> read_heading_file(std::string_view path) {
+    FilePtr file = open_file(path, "r");
+    if (!file) return std::nullopt;
+    std::vector<std::string> lines;
+    std::string line;
+    std::string piece;
+    bool open_line = false;
+    while (read_line(file.get(), piece, 4096)) {
+        line += piece;
+        open_line = true;
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+            lines.push_back(std::move(line));
+            line.clear();
+            open_line = false;
+        }
+    }
+    if (open_line) lines.push_back(std::move(line));
+    return lines;
+}
+
+// The lines of at least three characters, each cut to eight, when there are
+// exactly `count` of them.
+std::optional<std::vector<std::string>> short_headings(std::string_view path, std::size_t count) {
+    const auto lines = read_heading_file(path);
+    if (!lines) return std::nullopt;
+    std::vector<std::string> headings;
+    for (const std::string& line : *lines) {
+        if (line.size() >= least_heading) headings.push_back(line.substr(0, short_heading));
+    }
+    if (headings.size() != count) return std::nullopt;
+    return headings;
+}
+
+bool is_placeholder(std::string_view heading) {
+    return heading.size() >= 2 && std::toupper(static_cast<unsigned char>(heading[0])) == 'X' &&
+           std::toupper(static_cast<unsigned char>(heading[1])) == 'X';
+}
+
+// The commodity tag that fills a COT or CLC heading's placeholder: the two
+// characters before the last "_" ahead of the line's first blank, as in
+// W__CLC or BP_COT; "??" when there is no such "_".
+std::string placeholder_tag(std::string_view input_line) {
+    const std::string_view name = input_line.substr(0, input_line.find(' '));
+    const std::size_t underscore = name.rfind('_');
+    if (underscore == std::string_view::npos || underscore < 2) return "??";
+    return std::string(name.substr(underscore - 2, 2));
+}
+
+// A heading of a class whose first heading begins with "XX" carries the tag in
+// its first two characters.
+std::string with_tag(std::string heading, std::string_view tag) {
+    if (heading.size() >= 2) heading.replace(0, 2, tag);
+    return heading;
+}
+
+// The index an IDX input line names: its first two characters, or those of
+// the file name when the line gives the series with its folder.
+std::string index_tag_of(std::string_view input_line, std::string_view series) {
+    if (input_line.size() >= 2 && find_index_tag(input_line.substr(0, 2))) return std::string(input_line.substr(0, 2));
+    const std::size_t folder_end = series.find_last_of("\\:/");
+    if (folder_end != std::string_view::npos) {
+        const std::string_view file_name = series.substr(folder_end + 1);
+        if (file_name.size() >= 2 && find_index_tag(file_name.substr(0, 2))) return std::string(file_name.substr(0, 2));
+    }
+    return {};
+}
+
+std::string table_heading(const std::vector<std::string>& table, int field) {
+    if (field < 1 || static_cast<std::size_t>(field) > table.size()) return {};
+    return table[field - 1];
+}
+
+// Heading texts of one input line's columns. ASCII columns are lettered over
+// every ASCII column of the output file, `asc_columns` counting them.
+void append_input_headings(std::vector<std::string>& out, std::string_view input_line, const InputLine& input,
+                           const HeadingTables& headings, int& asc_columns) {
+    for (const FieldTerm& term : input.terms) {
+        std::string heading;
+        if (term.op != '\0') {
+            heading = format("#%d%c%.5s", term.field, term.op, term.operand.c_str()).substr(0, short_heading);
+        }
+        switch (input.series_class) {
+            case SeriesClass::asc:
+                if (term.op == '\0') heading = column_letter(asc_columns);
+                ++asc_columns;
+                break;
+            case SeriesClass::cot:
+            case SeriesClass::clc: {
+                if (term.op != '\0') break;
+                const auto& table = input.series_class == SeriesClass::cot ? headings.cot : headings.clc;
+                heading = table_heading(table, term.field);
+                if (!table.empty() && is_placeholder(table.front())) heading = with_tag(heading, placeholder_tag(input_line));
+                break;
+            }
+            case SeriesClass::idx: {
+                if (term.op != '\0') break;
+                const std::string tag = index_tag_of(input_line, input.series);
+                const auto found = headings.idx.find(tag);
+                if (found == headings.idx.end()) break;
+                heading = table_heading(found->second, term.field);
+                if (is_placeholder(heading)) heading = with_tag(heading, tag);
+                break;
+            }
+        }
+        out.push_back(std::move(heading));
+    }
+}
+
+}  // namespace
+
+HeadingTables load_headings() {
+    HeadingTables tables;
+    tables.cot = short_headings("\\QUORVANT\\COT.HDG", cot_fields).value_or(default_cot_headings());
+
+    tables.clc = default_clc_headings();
+    if (const auto lines = read_heading_file("\\QUORVANT\\CLC.HDG"); lines && lines->size() <= clc_file_lines) {
+        for (std::size_t i = 0; i < lines->size(); ++i) tables.clc[i] = (*lines)[i].substr(0, long_heading);
+    }
+
+    for (const IndexTag& index : index_tags()) {
+        const std::string tag(index.tag);
+        tables.idx[tag] = short_headings("\\QUORVANT\\" + tag + ".HDG", static_cast<std::size_t>(index.fields))
+                              .value_or(default_index_headings(tag));
+    }
+    return tables;
+}
+
+bool meta13_present() { return file_exists("\\QUORVANT\\META13.TXT"); }
+
+std::string column_letter(int n) {
+    std::string letters;
+    for (++n; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    return letters;
+}
+
+bool write_title_and_headings(std::string& text, const BuildSettings& settings,
+                              const std::vector<std::string>& input_lines, const HeadingTables& headings) {
+    if (!settings.first_line_title.empty()) text += settings.first_line_title + "\n";
+    if (settings.output_column_headings != 'Y') return true;
+
+    std::vector<std::string> columns;
+    int asc_columns = 0;
+    for (const std::string& line : input_lines) {
+        const std::optional<InputLine> input = parse_field_list(line);
+        if (!input) return false;
+        append_input_headings(columns, line, *input, headings, asc_columns);
+    }
+
+    const bool quoted = settings.col_headings_in_quotes == 'Y';
+    const char separator = settings.col_separator_character == 'S'   ? ' '
+                           : settings.col_separator_character == 'T' ? '\t'
+                                                                     : ',';
+    text += quoted ? "\"Date\"" : "Date";
+    for (const std::string& heading : columns) {
+        text += separator;
+        text += quoted ? "\"" + heading + "\"" : heading;
+    }
+    text += '\n';
+    return true;
+}
+
+std::string metastock_style_heading(std::string_view first_input_line) {
+    static constexpr const char* by_count[] = {
+        "DATE,CLOSE", "DATE,OPEN,CLOSE", "DATE,HIGH,LOW,CLOSE", "DATE,OPEN,HIGH,LOW,CLOSE",
+        "DATE,OPEN,HIGH,LOW,CLOSE,VOL", "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI"};
+    std::size_t count = 0;
+    if (const std::optional<InputLine> input = parse_field_list(first_input_line)) {
+        count = input->terms.size();
+    } else {
+        // A line the build cannot read: one more than the commas after the name.
+        const std::size_t name_end = first_input_line.find_first_of(" ,");
+        count = 1;
+        if (name_end != std::string_view::npos) {
+            for (char c : first_input_line.substr(name_end + 1)) count += c == ',';
+        }
+    }
+    if (count > std::size(by_count)) {
+        console().write(format("\n\nCOUNT = %d\n\n", static_cast<int>(count)));
+        throw ProgramEnd{};
+    }
+    return std::string(by_count[count == 0 ? 0 : count - 1]) + "\n";
+}
+
+}  // namespace qv::builder
