@@ -1,5 +1,7 @@
 #include "builder/series.h"
 
+#include <cstdlib>
+
 #include "common/console.h"
 #include "common/text.h"
 
@@ -11,6 +13,38 @@ char BuildContext::separator() const {
     case 'T': return '\t';
     default: return ',';
     }
+}
+
+double apply_operator(const FieldTerm& term, double value, double zero_operand) {
+    const double operand = std::strtod(term.operand.c_str(), nullptr);
+    switch (term.op) {
+    case '*': return value * operand;
+    case '/': return value / (operand == 0.0 ? zero_operand : operand);
+    case '+': return value + operand;
+    case '-': return value - operand;
+    case '^': return operand / (value == 0.0 ? 0.00001 : value);
+    default: return value;
+    }
+}
+
+long OutputDayCount::steps(DayNumber from, DayNumber target) {
+    if (from != from_ || target < target_ || steps_ == 0) {
+        from_ = from;
+        day_ = from;
+        steps_ = 0;
+        ended_ = false;
+    }
+    target_ = target;
+    while (!ended_ && (day_ <= target || steps_ == 0)) {
+        const DayNumber next = next_output_day(day_, include_holidays_, holidays_);
+        ++steps_;
+        if (next == no_date || next <= day_) {
+            ended_ = true;
+        } else {
+            day_ = next;
+        }
+    }
+    return steps_;
 }
 
 void show_year_processed(int year) {

@@ -78,6 +78,37 @@ enum class SpanResult {
 // A last day that cannot be read, and the last day of every ASCII input.
 inline constexpr DayNumber unknown_last_day = 63000;
 
+// The value of a field term that has an operator: "*" multiplies the field
+// value by the operand, "/" divides it by the operand, "+" adds the operand,
+// "-" subtracts it, "^" divides the operand by the field value. A zero operand
+// of "/" counts as `zero_operand` (0.000001 in CLC series, 0.00001 in the
+// others); a zero field value under "^" counts as 0.00001.
+double apply_operator(const FieldTerm& term, double value, double zero_operand);
+
+// Counts output days (next_output_day by INCLUDEHOLIDAYS) stepped from one day
+// until another is passed, the measure by which weekly and periodic reports
+// are spread over the days between them. While the start stays the same and
+// the targets ascend, as the build's days do, counting goes on from where it
+// stopped instead of from the start again.
+class OutputDayCount {
+public:
+    OutputDayCount(char include_holidays, const HolidayTable& holidays)
+        : include_holidays_(include_holidays), holidays_(holidays) {}
+
+    // The steps from `from` until the day stepped to lies after `target`: at
+    // least 1. The count stops at the last day number.
+    long steps(DayNumber from, DayNumber target);
+
+private:
+    char include_holidays_;
+    const HolidayTable& holidays_;
+    DayNumber from_ = no_date;
+    DayNumber target_ = no_date;
+    DayNumber day_ = no_date;
+    long steps_ = 0;
+    bool ended_ = false;
+};
+
 // Shows the year of the data being read beside "Year Processed:", when it
 // differs from the year shown last.
 void show_year_processed(int year);
