@@ -1,0 +1,183 @@
+#include "distributor/meta_append.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/messages.h"
+#include "common/metastock.h"
+#include "common/text.h"
+#include "common/tool.h"
+#include "distributor/meta_security.h"
+
+namespace qv::distributor {
+
+namespace {
+
+// Update lines are read into a buffer of 150 characters, the line end included.
+constexpr std::size_t update_line_chars = 149;
+// A line shorter than this (line end counted) starts no contract.
+constexpr std::size_t min_contract_line = 25;
+// A line shorter than this holds only the key and the date: it deletes that day.
+constexpr std::size_t min_price_line = 20;
+
+void warn(const std::string& text) { message(distributor_profile, text); }
+
+// Until the shared mask reader is in: the security named TTMYY in the
+// folder of its tag under META PATH.
+int determine_meta_name(std::string_view line, const Distribution& run, std::string& output_path,
+                        std::string& name) {
+    name = std::string(line.substr(0, 2)) + line[5] + std::string(line.substr(3, 2));
+    output_path = run.settings.meta_path + std::string(line.substr(0, 2)) + "\\" + name;
+    return 0;
+}
+
+std::vector<std::string_view> fields_of(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\n')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\n') ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+std::optional<double> number_of(std::string_view field) {
+    const std::string text(field);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// The line's trading date (characters 7-12, yymmdd) as a MetaStock date:
+// years 40 to 99 are 19yy (0yymmdd), the others 20yy (1yymmdd).
+std::optional<long> meta_line_date(std::string_view line) {
+    if (line.size() < 12) return std::nullopt;
+    long yymmdd = 0;
+    for (char c : line.substr(6, 6)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        yymmdd = yymmdd * 10 + (c - '0');
+    }
+    const long date = (line[6] >= '4' ? 0 : 1000000) + yymmdd;
+    if (!split_metastock_date(date)) return std::nullopt;
+    return date;
+}
+
+// Fields 3 to 6 are open, high, low and close; 7, 8 and 9 the contract's open
+// interest, the volume and the total open interest. MetaStock takes field 8
+// as volume and, with option C, field 7 as open interest, else field 9.
+std::optional<MetaDay> meta_line_day(std::string_view line, long date, char volume_option, double multiplier) {
+    const auto fields = fields_of(line);
+    if (fields.size() < 8 || (volume_option != 'C' && fields.size() < 9)) return std::nullopt;
+    double values[7] = {};
+    for (std::size_t i = 2; i < 9 && i < fields.size(); ++i) {
+        const auto value = number_of(fields[i]);
+        if (!value) return std::nullopt;
+        values[i - 2] = *value;
+    }
+    MetaDay day;
+    day.date = date;
+    auto price = [&](double value) { return static_cast<float>(multiplier != 1.0 ? value * multiplier : value); };
+    day.open = price(values[0]);
+    day.high = price(values[1]);
+    day.low = price(values[2]);
+    day.close = price(values[3]);
+    day.volume = static_cast<float>(values[5]);
+    day.open_interest = static_cast<float>(volume_option == 'C' ? values[4] : values[6]);
+    return day;
+}
+
+struct Contract {
+    std::vector<std::string> lines;  // upper case, line ends as read
+};
+
+// Brings the contract's lines into its security's work table.
+void apply_contract(const Contract& contract, MetaSecurity& security, char volume_option, double multiplier) {
+    long previous = 0;
+    for (const std::string& line : contract.lines) {
+        const auto date = meta_line_date(line);
+        if (!date) {
+            warn(format("ERROR-INVALID DATE IN UPDATE LINE@%s BYPASSING IT.", line.substr(0, line.find('\n')).c_str()));
+            continue;
+        }
+        if (line.size() < min_price_line) {
+            delete_meta_record(security.days, *date);
+        } else {
+            const auto day = meta_line_day(line, *date, volume_option, multiplier);
+            if (!day) {
+                warn(format("ERROR-UPDATE LINE OUT OF FORMAT@%s BYPASSING IT.",
+                            line.substr(0, line.find('\n')).c_str()));
+                continue;
+            }
+            place_meta_record(security.days, *day, previous);
+        }
+        previous = *date;
+    }
+}
+
+}  // namespace
+
+int append_meta_updates(const std::string& update_path, Distribution& run) {
+    FilePtr file = open_file(update_path, "r");
+    if (!file) {
+        warn(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
+        return -1;
+    }
+    std::string line;
+    read_line(file.get(), line, update_line_chars);  // the heading
+    bool have = read_line(file.get(), line, update_line_chars);
+    while (have) {
+        line = to_upper(line);
+        if (line.size() < min_contract_line) {
+            have = read_line(file.get(), line, update_line_chars);
+            continue;
+        }
+        // A contract's lines are the run of lines with the same first six
+        // characters (tag, blank, year, month code).
+        Contract contract;
+        const std::string key = line.substr(0, 6);
+        contract.lines.push_back(line);
+        while ((have = read_line(file.get(), line, update_line_chars))) {
+            line = to_upper(line);
+            if (line.compare(0, 6, key) != 0) break;
+            contract.lines.push_back(line);
+        }
+        const std::string& first = contract.lines.front();
+
+        // A tag missing from the table takes its prices as they stand.
+        const auto row = run.commodities.position_of(first);
+        const double multiplier = row ? run.commodities[*row].decimal : 1.0;
+        const int decimals = row ? run.commodities[*row].compu_trac
+                                 : (run.commodities.empty() ? 0 : run.commodities[0].compu_trac);
+
+        std::string output_path;
+        std::string name;
+        if (determine_meta_name(first, run, output_path, name) != 0) return -1;
+        MetaSecurity security;
+        const int prepared = prepare_meta_security(output_path, security);
+        if (prepared == -1) return -1;
+        if (prepared == 1) continue;
+
+        Console& screen = console();
+        if (run.mode != HistoryMode::update) {
+            screen.go_to(36, 14);
+            screen.write("METASTOCK    ");
+        }
+        screen.go_to(50, 17);
+        screen.write(first.substr(0, 2));
+
+        apply_contract(contract, security, run.settings.volume_option(), multiplier);
+        // A new security of nothing but deleted days is not made.
+        if (security.is_new && security.days.empty()) continue;
+        write_meta_security(security, decimals, run);
+    }
+    return 0;
+}
+
+}  // namespace qv::distributor
