@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "common/tool.h"
 #include "distributor/meta_security.h"
+#include "distributor/output_mask.h"
 
 namespace qv::distributor {
 
@@ -25,15 +26,6 @@ constexpr std::size_t min_contract_line = 25;
 constexpr std::size_t min_price_line = 20;
 
 void warn(const std::string& text) { message(distributor_profile, text); }
-
-// Until the shared mask reader is in: the security named TTMYY in the
-// folder of its tag under META PATH.
-int determine_meta_name(std::string_view line, const Distribution& run, std::string& output_path,
-                        std::string& name) {
-    name = std::string(line.substr(0, 2)) + line[5] + std::string(line.substr(3, 2));
-    output_path = run.settings.meta_path + std::string(line.substr(0, 2)) + "\\" + name;
-    return 0;
-}
 
 std::vector<std::string_view> fields_of(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -158,7 +150,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
 
         std::string output_path;
         std::string name;
-        if (determine_meta_name(first, run, output_path, name) != 0) return -1;
+        if (determine_name(first, 'M', run, output_path, name) != 0) return -1;
         MetaSecurity security;
         const int prepared = prepare_meta_security(output_path, security);
         if (prepared == -1) return -1;

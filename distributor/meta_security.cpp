@@ -5,6 +5,7 @@
 
 #include "common/calendar.h"
 #include "common/files.h"
+#include "common/make_directories.h"
 #include "common/messages.h"
 #include "common/metastock_data.h"
 #include "common/paths.h"
@@ -16,13 +17,6 @@ namespace qv::distributor {
 namespace {
 
 void warn(const std::string& text) { message(distributor_profile, text); }
-
-// Until the shared folder maker is in: every folder of the security's path.
-int make_security_folders(const std::string& folder) {
-    if (create_folders(folder)) return 0;
-    warn(format(" ERROR- COULD NOT CREATE THE DIRECTORY: %s", folder.c_str()));
-    return 1;
-}
 
 MetaDay day_from_record(const MetaStockRecord& record, int field_count) {
     MetaDay day;
@@ -93,7 +87,7 @@ int prepare_meta_security(const std::string& output_path, MetaSecurity& security
         return -1;
     }
     if (read.status == MasterReadResult::missing) {
-        if (!folder_exists(security.folder) && make_security_folders(security.folder) != 0) return -1;
+        if (!folder_exists(security.folder) && make_directories(output_path, distributor_profile) != 0) return -1;
         read.master = MetaStockMaster{};
     }
     security.master = std::move(read.master);
