@@ -47,8 +47,9 @@ SpanResult clc_day_span(const std::string& path, const InputLine& input, const B
 std::unique_ptr<InputSeries> open_clc_series(const std::string& path, const InputLine& input,
                                              BuildContext& context, OpenResult& result);
 
-// The day number of the last record of \QUORVANT\CLC\ tag _CLC.QVT; 0 when the
-// file cannot be opened or its price width is not 2, 3 or 4.
+// The day number of the last record of \QUORVANT\CLC\ tag _CLC.QVT (the last
+// dated one, should a roll-over record end the file); 0 when the file cannot
+// be opened, its price width is not 2, 3 or 4, or it holds no dated record.
 DayNumber last_clc_date(std::string_view tag);
 
 }  // namespace qv::builder

@@ -195,6 +195,24 @@ bool ClcReader::rewind() {
     return std::fseek(file_.get(), static_cast<long>(clc_header_size), SEEK_SET) == 0;
 }
 
+std::size_t ClcReader::record_count() {
+    if (!file_ || record_size_ == 0) return 0;
+    const long here = std::ftell(file_.get());
+    if (here < 0 || std::fseek(file_.get(), 0, SEEK_END) != 0) return 0;
+    const long end = std::ftell(file_.get());
+    std::fseek(file_.get(), here, SEEK_SET);
+    if (end < static_cast<long>(clc_header_size)) return 0;
+    return (static_cast<std::size_t>(end) - clc_header_size) / record_size_;
+}
+
+bool ClcReader::seek(std::size_t index) {
+    if (!file_ || record_size_ == 0) return false;
+    cut_ = false;
+    const std::size_t offset = clc_header_size + index * record_size_;
+    if (offset > static_cast<std::size_t>(std::numeric_limits<long>::max())) return false;
+    return std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) == 0;
+}
+
 bool ClcWriter::create(std::string_view path, const ClcHeader& header) {
     file_.reset();
     failed_ = false;

@@ -105,6 +105,10 @@ public:
     bool cut() const { return cut_; }
     // Back to the first record.
     bool rewind();
+    // The number of whole records after the header.
+    std::size_t record_count();
+    // Positions the reader at record `index` (from 0): the next read returns it.
+    bool seek(std::size_t index);
 
 private:
     std::vector<char> buffer_;  // declared before file_: it must outlive the stream
