@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "builder/index_tags.h"
@@ -60,7 +61,17 @@ std::string interpolated_text(std::string_view tag, std::size_t n, double value)
         }
     }
     if (fractional) return format(fractional, value);
-    return format("%lld", static_cast<long long>(std::trunc(value)));
+    // The fraction is cut off; a value beyond the whole numbers (a damaged
+    // line) is held at their limits rather than left undefined.
+    long long whole = 0;
+    if (value >= 9.2e18) {
+        whole = std::numeric_limits<long long>::max();
+    } else if (value <= -9.2e18) {
+        whole = std::numeric_limits<long long>::min();
+    } else if (!std::isnan(value)) {
+        whole = static_cast<long long>(std::trunc(value));
+    }
+    return format("%lld", whole);
 }
 
 class IdxSeries final : public InputSeries {
@@ -287,7 +298,10 @@ std::optional<DayNumber> idx_series_line_day(std::string_view line, std::size_t*
         length = 6;
     }
     if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31) return std::nullopt;
-    if (*year < 1900 || *year > 2079) return std::nullopt;
+    // Day numbers end on 4 June 2079.
+    if (*year < 1900 || *year > 2079 || (*year == 2079 && (*month > 6 || (*month == 6 && *day > 4)))) {
+        return std::nullopt;
+    }
     const DayNumber number = date_to_lotus(*year, *month, *day);
     if (number < first_day_number) return std::nullopt;
     if (values_at) *values_at = length;

@@ -145,6 +145,7 @@ TEST(IdxSeries, InterpolatedValuesKeepTheirIndexFormat) {
     install.write("IDX/W1_IDX.QVT", "20201204 1.257 2.5\n20201211 1.257 2.5\n");
     install.write("IDX/W2_IDX.QVT", "20201204 1.5 2 3 4 5 6 7 8 9 10 11 12.346\n20201211 1.5 2 3 4 5 6 7 8 9 10 11 12.346\n");
     install.write("IDX/W4_IDX.QVT", "20201204 1.5 2 3 4.26 5 6.127\n20201211 1.5 2 3 4.26 5 6.127\n");
+    install.write("IDX/W3_IDX.QVT", "20201204 NAN 1E400 -7.9\n20201211 NAN 1E400 -7.9\n");
     struct Case {
         std::string line;
         std::string columns;
@@ -153,6 +154,7 @@ TEST(IdxSeries, InterpolatedValuesKeepTheirIndexFormat) {
         {"W1_IDX 1,2", ",1.26,2.50"},
         {"W2_IDX 1,12", ",1,12.35"},
         {"W4_IDX 1,4,6,6*2", ",1,4.3,6.13,12.26"},
+        {"W3_IDX 1,2,3", ",0,9223372036854775807,-7"},  // damaged values stay within whole numbers
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
