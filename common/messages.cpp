@@ -6,6 +6,7 @@
 #include "common/command.h"
 #include "common/console.h"
 #include "common/files.h"
+#include "common/process.h"
 #include "common/program_end.h"
 #include "common/text.h"
 
@@ -51,7 +52,11 @@ void append_message(std::string_view text, int code) {
     }
 }
 
-int warning_screen(std::string_view text, int code) {
+namespace {
+
+// The warning screen of the builder and the distributor, which differ only in
+// the line that asks for the key.
+int show_warning(std::string_view text, int code, std::string_view key_line) {
     std::string shown;
     if (const auto at = text.find('@'); at != std::string_view::npos) {
         shown = std::string(text.substr(0, at)) + "\n              (" + std::string(text.substr(at + 1)) + ")";
@@ -65,10 +70,23 @@ int warning_screen(std::string_view text, int code) {
     screen.clear_screen();
     screen.write("\n\n\n\n\n\n\n\n\n\n                              ---WARNING---");
     screen.write("\n\n\n\n              " + shown);
-    screen.write("\n\n\n\n                           Hit a KEY to exit.....");
+    screen.write(key_line);
     const int key = screen.read_key();
     screen.clear_screen();
     return key;
+}
+
+}  // namespace
+
+int warning_screen(std::string_view text, int code) {
+    return show_warning(text, code, "\n\n\n\n                           Hit a KEY to exit.....");
+}
+
+void continue_screen(std::string_view text, int code) {
+    show_warning(text, code, "\n\n\n\n                           Hit a KEY to continue.....");
+    // What the closer does with the console is its own affair; the distributor
+    // goes on whatever it returns.
+    run_command("conquit.exe \"cmd.exe\"");
 }
 
 bool ask_yes_no(std::string_view question) {
@@ -120,6 +138,7 @@ void message(const ToolProfile& tool, std::string_view text, int code) {
         case MessageStyle::notice: append_notice(text, code); return;
         case MessageStyle::trouble:
         case MessageStyle::direct: print_message(text, code); return;
+        case MessageStyle::continue_screen: continue_screen(text, code); return;
     }
 }
 

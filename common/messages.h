@@ -29,6 +29,11 @@ void append_message(std::string_view text, int code = 0);
 // returns the key.
 int warning_screen(std::string_view text, int code = 0);
 
+// The distributor's warning screen: the same screen with "Hit a KEY to
+// continue.....", a key, the screen cleared, and then the installation's
+// console closer (conquit.exe "cmd.exe"), waited for, before the caller goes on.
+void continue_screen(std::string_view text, int code = 0);
+
 // A question ending in "(Y or N):" asked on the warning screen: true only for Y or y.
 bool ask_yes_no(std::string_view question);
 

@@ -12,7 +12,8 @@ const ToolProfile builder_profile{
     "DFORGE", {7, 1, 150, false, false, false}, {2000, HolidayOverflow::warning_screen, true, false},
     MessageStyle::warning_screen};
 const ToolProfile distributor_profile{
-    "DFANOUT", {0, 50, 150, true, true, true}, {1500, HolidayOverflow::warn, false, true}, MessageStyle::direct};
+    "DFANOUT", {0, 50, 150, true, true, true}, {1500, HolidayOverflow::warn, false, true},
+    MessageStyle::continue_screen};
 const ToolProfile request_profile{
     "PREQUOR", {7, 1, 150, false, false, false}, stop_at(2000), MessageStyle::error_file};
 const ToolProfile favorites_profile{

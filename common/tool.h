@@ -40,7 +40,8 @@ enum class MessageStyle {
     framed_and_key,  // favourites: framed text, "HIT ANY KEY TO EXIT", ends
     notice,          // post-download: notice in QUORUP.MSG; fatal ends
     trouble,         // rollover report: "TROUBLE: %s" for a fatal error
-    direct,          // distributor and converter print their own messages
+    direct,          // converter prints its own messages
+    continue_screen, // distributor: warning screen, a key to continue, then the console closer
 };
 
 struct ToolProfile {

@@ -154,7 +154,7 @@ TEST(ToolMessages, EachToolShowsAndEndsItsOwnWay) {
         {&postdownload_profile, false, false, notice, "", ""},
         {&postdownload_profile, true, true, notice, "", ""},
         {&roll_profile, true, false, "", "", "TROUBLE: A@B"},
-        {&distributor_profile, true, true, "", "", "A@B\n"},
+        {&distributor_profile, true, true, "", "", "              A\n              (B)"},
         {&clcconv_profile, false, false, "", "", "A@B\n"},
     };
     for (const Case& c : cases) {
