@@ -41,9 +41,7 @@ std::optional<int> whole_number(std::string_view text) {
     return text[0] == '-' ? -value : value;
 }
 
-bool valid_computrac(int value) {
-    return (value >= -7 && value <= 7) || value == 100 || value == 1000;
-}
+bool valid_computrac(int value) { return (value >= -7 && value <= 7) || value == 100 || value == 1000; }
 
 }  // namespace
 
@@ -72,7 +70,8 @@ void change_comptrac_array(CommodityTable& commodities) {
             if (value)
                 message(distributor_profile, computrac_bad_value_message, *value);
             else
-                message(distributor_profile, std::string(computrac_bad_value_message) + std::string(value_text));
+                message(distributor_profile,
+                        std::string(computrac_bad_value_message) + std::string(value_text));
             return;
         }
         commodities[*row].compu_trac = static_cast<std::int16_t>(*value);

@@ -64,7 +64,8 @@ std::optional<long> meta_line_date(std::string_view line) {
 // Fields 3 to 6 are open, high, low and close; 7, 8 and 9 the contract's open
 // interest, the volume and the total open interest. MetaStock takes field 8
 // as volume and, with option C, field 7 as open interest, else field 9.
-std::optional<MetaDay> meta_line_day(std::string_view line, long date, char volume_option, double multiplier) {
+std::optional<MetaDay> meta_line_day(std::string_view line, long date, char volume_option,
+                                     double multiplier) {
     const auto fields = fields_of(line);
     if (fields.size() < 8 || (volume_option != 'C' && fields.size() < 9)) return std::nullopt;
     double values[7] = {};
@@ -75,7 +76,9 @@ std::optional<MetaDay> meta_line_day(std::string_view line, long date, char volu
     }
     MetaDay day;
     day.date = date;
-    auto price = [&](double value) { return static_cast<float>(multiplier != 1.0 ? value * multiplier : value); };
+    auto price = [&](double value) {
+        return static_cast<float>(multiplier != 1.0 ? value * multiplier : value);
+    };
     day.open = price(values[0]);
     day.high = price(values[1]);
     day.low = price(values[2]);
@@ -95,7 +98,8 @@ void apply_contract(const Contract& contract, MetaSecurity& security, char volum
     for (const std::string& line : contract.lines) {
         const auto date = meta_line_date(line);
         if (!date) {
-            warn(format("ERROR-INVALID DATE IN UPDATE LINE@%s BYPASSING IT.", line.substr(0, line.find('\n')).c_str()));
+            warn(format("ERROR-INVALID DATE IN UPDATE LINE@%s BYPASSING IT.",
+                        line.substr(0, line.find('\n')).c_str()));
             continue;
         }
         if (line.size() < min_price_line) {

@@ -87,7 +87,8 @@ int prepare_meta_security(const std::string& output_path, MetaSecurity& security
         return -1;
     }
     if (read.status == MasterReadResult::missing) {
-        if (!folder_exists(security.folder) && make_directories(output_path, distributor_profile) != 0) return -1;
+        if (!folder_exists(security.folder) && make_directories(output_path, distributor_profile) != 0)
+            return -1;
         read.master = MetaStockMaster{};
     }
     security.master = std::move(read.master);
@@ -141,7 +142,8 @@ void replace_meta_record(MetaWorkTable& days, std::size_t position, const MetaDa
 }
 
 void delete_meta_record(MetaWorkTable& days, long date) {
-    const auto it = std::find_if(days.begin(), days.end(), [date](const MetaDay& d) { return d.date == date; });
+    const auto it =
+        std::find_if(days.begin(), days.end(), [date](const MetaDay& d) { return d.date == date; });
     if (it != days.end()) days.erase(it);
 }
 
@@ -150,7 +152,8 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
         insert_meta_record(days, 0, day);
         return;
     }
-    const auto same = std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date == day.date; });
+    const auto same =
+        std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date == day.date; });
     if (same != days.end()) {
         replace_meta_record(days, static_cast<std::size_t>(same - days.begin()), day);
         return;
@@ -164,7 +167,8 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
         days.push_back(day);
         return;
     }
-    const auto later = std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date > day.date; });
+    const auto later =
+        std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date > day.date; });
     insert_meta_record(days, static_cast<std::size_t>(later - days.begin()), day);
 }
 
@@ -181,13 +185,17 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
     data.field_count = security.field_count;
     data.header = security.header;
     data.records.reserve(security.days.size());
-    for (const MetaDay& day : security.days) data.records.push_back(record_from_day(day, security.field_count));
+    for (const MetaDay& day : security.days)
+        data.records.push_back(record_from_day(day, security.field_count));
 
     MasterRecord& series = security.master.records[security.index];
     const int number = series.file_number();
     switch (write_dat(security.folder, number, data)) {
-        case DataWrite::ok: break;
-        case DataWrite::cannot_write: warn(meta_dat_message); return -1;
+        case DataWrite::ok:
+            break;
+        case DataWrite::cannot_write:
+            warn(meta_dat_message);
+            return -1;
         case DataWrite::no_mbf_form:
             warn(format("ERROR-A PRICE OR VOLUME OF %s IS TOO LARGE@FOR A METASTOCK FILE, BYPASSING IT.",
                         security.name.c_str()));
@@ -205,6 +213,8 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
     describe_series(series, data);
     stamp_master(security.master);
     if (!write_master(security.folder, security.master)) {
+        // A new security's data file is nobody's without its MASTER record.
+        if (security.is_new) delete_file(metastock_path(security.folder, dat_file_name(number)));
         warn("CAN'T UPDATE MASTER FILE: " + master_path(security));
         return -1;
     }

@@ -28,11 +28,11 @@ struct MetaDay {
 using MetaWorkTable = std::vector<MetaDay>;
 
 struct MetaSecurity {
-    std::string folder;             // ends in a backslash (or colon)
-    std::string name;               // the security's name and symbol in MASTER
-    MetaStockMaster master;         // as read (or empty for a new folder)
-    std::size_t index = 0;          // of the security's record in master.records
-    bool is_new = false;            // the record was added for this contract
+    std::string folder;      // ends in a backslash (or colon)
+    std::string name;        // the security's name and symbol in MASTER
+    MetaStockMaster master;  // as read (or empty for a new folder)
+    std::size_t index = 0;   // of the security's record in master.records
+    bool is_new = false;     // the record was added for this contract
     // 7 for a new security; a series another program wrote with 5 fields (no
     // open, no open interest) keeps its layout.
     int field_count = 7;
@@ -82,7 +82,8 @@ inline constexpr const char* meta_repair_message =
     "MSREPAIR COMES WITH YOUR CHARTING PROGRAM, NOT WITH THIS SYSTEM:@"
     "ASK ITS MAKER FOR IT, OR MOVE SOME SECURITIES TO ANOTHER FOLDER.";
 inline constexpr const char* meta_date_message = "ERROR-SYSTEM ERROR #120, INVALID DATE FORMAT@VALUE = %ld";
-inline constexpr const char* meta_dat_message = "UNABLE TO CREATE THE METASTOCK DAT FILE@PLEASE CHECK DISK SPACE.";
+inline constexpr const char* meta_dat_message =
+    "UNABLE TO CREATE THE METASTOCK DAT FILE@PLEASE CHECK DISK SPACE.";
 inline constexpr const char* meta_dop_message =
     "UNABLE TO CREATE THE METASTOCK DOP FILE@PLEASE CHECK DISK SPACE OR WRITE PROTECTED.";
 

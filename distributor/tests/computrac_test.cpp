@@ -34,7 +34,7 @@ TEST(Computrac, OverridesUpToTheFirstBadLine) {
         const char* file;
         int bp;
         int w;
-        const char* warning;  // empty: none
+        const char* warning;     // empty: none
         const char* value = "";  // shown after the warning
     } cases[] = {
         {"BP = 4\nW_=-7\n", 4, -7, ""},

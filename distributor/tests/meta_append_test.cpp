@@ -42,8 +42,8 @@ bool shows(const std::string& screen, std::string_view message) {
 // contract's open interest, the volume and the total open interest.
 std::string day_line(const char* yymmdd, double close, long oi, long volume, long total_oi,
                      const char* contract = "W_ 05H") {
-    return format("%s%s %g %g %g %g %ld %ld %ld", contract, yymmdd, close - 1, close + 2, close - 2, close, oi,
-                  volume, total_oi);
+    return format("%s%s %g %g %g %g %ld %ld %ld", contract, yymmdd, close - 1, close + 2, close - 2, close,
+                  oi, volume, total_oi);
 }
 
 // A day of the independent reading: date, then open to open interest.
@@ -56,7 +56,8 @@ struct Day {
 };
 
 std::ostream& operator<<(std::ostream& out, const Day& d) {
-    return out << "{" << d.date << " close " << d.close << " vol " << d.volume << " oi " << d.open_interest << "}";
+    return out << "{" << d.date << " close " << d.close << " vol " << d.volume << " oi " << d.open_interest
+               << "}";
 }
 
 class MetaAppend : public ::testing::Test {
@@ -76,8 +77,8 @@ protected:
     }
 
     // A security as the charting program or an earlier run left it.
-    void make_security(const std::string& folder, const std::string& symbol, const std::vector<MetaStockRecord>& days,
-                       int fields = 7) {
+    void make_security(const std::string& folder, const std::string& symbol,
+                       const std::vector<MetaStockRecord>& days, int fields = 7) {
         const std::string directory = "\\QUORVANT\\META\\" + folder + "\\";
         ASSERT_TRUE(create_folders(directory));
         MasterReadResult read = read_master(directory);
@@ -149,12 +150,14 @@ TEST_F(MetaAppend, NewSecurityWithItsMasterRecordDataAndColumnFile) {
     // field 8 and the open interest the contract's, field 7. Days of one
     // update keep their own volume and open interest.
     const std::vector<double> first = {123.45, 125, 120, 124, 200, 10};
-    for (std::size_t i = 0; i < first.size(); ++i) EXPECT_NEAR(data.records[0].values.at(i), first[i], 1e-3) << i;
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_NEAR(data.records[0].values.at(i), first[i], 1e-3) << i;
     EXPECT_EQ(data.records[1].date, 1050316);
 
     const testing::MsDop dop = testing::read_ms_dop(install.path("META/BP"), 1);
-    EXPECT_EQ(dop.lines, (std::vector<std::string>{"\"DATE\",0,0", "\"OPEN\",4,4", "\"HIGH\",4,4", "\"LOW\",4,4",
-                                                   "\"CLOSE\",4,4", "\"VOL\",0,0", "\"OI\",0,0"}));
+    EXPECT_EQ(dop.lines,
+              (std::vector<std::string>{"\"DATE\",0,0", "\"OPEN\",4,4", "\"HIGH\",4,4", "\"LOW\",4,4",
+                                        "\"CLOSE\",4,4", "\"VOL\",0,0", "\"OI\",0,0"}));
     EXPECT_TRUE(dop.end_mark);
 
     EXPECT_EQ(run.newest_written, date_to_lotus(2005, 3, 16));
@@ -168,12 +171,15 @@ TEST_F(MetaAppend, VolumeAndOpenInterestByTheDataFormatOption) {
         const char* contract;
         double volume;
         double open_interest;
-    } cases[] = {{'C', "W_ 01H", 200, 10}, {'T', "W_ 02H", 200, 3000}, {'N', "W_ 03H", 200, 3000},
+    } cases[] = {{'C', "W_ 01H", 200, 10},
+                 {'T', "W_ 02H", 200, 3000},
+                 {'N', "W_ 03H", 200, 3000},
                  {'X', "W_ 04H", 200, 3000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.option);
         settings.data_format = std::string("1S") + c.option;
-        ASSERT_EQ(append_meta_updates(update_file({day_line("050315", 5, 10, 200, 3000, c.contract)}), run), 0);
+        ASSERT_EQ(append_meta_updates(update_file({day_line("050315", 5, 10, 200, 3000, c.contract)}), run),
+                  0);
         const std::string symbol = "W_H" + std::string(c.contract + 3, 2);
         EXPECT_EQ(days_of("W_", symbol), (std::vector<Day>{{1050315, 5, c.volume, c.open_interest}}));
     }
@@ -189,8 +195,8 @@ TEST_F(MetaAppend, InsertsReplacesDeletesAndAppendsWithTheVolumeCarry) {
                                       day_line("050303", 3, 30, 300, 0),     // between two days
                                       "W_ 05H050304",                        // deletes
                                       day_line("050308", 8, 80, 800, 0),     // after the last: carry
-                                      day_line("050309", 9, 90, 900, 0),     // after its own previous line: none
-                                      day_line("050305", 5, 50, 500, 0),     // between the last two days
+                                      day_line("050309", 9, 90, 900, 0),  // after its own previous line: none
+                                      day_line("050305", 5, 50, 500, 0),  // between the last two days
                                   }),
                                   run),
               0);
@@ -218,8 +224,8 @@ TEST_F(MetaAppend, LongHistoryKeepsEveryDay) {
     const Date next = lotus_to_date(static_cast<DayNumber>(start + 1300));
     const std::string yymmdd = format("%02d%02d%02d", next.year % 100, next.month, next.day);
     // A correction older than the whole history and the next day.
-    ASSERT_EQ(append_meta_updates(update_file({day_line("991230", 1, 1, 1, 1), day_line(yymmdd.c_str(), 2, 2, 2, 2)}),
-                                  run),
+    ASSERT_EQ(append_meta_updates(
+                  update_file({day_line("991230", 1, 1, 1, 1), day_line(yymmdd.c_str(), 2, 2, 2, 2)}), run),
               0);
     const auto days = days_of("W_", "W_H05");
     ASSERT_EQ(days.size(), 1302u);
@@ -277,10 +283,13 @@ TEST_F(MetaAppend, RecordWithoutItsDataFileStartsAgainAsANewSecurity) {
     ASSERT_TRUE(delete_file(install.path("META/W_/F1.DAT").string()));
     install.write("META/W_/F1.DOP", "old");
 
-    ASSERT_EQ(append_meta_updates(update_file({day_line("050315", 5, 10, 200, 3000), day_line("050316", 6, 11, 210, 3100)}),
-                                  run),
-              0);
-    EXPECT_TRUE(shows(screen.text(), "META STOCK FILE \\QUORVANT\\META\\W_\\W_H05@DOES NOT EXIST, BYPASSING IT.")) << screen.text();
+    ASSERT_EQ(
+        append_meta_updates(
+            update_file({day_line("050315", 5, 10, 200, 3000), day_line("050316", 6, 11, 210, 3100)}), run),
+        0);
+    EXPECT_TRUE(
+        shows(screen.text(), "META STOCK FILE \\QUORVANT\\META\\W_\\W_H05@DOES NOT EXIST, BYPASSING IT."))
+        << screen.text();
     const auto master = testing::read_ms_master(install.path("META/W_"));
     ASSERT_EQ(master->series.size(), 2u);
     EXPECT_EQ(master->series[0].trimmed_symbol(), "W_M05");
@@ -308,12 +317,15 @@ TEST_F(MetaAppend, BadInputIsReportedAndLosesNothing) {
 
     // A missing update file.
     EXPECT_EQ(append_meta_updates("\\QUORVANT\\UPDATES\\EU050317.CLC", run), -1);
-    EXPECT_TRUE(shows(screen.text(), " ERROR: CANNOT FIND FILE@\\QUORVANT\\UPDATES\\EU050317.CLC, UPDATE ABORTED.")) << screen.text();
+    EXPECT_TRUE(
+        shows(screen.text(), " ERROR: CANNOT FIND FILE@\\QUORVANT\\UPDATES\\EU050317.CLC, UPDATE ABORTED."))
+        << screen.text();
 
     // Lines whose date or numbers do not read are passed over; the good one goes in.
-    ASSERT_EQ(append_meta_updates(update_file({day_line("05AB15", 5, 10, 200, 3000), day_line("051345", 5, 10, 200, 3000),
-                                               "W_ 05H050316 1 2 X 4 5 6 7", day_line("050317", 7, 10, 200, 3000)}),
-                                  run),
+    ASSERT_EQ(append_meta_updates(
+                  update_file({day_line("05AB15", 5, 10, 200, 3000), day_line("051345", 5, 10, 200, 3000),
+                               "W_ 05H050316 1 2 X 4 5 6 7", day_line("050317", 7, 10, 200, 3000)}),
+                  run),
               0);
     EXPECT_TRUE(shows(screen.text(), "ERROR-INVALID DATE IN UPDATE LINE@W_ 05H05AB15")) << screen.text();
     EXPECT_TRUE(shows(screen.text(), "ERROR-UPDATE LINE OUT OF FORMAT@W_ 05H050316")) << screen.text();
@@ -328,6 +340,24 @@ TEST_F(MetaAppend, BadInputIsReportedAndLosesNothing) {
     EXPECT_EQ(install.read("META/W_/F1.DAT"), written);
     EXPECT_EQ(install.read("META/W_/MASTER"), master);
     make_writable(install.path("META/W_/F1.DAT").string());
+
+    // A stored day whose date is no date stops the rewrite of its security.
+    MetaStockRecord foreign = record(1050301, 1, 10, 1);
+    foreign.date = 1051340;
+    make_security("W_", "W_M05", {foreign});
+    const std::string foreign_dat = install.read("META/W_/F2.DAT");
+    ASSERT_EQ(append_meta_updates(update_file({day_line("050318", 8, 10, 200, 3000, "W_ 05M")}), run), 0);
+    EXPECT_TRUE(shows(screen.text(), "ERROR-SYSTEM ERROR #120, INVALID DATE FORMAT@VALUE = 1051340"))
+        << screen.text();
+    EXPECT_EQ(install.read("META/W_/F2.DAT"), foreign_dat);
+
+    // A new security whose MASTER record cannot be written leaves no data file.
+    ASSERT_TRUE(make_read_only(install.path("META/W_/MASTER").string()));
+    ASSERT_EQ(append_meta_updates(update_file({day_line("050318", 8, 10, 200, 3000, "W_ 05N")}), run), 0);
+    EXPECT_TRUE(shows(screen.text(), "CAN'T UPDATE MASTER FILE: \\QUORVANT\\META\\W_\\MASTER"))
+        << screen.text();
+    EXPECT_FALSE(file_exists(install.path("META/W_/F3.DAT").string()));
+    make_writable(install.path("META/W_/MASTER").string());
 }
 
 }  // namespace
