@@ -19,8 +19,10 @@ namespace qv::distributor {
 
 namespace {
 
-// The first line of a contract carries at least the key, the date and prices.
+// The first line of a contract carries at least the key, the date and prices,
+// or it is the key and date alone, which deletes that day.
 constexpr std::size_t min_contract_line_length = 24;
+constexpr std::size_t key_and_date_length = 12;
 // The vendor's prices start on 1 June 1968; lines dated earlier are not data.
 constexpr DayNumber first_price_day = 24990;
 
@@ -166,6 +168,10 @@ int write_ascii_line(std::FILE* out, std::string_view reformatted, std::string_v
 }
 
 void create_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
+    // Deletions alone make no file.
+    if (std::none_of(contract.begin(), contract.end(),
+                     [](const std::string& line) { return line.size() >= deletion_line_length; }))
+        return;
     const std::string work_path = folder_of(path) + "TEMP";
     WorkFile work(work_path, path);
     if (!work.is_open()) {
@@ -266,6 +272,14 @@ void update_ascii_file(const std::string& path, const std::vector<std::string>& 
     if (!write_ascii_file(path, heading, file.lines)) cannot_write(path);
 }
 
+// Short lines are no data; a lone deletion is, so that a contract whose only
+// line deletes a day does not keep that day.
+bool starts_contract(const std::string& line) {
+    if (line.size() >= min_contract_line_length) return true;
+    return line.size() >= key_and_date_length && line.size() < deletion_line_length &&
+           update_line_day(line) != no_date;
+}
+
 void show_contract(std::string_view line, const Distribution& run) {
     Console& screen = console();
     if (run.mode != HistoryMode::update) {
@@ -288,7 +302,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
     std::string line;
     lines.next(line);  // the heading
     while (lines.next(line)) {
-        if (line.size() < min_contract_line_length) continue;
+        if (!starts_contract(line)) continue;
         std::string path;
         std::string name;
         // A mask that cannot name the contract warns for each of its lines.
