@@ -1,5 +1,6 @@
-#include "distributor/start_up.h"
+#include "common/start_up.h"
+#include "distributor/run.h"
 
 int main() {
-    return qv::run_program([] { qv::distributor::start_up(); });
+    return qv::run_program([] { qv::distributor::run_distributor(qv::distributor::distributor_steps()); });
 }

@@ -1,0 +1,192 @@
+#include "distributor/run.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/console.h"
+#include "common/files.h"
+#include "common/messages.h"
+#include "common/process.h"
+#include "common/program_end.h"
+#include "common/text.h"
+#include "common/tool.h"
+#include "distributor/ascii_append.h"
+#include "distributor/computrac.h"
+#include "distributor/distributor_settings.h"
+#include "distributor/last_eu_date.h"
+#include "distributor/meta_append.h"
+#include "distributor/start_up.h"
+
+namespace qv::distributor {
+
+namespace {
+
+constexpr std::string_view updates_folder = "\\QUORVANT\\UPDATES\\";
+constexpr std::string_view mkpicks = "\\QUORVANT\\MKPICKS.EXE";
+
+// Update files before this day carry history; the note then takes the newest
+// day written instead of the file's own day.
+const DayNumber first_dated_update = date_to_lotus(2002, 6, 6);
+
+std::string update_path(std::string_view name) { return std::string(updates_folder) + std::string(name); }
+
+// The name of an update file once it is done: its second character "_".
+std::string done_name(std::string_view name) {
+    std::string done(name);
+    if (done.size() > 1) done[1] = '_';
+    return done;
+}
+
+std::optional<int> two_digits(std::string_view name, std::size_t at) {
+    if (name.size() < at + 2) return std::nullopt;
+    const char a = name[at];
+    const char b = name[at + 1];
+    if (a < '0' || a > '9' || b < '0' || b > '9') return std::nullopt;
+    return (a - '0') * 10 + (b - '0');
+}
+
+struct UpdateEntry {
+    char status = 'U';
+    std::string name;
+};
+
+std::vector<UpdateEntry> collect_update_files() {
+    std::vector<UpdateEntry> table;
+    for (const FolderEntry& entry : list_matching(update_path("EU??????.CLC"))) {
+        table.push_back({'U', entry.name});
+        if (table.size() == update_file_table_size) {
+            message(distributor_profile, too_many_files_message);
+            break;
+        }
+    }
+    return table;
+}
+
+// The pending entry of the oldest day; among equal days the first in the
+// table. Nothing when no pending entry holds a day below the bound, so a name
+// without a date there stays pending instead of being picked forever.
+UpdateEntry* oldest_pending(std::vector<UpdateEntry>& table) {
+    UpdateEntry* oldest = nullptr;
+    DayNumber oldest_day = update_day_bound;
+    for (UpdateEntry& entry : table) {
+        if (entry.status != 'U') continue;
+        const DayNumber day = update_file_day(entry.name);
+        if (day != no_date && day < oldest_day) {
+            oldest = &entry;
+            oldest_day = day;
+        }
+    }
+    return oldest;
+}
+
+}  // namespace
+
+DistributorSteps distributor_steps() {
+    return {
+        change_comptrac_array,
+        append_ascii_updates,
+        append_meta_updates,
+        start_command,
+    };
+}
+
+DayNumber update_file_day(std::string_view name) {
+    const auto yy = two_digits(name, 2);
+    const auto mm = two_digits(name, 4);
+    const auto dd = two_digits(name, 6);
+    if (!yy || !mm || !dd || *mm < 1 || *mm > 12 || *dd < 1 || *dd > 31) return no_date;
+    return date_to_lotus(*yy > 29 ? 1900 + *yy : 2000 + *yy, *mm, *dd);
+}
+
+HistoryMode detect_history_mode() {
+    const std::optional<std::uintmax_t> size = file_size(update_path(history_file_name));
+    if (!size || !file_exists(update_path(history_file_name))) return HistoryMode::update;
+    const HistoryMode mode = *size > deep_history_size    ? HistoryMode::deep_history
+                             : *size > light_history_size ? HistoryMode::light_history
+                                                          : HistoryMode::update;
+    // A done file of an earlier run goes; the history file is never renamed
+    // away for this, and no pending update file is deleted, so a run cut off
+    // here loses nothing.
+    const std::vector<FolderEntry> done = list_matching(update_path("E_*.CLC"));
+    if (!done.empty()) delete_file(update_path(done.front().name));
+    return mode;
+}
+
+void show_working_screen(HistoryMode mode) {
+    Console& screen = console();
+    screen.go_to(32, 8);
+    screen.write("---WORKING ON---");
+    const char* rows[3] = {};
+    switch (mode) {
+        case HistoryMode::deep_history:
+            rows[0] = "INSTALLING DEEP HISTORY FUTURES CONTRACTS";
+            rows[1] = "Data Format:          ";
+            rows[2] = "Commodity Being Installed:    ";
+            break;
+        case HistoryMode::light_history:
+            rows[0] = "INSTALLING LIGHT HISTORY FUTURES CONTRACTS";
+            rows[1] = "Data Format:          ";
+            rows[2] = "Commodity Being Installed:    ";
+            break;
+        case HistoryMode::update:
+            rows[0] = "UPDATING INDIVIDUAL FUTURES CONTRACTS";
+            rows[1] = "Update File Being Processed:              ";
+            rows[2] = "Commodity Being Updated:   ";
+            break;
+    }
+    for (int i = 0; i < 3; ++i) {
+        screen.go_to(23, 11 + 3 * i);
+        screen.write(rows[i]);
+    }
+}
+
+void process_update_files(Distribution& run, const DistributorSteps& steps) {
+    std::vector<UpdateEntry> table = collect_update_files();
+    // A done twin left by an earlier run would keep the file from its done name.
+    for (const UpdateEntry& entry : table) delete_file(update_path(done_name(entry.name)));
+
+    const char kind = run.settings.extended_contracts;
+    while (UpdateEntry* entry = oldest_pending(table)) {
+        if (run.mode == HistoryMode::update) {
+            console().go_to(52, 14);
+            console().write(to_upper(entry->name));
+        }
+        const std::string path = update_path(entry->name);
+        int ascii = 0;
+        int meta = 0;
+        if (kind == 'A' || kind == 'B') ascii = steps.append_ascii_updates(path, run);
+        if (kind == 'M' || kind == 'B') meta = steps.append_meta_updates(path, run);
+        if (ascii != 0 || meta != 0) start_favourites(steps);
+
+        if (const FilePtr log = open_file("\\QUORVANT\\QUORUP.MSG", "a"))
+            std::fprintf(log.get(), "%s MERGED O.K.\n", entry->name.c_str());
+        const DayNumber day = update_file_day(entry->name);
+        if (record_last_eu_date(day >= first_dated_update ? day : run.newest_written) != 0) start_favourites(steps);
+        rename_file(path, update_path(done_name(entry->name)));
+        entry->status = '_';
+    }
+}
+
+void start_favourites(const DistributorSteps& steps) {
+    const bool favourites = open_file("\\QUORVANT\\FAVOR.ASC", "r") || open_file("\\QUORVANT\\FAVOR.MS", "r");
+    if (favourites && file_exists(mkpicks)) steps.start_program(mkpicks);
+    throw ProgramEnd{};
+}
+
+void run_distributor(const DistributorSteps& steps) {
+    StartUp loaded = start_up();
+    delete_file("fullsize");
+    steps.change_comptrac_array(loaded.commodities);
+    const bool header_flag = static_cast<bool>(open_file("\\QUORVANT\\META13.TXT", "r"));
+    const HistoryMode mode = detect_history_mode();
+    if (list_matching(update_path("EU*.CLC")).empty()) throw ProgramEnd{};
+    show_working_screen(mode);
+
+    const DistributorSettings settings = read_distributor_settings();
+    Distribution run{settings, loaded.commodities, header_flag, mode};
+    process_update_files(run, steps);
+    start_favourites(steps);
+}
+
+}  // namespace qv::distributor

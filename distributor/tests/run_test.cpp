@@ -1,0 +1,308 @@
+#include "distributor/run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+#include "common/program_end.h"
+#include "common/testing/recording_console.h"
+#include "common/testing/sample_install.h"
+#include "common/text.h"
+#include "distributor/distributor_settings.h"
+
+namespace qv::distributor {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RecordingConsole;
+using testing::SampleInstall;
+
+std::string base_name(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// The line of QUORUP.INI that notes the last day distributed, as it stands.
+std::string eu_line(const SampleInstall& install) {
+    const std::string text = install.read("QUORUP.INI");
+    const std::size_t at = text.find("EU LAST DATE");
+    return at == std::string::npos ? "" : text.substr(at, text.find('\n', at) - at);
+}
+
+// Steps that write nothing: they note which update file they were given in
+// which order, what QUORUP.INI said at that moment, and the newest day that
+// each file "wrote".
+struct FakeSteps {
+    explicit FakeSteps(const SampleInstall& into) : install(into) {}
+
+    const SampleInstall& install;
+    std::vector<std::string> ascii;
+    std::vector<std::string> meta;
+    std::vector<std::string> eu_lines;  // before each file
+    std::vector<std::string> started;
+    std::string failing;                // this file's ASCII append fails
+    DayNumber writes = date_to_lotus(2005, 3, 11);
+    int comptrac_calls = 0;
+    bool header_flag = false;
+    HistoryMode mode = HistoryMode::update;
+
+    DistributorSteps steps() {
+        return {
+            [this](CommodityTable&) { ++comptrac_calls; },
+            [this](const std::string& path, Distribution& run) {
+                ascii.push_back(base_name(path));
+                eu_lines.push_back(eu_line(install));
+                header_flag = run.header_flag;
+                mode = run.mode;
+                run.newest_written = std::max(run.newest_written, writes);
+                return base_name(path) == failing ? -1 : 0;
+            },
+            [this](const std::string& path, Distribution&) {
+                meta.push_back(base_name(path));
+                return 0;
+            },
+            [this](std::string_view command) {
+                started.emplace_back(command);
+                return true;
+            },
+        };
+    }
+};
+
+std::vector<std::string> update_folder(const SampleInstall& install) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(install.path("UPDATES")))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string packed_name(const char* type, DayNumber day) {
+    const Date d = lotus_to_date(day);
+    return format("%s%02d%02d%02d.CLC", type, d.year % 100, d.month, d.day);
+}
+
+struct Job {
+    DistributorSettings settings;
+    CommodityTable commodities;
+    Distribution distribution{settings, commodities};
+    explicit Job(char kind) { settings.extended_contracts = kind; }
+};
+
+// Oldest first whatever the listing: the history file (1999) before the 2005
+// files, 15 March before 16 March. Each done file gets its done name, its line
+// in QUORUP.MSG and its day in QUORUP.INI; after the history file the note
+// holds the newest day written, not 12/31/99.
+TEST(ProcessUpdateFiles, TakesTheFilesOldestFirstAndMarksEachDone) {
+    SampleInstall install;
+    install.write("UPDATES/EU050316.CLC", "16\n");
+    install.write("UPDATES/EU050315.CLC", "15\n");
+    install.write("UPDATES/EU991231.CLC", "history\n");
+    install.write("UPDATES/E_050315.CLC", "done by an earlier run\n");
+    FakeSteps fake{install};
+    Job run('B');
+    RecordingConsole screen;
+    process_update_files(run.distribution, fake.steps());
+
+    const std::vector<std::string> order = {"EU991231.CLC", "EU050315.CLC", "EU050316.CLC"};
+    EXPECT_EQ(fake.ascii, order);
+    EXPECT_EQ(fake.meta, order);
+    EXPECT_EQ(fake.eu_lines, (std::vector<std::string>{"EU LAST DATE = 12/04/20", "EU LAST DATE = 3/11/05",
+                                                        "EU LAST DATE = 3/15/05"}));
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 3/16/05");
+    EXPECT_EQ(install.read("QUORUP.MSG"),
+              "EU991231.CLC MERGED O.K.\nEU050315.CLC MERGED O.K.\nEU050316.CLC MERGED O.K.\n");
+    EXPECT_EQ(update_folder(install), (std::vector<std::string>{"E_050315.CLC", "E_050316.CLC", "E_991231.CLC"}));
+    EXPECT_EQ(install.read("UPDATES/E_050315.CLC"), "15\n");
+    EXPECT_NE(screen.transcript().find("{go to 52,14}EU050315.CLC"), std::string::npos);
+}
+
+// A file that fails stays pending under its EU name with every later one, and
+// the run ends.
+TEST(ProcessUpdateFiles, AFailedFileEndsTheRunAndStaysPending) {
+    SampleInstall install;
+    for (const char* name : {"EU050315.CLC", "EU050316.CLC", "EU050317.CLC"}) install.write(format("UPDATES/%s", name), "x\n");
+    FakeSteps fake{install};
+    fake.failing = "EU050316.CLC";
+    Job run('A');
+    RecordingConsole screen;
+    EXPECT_THROW(process_update_files(run.distribution, fake.steps()), ProgramEnd);
+    EXPECT_EQ(fake.ascii, (std::vector<std::string>{"EU050315.CLC", "EU050316.CLC"}));
+    EXPECT_TRUE(fake.meta.empty());
+    EXPECT_EQ(update_folder(install), (std::vector<std::string>{"EU050316.CLC", "EU050317.CLC", "E_050315.CLC"}));
+    EXPECT_EQ(install.read("QUORUP.MSG"), "EU050315.CLC MERGED O.K.\n");
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 3/15/05");
+}
+
+// An output kind that is neither A, M nor B writes nothing but still passes
+// every file as done.
+TEST(ProcessUpdateFiles, KindXMarksEveryFileDone) {
+    SampleInstall install;
+    install.write("UPDATES/EU050315.CLC", "x\n");
+    install.write("UPDATES/EU050316.CLC", "x\n");
+    FakeSteps fake{install};
+    Job run('X');
+    RecordingConsole screen;
+    process_update_files(run.distribution, fake.steps());
+    EXPECT_TRUE(fake.ascii.empty());
+    EXPECT_TRUE(fake.meta.empty());
+    EXPECT_EQ(update_folder(install), (std::vector<std::string>{"E_050315.CLC", "E_050316.CLC"}));
+    EXPECT_EQ(install.read("QUORUP.MSG"), "EU050315.CLC MERGED O.K.\nEU050316.CLC MERGED O.K.\n");
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 3/16/05");
+}
+
+// The table holds 100 files: the 100th taken already warns, and a 101st waits
+// for the next run.
+TEST(ProcessUpdateFiles, TakesAtMostAHundredFiles) {
+    struct Case {
+        int files;
+        bool warned;
+        std::size_t left;
+    };
+    for (const Case c : {Case{99, false, 0}, Case{100, true, 0}, Case{101, true, 1}}) {
+        SCOPED_TRACE(c.files);
+        SampleInstall install;
+        const DayNumber first = date_to_lotus(2005, 1, 3);
+        for (int i = 0; i < c.files; ++i) install.write("UPDATES/" + packed_name("EU", first + i), "x\n");
+        FakeSteps fake{install};
+        Job run('A');
+        RecordingConsole screen;
+        process_update_files(run.distribution, fake.steps());
+        EXPECT_EQ(fake.ascii.size(), std::min(c.files, 100));
+        const std::string warning = "WARNING- TOO MANY UPDATE FILES TO PROCESS THEM ALL, \n              (RERUN DFANOUT AGAIN TO PROCESS THE REST.)";
+        EXPECT_EQ(screen.text().find(warning) != std::string::npos, c.warned);
+        EXPECT_EQ(screen.text().find("Hit a KEY to continue.....") != std::string::npos, c.warned);
+        const std::vector<std::string> names = update_folder(install);
+        const auto pending = std::count_if(names.begin(), names.end(), [](const std::string& n) { return n[1] == 'U'; });
+        EXPECT_EQ(static_cast<std::size_t>(pending), c.left);
+        if (c.left) {
+            EXPECT_EQ(names.front(), packed_name("EU", first + 100));
+        }
+    }
+}
+
+// A name matching the pattern without a date in it is left alone rather than
+// taken over and over.
+TEST(ProcessUpdateFiles, LeavesANameWithoutADateAlone) {
+    SampleInstall install;
+    install.write("UPDATES/EU05AB15.CLC", "x\n");
+    install.write("UPDATES/EU051315.CLC", "x\n");
+    install.write("UPDATES/EU050315.CLC", "x\n");
+    FakeSteps fake{install};
+    Job run('A');
+    RecordingConsole screen;
+    process_update_files(run.distribution, fake.steps());
+    EXPECT_EQ(fake.ascii, std::vector<std::string>{"EU050315.CLC"});
+    EXPECT_EQ(update_folder(install), (std::vector<std::string>{"EU051315.CLC", "EU05AB15.CLC", "E_050315.CLC"}));
+}
+
+TEST(UpdateFileDay, ReadsTheNamesDateWithTheHistoryCentury) {
+    EXPECT_EQ(update_file_day("EU050315.CLC"), date_to_lotus(2005, 3, 15));
+    EXPECT_EQ(update_file_day("EU291231.CLC"), date_to_lotus(2029, 12, 31));
+    EXPECT_EQ(update_file_day("EU300101.CLC"), date_to_lotus(1930, 1, 1));
+    EXPECT_EQ(update_file_day("EU991231.CLC"), date_to_lotus(1999, 12, 31));
+    EXPECT_EQ(update_file_day("EU0503.CLC"), no_date);
+}
+
+// The history file's size chooses the screen; sparse files stand in for the
+// large histories.
+TEST(DetectHistoryMode, ChoosesTheModeByTheHistoryFilesSize) {
+    struct Case {
+        std::uintmax_t size;
+        HistoryMode mode;
+        const char* row_11;
+        const char* row_14;
+    };
+    const char* update_text = "UPDATING INDIVIDUAL FUTURES CONTRACTS";
+    const char* light_text = "INSTALLING LIGHT HISTORY FUTURES CONTRACTS";
+    const char* deep_text = "INSTALLING DEEP HISTORY FUTURES CONTRACTS";
+    const char* update_row = "Update File Being Processed:              ";
+    const char* history_row = "Data Format:          ";
+    const Case cases[] = {
+        {900'000, HistoryMode::update, update_text, update_row},
+        {1'000'000, HistoryMode::update, update_text, update_row},
+        {1'000'001, HistoryMode::light_history, light_text, history_row},
+        {50'000'000, HistoryMode::light_history, light_text, history_row},
+        {100'000'000, HistoryMode::light_history, light_text, history_row},
+        {100'000'001, HistoryMode::deep_history, deep_text, history_row},
+        {150'000'000, HistoryMode::deep_history, deep_text, history_row},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        SampleInstall install;
+        install.write("UPDATES/EU991231.CLC", "");
+        fs::resize_file(install.path("UPDATES/EU991231.CLC"), c.size);
+        RecordingConsole screen;
+        const HistoryMode mode = detect_history_mode();
+        EXPECT_EQ(mode, c.mode);
+        show_working_screen(mode);
+        EXPECT_EQ(screen.transcript(), format("{go to 32,8}---WORKING ON---{go to 23,11}%s{go to 23,14}%s{go to 23,17}%s",
+                                              c.row_11, c.row_14,
+                                              mode == HistoryMode::update ? "Commodity Being Updated:   "
+                                                                          : "Commodity Being Installed:    "));
+        EXPECT_EQ(fs::file_size(install.path("UPDATES/EU991231.CLC")), c.size);
+    }
+}
+
+// With the history file present a done file of an earlier run goes; pending
+// update files and the history file stay. Without it nothing is deleted.
+TEST(DetectHistoryMode, DeletesOnlyADoneFile) {
+    for (const bool history : {true, false}) {
+        SCOPED_TRACE(history);
+        SampleInstall install;
+        if (history) install.write("UPDATES/EU991231.CLC", "history\n");
+        install.write("UPDATES/EU050315.CLC", "pending\n");
+        install.write("UPDATES/E_050314.CLC", "done\n");
+        EXPECT_EQ(detect_history_mode(), HistoryMode::update);
+        std::vector<std::string> expected = {"EU050315.CLC"};
+        if (history) expected.push_back("EU991231.CLC");
+        if (!history) expected.push_back("E_050314.CLC");
+        EXPECT_EQ(update_folder(install), expected);
+    }
+}
+
+TEST(StartFavourites, StartsMkpicksOnlyForAFavouritesList) {
+    for (const char* list : {"", "FAVOR.ASC", "FAVOR.MS"}) {
+        SCOPED_TRACE(list);
+        SampleInstall install;
+        install.write("MKPICKS.EXE", "");
+        if (*list) install.write(list, "W_H05\n");
+        FakeSteps fake{install};
+        EXPECT_THROW(start_favourites(fake.steps()), ProgramEnd);
+        EXPECT_EQ(fake.started, *list ? std::vector<std::string>{"\\QUORVANT\\MKPICKS.EXE"} : std::vector<std::string>{});
+    }
+}
+
+// The whole run: an update folder with only done files ends silently after
+// the banner; a pending file gets the working screen and is carried over with
+// the header flag of META13.TXT.
+TEST(RunDistributor, EndsSilentlyWithoutPendingFilesAndWorksOtherwise) {
+    for (const bool pending : {false, true}) {
+        SCOPED_TRACE(pending);
+        SampleInstall install;
+        install.write("fullsize", "");
+        install.write("META13.TXT", "");
+        install.write("UPDATES/E_050314.CLC", "done\n");
+        if (pending) install.write("UPDATES/EU050315.CLC", "x\n");
+        FakeSteps fake{install};
+        RecordingConsole screen;
+        EXPECT_THROW(run_distributor(fake.steps()), ProgramEnd);
+        EXPECT_EQ(fake.comptrac_calls, 1);
+        EXPECT_FALSE(fs::exists(install.path("fullsize")));
+        EXPECT_NE(screen.text().find("DFANOUT PROGRAM, VERSION 3.0"), std::string::npos);
+        EXPECT_EQ(screen.text().find("---WORKING ON---") != std::string::npos, pending);
+        EXPECT_EQ(fake.ascii, pending ? std::vector<std::string>{"EU050315.CLC"} : std::vector<std::string>{});
+        EXPECT_EQ(fake.meta, fake.ascii);  // the sample installation distributes both kinds
+        if (pending) {
+            EXPECT_TRUE(fake.header_flag);
+            EXPECT_EQ(update_folder(install), (std::vector<std::string>{"E_050314.CLC", "E_050315.CLC"}));
+        } else {
+            EXPECT_EQ(update_folder(install), std::vector<std::string>{"E_050314.CLC"});
+            EXPECT_FALSE(fs::exists(install.path("QUORUP.MSG")));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qv::distributor
