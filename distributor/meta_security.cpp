@@ -152,12 +152,8 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
         insert_meta_record(days, 0, day);
         return;
     }
-    const auto same =
-        std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date == day.date; });
-    if (same != days.end()) {
-        replace_meta_record(days, static_cast<std::size_t>(same - days.begin()), day);
-        return;
-    }
+    // The days are in date order, so a day after the last one is new; a
+    // history of thousands of days is so appended without a search per day.
     MetaDay& last = days.back();
     if (day.date > last.date) {
         if (last.date != previous_date) {
@@ -167,9 +163,13 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
         days.push_back(day);
         return;
     }
-    const auto later =
-        std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date > day.date; });
-    insert_meta_record(days, static_cast<std::size_t>(later - days.begin()), day);
+    const auto place =
+        std::find_if(days.begin(), days.end(), [&](const MetaDay& d) { return d.date >= day.date; });
+    const auto position = static_cast<std::size_t>(place - days.begin());
+    if (place->date == day.date)
+        replace_meta_record(days, position, day);
+    else
+        insert_meta_record(days, position, day);
 }
 
 int write_meta_security(MetaSecurity& security, int decimals, Distribution& run) {
