@@ -59,12 +59,13 @@ std::optional<double> number_of(std::string_view field) {
     return value;
 }
 
-// Where the second-to-last number of an ASCII or update line starts; npos
-// when the line holds fewer than three fields (a date and two numbers).
-std::size_t second_to_last_number(std::string_view line) {
+// Where the second-to-last number of an ASCII or update line starts, and how
+// many fields the line holds; npos when it holds fewer than three (a date and
+// two numbers).
+std::size_t second_to_last_number(std::string_view line, std::size_t& fields) {
     constexpr std::string_view separators = " \t,";
     std::size_t starts[2] = {std::string_view::npos, std::string_view::npos};
-    std::size_t fields = 0;
+    fields = 0;
     std::size_t at = 0;
     while (true) {
         const std::size_t start = line.find_first_not_of(separators, at);
@@ -190,9 +191,14 @@ DayNumber ascii_line_day(std::string_view line, char date_style) {
 
 void copy_volume_oi(std::string& older, std::string_view newer, const DistributorSettings& settings) {
     if (settings.volume_option() == 'N') return;
-    const std::size_t from_older = second_to_last_number(older);
-    const std::size_t from_newer = second_to_last_number(newer);
+    std::size_t older_fields = 0;
+    std::size_t newer_fields = 0;
+    const std::size_t from_older = second_to_last_number(older, older_fields);
+    const std::size_t from_newer = second_to_last_number(newer, newer_fields);
     if (from_older == std::string_view::npos || from_newer == std::string_view::npos) return;
+    // A line written under another volume option holds other figures there:
+    // they are not overwritten with the volume.
+    if (older_fields != newer_fields) return;
     older.replace(from_older, std::string::npos, newer.substr(from_newer));
     apply_separator(older, settings.separator_code());
 }

@@ -97,6 +97,7 @@ TEST_F(AsciiAppend, MergesUpdatesIntoTheFile) {
         const char* what;
         std::vector<std::string> update;
         std::vector<std::string> expected;
+        std::vector<std::string> before = {};  // when not `existing`
     } cases[] = {
         {"a single newer day refreshes the last line's volume and open interest",
          {"W_ 05H050311 3.20 3.30 3.10 3.25 13 130 900"},
@@ -114,12 +115,16 @@ TEST_F(AsciiAppend, MergesUpdatesIntoTheFile) {
          {"W_ 05H050311 3.20 3.30 3.10 3.25 13 130 900", "W_ 05H050314 3.30 3.40 3.20 3.35 14 140 900"},
          {existing[0], existing[1], "03/10/05 3.10 3.20 3.00 3.15 130 13", "03/11/05 3.20 3.30 3.10 3.25 130 13",
           "03/14/05 3.30 3.40 3.20 3.35 140 14"}},
+        {"a last line without volume and open interest keeps its prices",
+         {"W_ 05H050311 3.20 3.30 3.10 3.25 13 130 900"},
+         {existing[0], existing[1], "03/10/05 3.10 3.20 3.00 3.15", "03/11/05 3.20 3.30 3.10 3.25 130 13"},
+         {existing[0], existing[1], "03/10/05 3.10 3.20 3.00 3.15"}},
         {"lines dated before June 1968 are not data", {"W_ 05H680531 1 1 1 1 1 1 1", "W_ 05H050308"},
          {existing[0], existing[2]}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        write_contract_file(existing);
+        write_contract_file(c.before.empty() ? existing : c.before);
         ASSERT_EQ(append(c.update), 0);
         EXPECT_EQ(contract_file(), joined(c.expected));
     }
