@@ -184,7 +184,7 @@ SpanResult cot_day_span(const std::string& path, const InputLine&, const BuildCo
     std::vector<CotRecord> records;
     if (read_records(path, records) != Loaded::ok) return SpanResult::missing;
     if (records.empty()) {
-        span.first = unknown_last_day;
+        span.first = no_date;
         span.last = unknown_last_day;
     } else {
         span.first = records.front().day;

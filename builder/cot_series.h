@@ -25,8 +25,8 @@
 namespace qv::builder {
 
 // The days of the first and last report. A file that holds no whole report
-// has no day to offer: both ends are unknown_last_day, so it lowers neither
-// end of the output range.
+// has no day to offer: no first day (no_date) and an unknown last day, so it
+// lowers neither end of the output range.
 SpanResult cot_day_span(const std::string& path, const InputLine& input, const BuildContext& context, DaySpan& span);
 
 // Loads the whole file (it is small: one record a week) and derives the nets,

@@ -317,7 +317,7 @@ SpanResult idx_day_span(const std::string& path, const InputLine&, const BuildCo
         return SpanResult::refused;
     }
     if (*first == no_date) {
-        span.first = unknown_last_day;
+        span.first = no_date;
         span.last = unknown_last_day;
         return SpanResult::ok;
     }

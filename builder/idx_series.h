@@ -31,7 +31,7 @@ std::optional<DayNumber> idx_series_line_day(std::string_view line, std::size_t*
 // The first line's day and the day that begins the last line. A first line
 // without a date is refused with "PROBLEM READING IDX FILE@" and the path; a
 // last line without one gives unknown_last_day. A file without a line has no
-// day to offer: both ends are unknown_last_day.
+// day to offer: no first day (no_date) and an unknown last day.
 SpanResult idx_day_span(const std::string& path, const InputLine& input, const BuildContext& context, DaySpan& span);
 
 // Opens the file as text and notes the day of its first line.

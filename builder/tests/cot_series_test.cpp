@@ -162,7 +162,7 @@ TEST(CotSeries, DaySpanAndBadFiles) {
 
     write_cot(install, {});
     ASSERT_EQ(cot_day_span(cot_path, input, build.context, span), SpanResult::ok);
-    EXPECT_EQ(span.first, unknown_last_day);
+    EXPECT_EQ(span.first, no_date);
     EXPECT_EQ(span.last, unknown_last_day);
 }
 

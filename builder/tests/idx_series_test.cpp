@@ -186,7 +186,7 @@ TEST(IdxSeries, DaySpanAndBadFiles) {
     const Case cases[] = {
         {"990104 1\n20201207 2\n", date_to_lotus(1999, 1, 4), dec(7)},
         {"20201207 2\n20201208 3\n\n", dec(7), unknown_last_day},
-        {"", unknown_last_day, unknown_last_day},
+        {"", no_date, unknown_last_day},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
