@@ -1,7 +1,11 @@
-#include "builder/start_up.h"
+#include <string_view>
+#include <vector>
+
+#include "builder/driver.h"
+#include "common/start_up.h"
 
 // DFORGE $BUILDFILE: builds the outputs a build file describes.
 int main(int argc, char** argv) {
-    const std::string_view build_file = argc > 1 ? argv[1] : "";
-    return qv::run_program([&] { qv::builder::start_up(build_file); });
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    return qv::run_program([&] { qv::builder::run_builder(arguments); });
 }

@@ -1,0 +1,240 @@
+#include "builder/build_output.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "builder/ascii_series.h"
+#include "builder/clc_series.h"
+#include "builder/contract_name.h"
+#include "builder/cot_series.h"
+#include "builder/final_pass.h"
+#include "builder/idx_series.h"
+#include "builder/output_table.h"
+#include "common/console.h"
+#include "common/files.h"
+#include "common/messages.h"
+#include "common/text.h"
+#include "common/tool.h"
+
+namespace qv::builder {
+
+namespace {
+
+// The old builders joined the inputs through two tables used in turn; a table
+// left behind by them, or by a run that was killed, goes too.
+constexpr const char* old_table_path = "\\QUORVANT\\TEMP0000.QVT";
+
+void delete_tables() {
+    delete_file(table_path);
+    delete_file(old_table_path);
+}
+
+// The tables are deleted however the build of an output file ends.
+struct TableRemoval {
+    TableRemoval() { delete_tables(); }
+    ~TableRemoval() { delete_tables(); }
+    TableRemoval(const TableRemoval&) = delete;
+    TableRemoval& operator=(const TableRemoval&) = delete;
+};
+
+// The MetaStock output fills a day without data with the previous day's
+// values where the user asked for zeros; the setting is the user's again for
+// the next block.
+class HolidayValueForMetastock {
+public:
+    explicit HolidayValueForMetastock(BuildSettings& settings) : settings_(settings) {
+        if (settings_.value_of_included_holiday == 'Z') {
+            settings_.value_of_included_holiday = 'P';
+            restore_ = true;
+        }
+    }
+    ~HolidayValueForMetastock() {
+        if (restore_) settings_.value_of_included_holiday = 'Z';
+    }
+    HolidayValueForMetastock(const HolidayValueForMetastock&) = delete;
+    HolidayValueForMetastock& operator=(const HolidayValueForMetastock&) = delete;
+
+private:
+    BuildSettings& settings_;
+    bool restore_ = false;
+};
+
+std::unique_ptr<InputSeries> open_series(const PreparedInput& prepared, BuildContext& context, OpenResult& result) {
+    switch (prepared.input.series_class) {
+        case SeriesClass::cot: return open_cot_series(prepared.path, prepared.input, context, result);
+        case SeriesClass::clc: return open_clc_series(prepared.path, prepared.input, context, result);
+        case SeriesClass::idx: return open_idx_series(prepared.path, prepared.input, context, result);
+        case SeriesClass::asc: break;
+    }
+    return open_ascii_series(prepared.path, prepared.input, context, result);
+}
+
+bool put(std::FILE* file, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+// The next table line, whole however long; false at the end of the table.
+bool read_table_line(std::FILE* file, std::string& line) {
+    line.clear();
+    std::string piece;
+    while (read_line(file, piece, 4096)) {
+        line += piece;
+        if (line.back() == '\n') {
+            line.pop_back();
+            return true;
+        }
+    }
+    return !line.empty();
+}
+
+enum class TableOutcome { complete, skipped, run_ends };
+
+// The days the output steps through: every calendar day with INCLUDEHOLIDAYS
+// A; the weekdays, holidays included, for a single CLC input (whose own rule
+// leaves holidays out or fills them); else the output days of the setting.
+DayNumber next_day(DayNumber day, const BuildContext& context, const Preparation& prepared) {
+    const char include = context.settings.include_holidays;
+    if (include == 'A') return next_output_day(day, include, context.holidays);
+    if (context.single_input && prepared.inputs.front().input.series_class == SeriesClass::clc) return next_weekday(day);
+    return next_output_day(day, include, context.holidays);
+}
+
+void report_corrupted(const PreparedInput& input, const Preparation& prepared, const std::string& output_name) {
+    if (prepared.ascii_output) delete_file(output_name);
+    message(builder_profile,
+            format("MASTER DATA FILE %s IS CORRUPTED, @BYPASSING THIS FILE", input.input.series.c_str()));
+}
+
+// Writes the joined table in one pass over the output days: each day's line
+// starts with its date text and every input in order appends its columns. A
+// day whose line has no data after an input is dropped at once, so the later
+// inputs are not asked for it, as a table of the earlier inputs alone would
+// not have held it.
+TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContext& context,
+                         std::size_t& heading_lines, const std::string& output_name) {
+    const FilePtr table = open_file(table_path, "w");
+    if (!table) fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
+
+    std::string headings;
+    if (run.meta13) {
+        headings = metastock_style_heading(prepared.inputs.front().line);
+    } else {
+        std::vector<std::string> lines;
+        for (const PreparedInput& input : prepared.inputs) lines.push_back(input.line);
+        if (!write_title_and_headings(headings, run.settings, lines, run.headings)) return TableOutcome::skipped;
+    }
+    heading_lines = static_cast<std::size_t>(std::count(headings.begin(), headings.end(), '\n'));
+
+    std::vector<std::unique_ptr<InputSeries>> series;
+    for (std::size_t i = 0; i < prepared.inputs.size(); ++i) {
+        context.input_number = static_cast<int>(i + 1);
+        OpenResult result = OpenResult::ok;
+        series.push_back(open_series(prepared.inputs[i], context, result));
+        switch (result) {
+            case OpenResult::ok: break;
+            case OpenResult::cannot_open:
+                message(builder_profile, "UNABLE TO OPEN THE FILE -" + prepared.inputs[i].path);
+                return TableOutcome::run_ends;
+            case OpenResult::corrupted:
+                report_corrupted(prepared.inputs[i], prepared, output_name);
+                return TableOutcome::skipped;
+            case OpenResult::stopped: return TableOutcome::run_ends;
+        }
+        if (!series.back()) return TableOutcome::run_ends;
+    }
+
+    bool written = put(table.get(), headings);
+    const char date_format = run.settings.output_date_format;
+    std::string line;
+    for (DayNumber day = context.first_day; day != no_date && day <= context.last_day;
+         day = next_day(day, context, prepared)) {
+        line = output_date_text(day, date_format);
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            context.input_number = static_cast<int>(i + 1);
+            switch (series[i]->append_fields(line, day)) {
+                case FieldsResult::ok: break;
+                case FieldsResult::corrupted:
+                    report_corrupted(prepared.inputs[i], prepared, output_name);
+                    return TableOutcome::skipped;
+                case FieldsResult::stopped: return TableOutcome::run_ends;
+            }
+            if (!line_has_data(line, date_format)) break;
+        }
+        if (line_has_data(line, date_format)) {
+            line += '\n';
+            written = put(table.get(), line) && written;
+        }
+        Console& screen = console();
+        if (screen.key_waiting()) {
+            screen.read_key();
+            return TableOutcome::run_ends;
+        }
+    }
+    if (!written || std::fflush(table.get()) != 0) {
+        fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
+    }
+    return TableOutcome::complete;
+}
+
+// The ASCII output: the title and heading lines, then the lines the sampling
+// period selects, into the work file that then takes the output file's place.
+bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t heading_lines, bool index_saturday) {
+    const FilePtr table = open_file(table_path, "r");
+    if (!table) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
+    std::FILE* out = output.file();
+    bool written = true;
+    std::string line;
+    for (std::size_t i = 0; i < heading_lines && read_table_line(table.get(), line); ++i) {
+        written = put(out, line + '\n') && written;
+    }
+    FinalPass pass(run.settings, run.holidays, index_saturday, [&](std::string_view selected) {
+        written = put(out, selected) && put(out, "\n") && written;
+        return written;
+    });
+    bool complete = true;
+    while (complete && read_table_line(table.get(), line)) {
+        if (line.empty()) fatal_error(builder_profile, "SYSTEM ERROR #103");
+        complete = pass.add(line);
+    }
+    if (complete) complete = pass.finish();
+    if (!written) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
+    if (!complete) return false;
+    if (!output.commit()) {
+        fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
+    }
+    return true;
+}
+
+}  // namespace
+
+BuildOutcome build_output_file(BuildRun& run, const Block& block) {
+    std::optional<HolidayValueForMetastock> holiday_value;
+    if (run.settings.output_format == 'M' || run.settings.output_format == 'm') holiday_value.emplace(run.settings);
+
+    BuildContext context{run.settings, run.commodities, run.holidays};
+    // The block keeps the name's pattern; the next build of it starts from there.
+    std::string output_name = block.output_name;
+    bool substituted = false;
+    if (substitute_contract_into_name(output_name, block.input_lines, context, substituted) < 0) {
+        return BuildOutcome::skipped;
+    }
+    std::optional<Preparation> prepared = prepare_output(run, block, output_name, substituted, context);
+    if (!prepared) return BuildOutcome::skipped;
+
+    const TableRemoval tables;
+    std::size_t heading_lines = 0;
+    switch (write_table(run, *prepared, context, heading_lines, output_name)) {
+        case TableOutcome::complete: break;
+        case TableOutcome::skipped: return BuildOutcome::skipped;
+        case TableOutcome::run_ends: return BuildOutcome::run_ends;
+    }
+    if (prepared->metastock_output) {
+        return BuildOutcome::skipped;
+    }
+    return write_ascii_output(run, *prepared->ascii_output, heading_lines, context.index_saturday)
+               ? BuildOutcome::built
+               : BuildOutcome::skipped;
+}
+
+}  // namespace qv::builder

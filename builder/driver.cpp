@@ -1,0 +1,87 @@
+#include "builder/driver.h"
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "builder/broadcast_list.h"
+#include "builder/build_file.h"
+#include "builder/build_output.h"
+#include "builder/headings.h"
+#include "builder/start_up.h"
+#include "builder/validation.h"
+#include "common/console.h"
+#include "common/files.h"
+#include "common/text.h"
+
+namespace qv::builder {
+
+namespace {
+
+void show_farewell() {
+    Console& screen = console();
+    screen.high_intensity();
+    screen.background(9);
+    screen.clear_screen();
+    screen.write(std::string(12, '\n') + std::string(20, ' ') + "H A V E  A  P R O F I T A B L E  D A Y !");
+    screen.flush();
+    if (screen.is_terminal()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+}
+
+// The build pass: option lines between blocks are applied as they come; each
+// block (output line, option lines, input lines, up to a blank line or the
+// end of the file) is built as soon as it is read. False when a build ended
+// the run.
+bool build_pass(BuildRun& run, std::FILE* file) {
+    std::string line;
+    std::optional<Block> block;
+    const auto build_block = [&]() {
+        const bool goes_on = build_output_file(run, *block) != BuildOutcome::run_ends;
+        block.reset();
+        return goes_on;
+    };
+    while (read_build_line(file, line)) {
+        switch (classify_line(line)) {
+            case LineKind::comment: break;
+            case LineKind::blank:
+                if (block && !build_block()) return false;
+                break;
+            case LineKind::option: apply_option_line(run.settings, line); break;
+            case LineKind::other:
+                if (block) {
+                    block->input_lines.push_back(line);
+                } else {
+                    block = Block{line, {}};
+                }
+                break;
+        }
+    }
+    if (block) return build_block();
+    return true;
+}
+
+}  // namespace
+
+void run_builder(const std::vector<std::string_view>& arguments) {
+    BuildRun run;
+    {
+        StartUp loaded = start_up(arguments.size() == 1 ? arguments.front() : std::string_view());
+        run.commodities = std::move(loaded.commodities);
+        run.holidays = std::move(loaded.holidays);
+    }
+    const std::string name = build_file_argument(arguments);
+    run.headings = load_headings();
+    run.meta13 = meta13_present();
+    run.settings = load_last_settings();
+
+    const FilePtr file = open_build_file(name);
+    if (!file) return;
+    if (validate_build_file(file.get(), name) != Validation::sound) return;
+    std::rewind(file.get());
+
+    build_pass(run, file.get());
+    record_in_broadcast_list(name);
+    show_farewell();
+}
+
+}  // namespace qv::builder
