@@ -4,6 +4,7 @@
 // into a series of a MetaStock directory instead of an ASCII file. The output
 // name is the directory (up to its last backslash or colon) and the symbol.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "builder/input_line.h"
 #include "common/build_settings.h"
 #include "common/holidays.h"
+#include "common/metastock.h"
 #include "common/tables.h"
 
 namespace qv::builder {
@@ -40,9 +42,32 @@ public:
     // file. `index_saturday` as for the final pass. False after a message.
     bool write(std::string_view table_path, bool index_saturday);
 
+    // The parts of an output name: the directory, up to and including its
+    // last backslash, slash or colon (empty when there is none), and the
+    // symbol after it.
+    struct NameParts {
+        std::string directory;
+        std::string symbol;
+    };
+    static NameParts split_output_name(std::string_view output_name);
+
+    // The time frame of the series by SAMPLINGPERIOD: D daily; W, K and 1 to
+    // 6 weekly; M, H and B monthly.
+    static char time_frame(char sampling_period);
+
+    // The security name of a new series (see prepare).
+    static std::string security_name(const MetastockBlock& block, std::string_view symbol);
+
 private:
     MetastockOutput() = default;
-    // The members are the output's own.
+
+    BuildSettings settings_;
+    const HolidayTable* holidays_ = nullptr;
+    std::string directory_;  // as MetaStock paths are made from it; never empty
+    std::string symbol_;
+    MetaStockMaster master_;
+    std::size_t series_ = 0;  // the series record in master_
+    int decimals_ = 5;        // announced in the DOP file
 };
 
 }  // namespace qv::builder
