@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t data_line_least = 10;  // shorter lines are never data lines
 constexpr std::size_t most_fields = 250;     // fields of a data line that can be used
+constexpr double zero_divisor = 0.00001;     // what "/" by a zero number divides by
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -144,21 +145,6 @@ bool next_data_line(std::FILE* file, std::string& line) {
     }
 }
 
-// A value of a term with an operator. Dividing by a zero number divides by
-// 0.00001, as does dividing the number by a zero field ("^").
-double term_value(double value, const FieldTerm& term) {
-    constexpr double tiny = 0.00001;
-    const double number = std::strtod(term.operand.c_str(), nullptr);
-    switch (term.op) {
-        case '*': return value * number;
-        case '/': return value / (number == 0 ? tiny : number);
-        case '+': return value + number;
-        case '-': return value - number;
-        case '^': return number / (value == 0 ? tiny : value);
-        default: return value;
-    }
-}
-
 void show(const std::string& text, int code = 0) { message(builder_profile, text, code); }
 
 class AsciiSeries final : public InputSeries {
@@ -218,7 +204,11 @@ private:
             }
             const std::string& field = fields[term.field - 1];
             columns += separator_;
-            columns += term.op == '\0' ? field : format("%G", term_value(std::strtod(field.c_str(), nullptr), term));
+            if (term.op == '\0') {
+                columns += field;
+            } else {
+                columns += format("%G", apply_operator(term, std::strtod(field.c_str(), nullptr), zero_divisor));
+            }
         }
         line += columns;
         return FieldsResult::ok;

@@ -67,6 +67,14 @@ std::optional<std::vector<std::string>> short_headings(std::string_view path, st
     return headings;
 }
 
+char column_separator(const BuildSettings& settings) {
+    switch (settings.col_separator_character) {
+        case 'S': return ' ';
+        case 'T': return '\t';
+        default: return ',';
+    }
+}
+
 bool is_placeholder(std::string_view heading) {
     return heading.size() >= 2 && std::toupper(static_cast<unsigned char>(heading[0])) == 'X' &&
            std::toupper(static_cast<unsigned char>(heading[1])) == 'X';
@@ -125,7 +133,9 @@ void append_input_headings(std::vector<std::string>& out, std::string_view input
                 if (term.op != '\0') break;
                 const auto& table = input.series_class == SeriesClass::cot ? headings.cot : headings.clc;
                 heading = table_heading(table, term.field);
-                if (!table.empty() && is_placeholder(table.front())) heading = with_tag(heading, placeholder_tag(input_line));
+                if (!table.empty() && is_placeholder(table.front())) {
+                    heading = with_tag(heading, placeholder_tag(input_line));
+                }
                 break;
             }
             case SeriesClass::idx: {
@@ -183,9 +193,7 @@ bool write_title_and_headings(std::string& text, const BuildSettings& settings,
     }
 
     const bool quoted = settings.col_headings_in_quotes == 'Y';
-    const char separator = settings.col_separator_character == 'S'   ? ' '
-                           : settings.col_separator_character == 'T' ? '\t'
-                                                                     : ',';
+    const char separator = column_separator(settings);
     text += quoted ? "\"Date\"" : "Date";
     for (const std::string& heading : columns) {
         text += separator;
