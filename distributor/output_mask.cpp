@@ -80,6 +80,9 @@ std::string choose_metastock_folder(const std::string& first, std::string_view n
 }  // namespace
 
 std::string mask_name(std::string_view mask, std::string_view contract_line, std::string& problem) {
+    // A settings value keeps the blanks that trail it, but a name never ends
+    // in blanks (DOS drops them from file names).
+    while (!mask.empty() && mask.back() == ' ') mask.remove_suffix(1);
     std::string contract(contract_line.substr(0, 6));
     contract.resize(6, ' ');
     const char year_high = contract[3];
@@ -161,6 +164,12 @@ int determine_name(std::string_view contract_line, char kind, const Distribution
         name = std::move(named);
         output_path = folder + name;
         return 0;
+    }
+    // MASTER finds a security by its symbol up to the first blank: a name
+    // with a blank would never be found again and be added on every run.
+    if (named.find(' ') != std::string::npos) {
+        message(distributor_profile, "ERROR-blank in META MASK@in QUORUP.INI file");
+        return -1;
     }
     const std::string chosen = choose_metastock_folder(folder, named);
     if (chosen.empty()) return -1;

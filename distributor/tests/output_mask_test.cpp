@@ -72,6 +72,7 @@ TEST_F(OutputMask, NamesContractsByTheMask) {
         {"XXTTMYY", "W_ 05H050315", "XXW_H05"},
         {"TTMYY.DAY", "W_ 05H050315", "W_H05.DAY"},
         {"TTMYYM", "W_ 05H050315", "W_H05M"},
+        {"TTMYY.TXT   ", "W_ 05H050315", "W_H05.TXT"},  // blanks trailing the settings value
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mask);
@@ -170,6 +171,19 @@ TEST_F(OutputMask, TenFullMetaStockFoldersAreTooMany) {
     std::string name;
     EXPECT_EQ(determine_name("W_ 05H050315", 'M', run, path, name), -1);
     EXPECT_NE(screen.text().find("ERROR-too many Metastock sub folders"), std::string::npos);
+}
+
+// A symbol is found up to its first blank: a name with a blank could never be found again.
+TEST_F(OutputMask, MetaStockNameWithABlankIsRefused) {
+    settings.meta_mask = "TT MYY";
+    RecordingConsole screen;
+    std::string path;
+    std::string name;
+    EXPECT_EQ(determine_name("W_ 05H050315", 'M', run, path, name), -1);
+    EXPECT_NE(screen.text().find("ERROR-blank in META MASK"), std::string::npos);
+    settings.ascii_mask = "TT MYY";
+    EXPECT_EQ(determine_name("W_ 05H050315", 'A', run, path, name), 0);
+    EXPECT_EQ(name, "W_ H05");
 }
 
 // A damaged MASTER cannot say whether it holds the security: nothing is chosen.
