@@ -192,6 +192,17 @@ TEST(AsciiSeries, BadLinesStopTheBuildWithTheirMessages) {
     EXPECT_TRUE(shows(bad_date.screen, "TROUBLE READING ASCII FILE \\QUORVANT\\PRICES.TXT"));
 }
 
+TEST(AsciiSeries, BinaryJunkAndLongLinesAreReadSafely) {
+    const std::string junk("\0\0\x80\xff\r12/1\0\n\"\n", 12);
+    const std::string long_line = "01/03/1995 " + std::string(300000, '7') + " 8\n";
+    AsciiFixture fixture(junk + "01/02/1995 1 2\n" + junk + long_line);
+    const InputLine line = input({field(2)});
+    DaySpan span;
+    ASSERT_EQ(fixture.span(line, span), SpanResult::ok);
+    EXPECT_EQ(span.first, day(1995, 1, 2));
+    EXPECT_EQ(fixture.columns(line, {day(1995, 1, 2), day(1995, 1, 3)}), (std::vector<std::string>{",2", ",8"}));
+}
+
 TEST(AsciiSeries, YearProcessedFollowsTheLinesRead) {
     AsciiFixture fixture("12/30/1987 1\n01/04/1988 2\n");
     fixture.columns(input({field(1)}), {day(1987, 12, 30), day(1988, 1, 4)});
