@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -52,6 +53,8 @@ long whole_number(double value) {
     return static_cast<long>(value);
 }
 
+char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
 // One record with its prices as prices.
 struct PriceRecord {
     DayNumber day = no_date;
@@ -96,13 +99,14 @@ private:
     bool quarter_tick_;
 };
 
-// The linking settings of one build, as characters of the option table.
+// The linking methods of CLCLINKINGMETHOD, by their option characters.
 enum class Linking { none = '1', forward = '2', back = '3', ratio = '4' };
 
 bool shifts_prices(const BuildSettings& settings) {
     return settings.clc_neg_price_handling == '5' && settings.clc_linking_method > '1';
 }
 
+// An input line for a message: its series and field terms, as read.
 std::string input_text(const InputLine& input) {
     std::string text = input.series;
     char separator = ' ';
@@ -120,7 +124,7 @@ std::string input_text(const InputLine& input) {
 
 const Commodity* commodity_of(const InputLine& input, const CommodityTable& commodities) {
     const std::optional<std::string> tag = clc_tag(input.series);
-    return tag ? commodities.find(*tag) : nullptr;
+    return tag ? commodities.find_no_case(*tag) : nullptr;
 }
 
 // A CLC series whose tag names no row of the commodity table has no precision
@@ -153,8 +157,8 @@ public:
           linking_(static_cast<Linking>(context.settings.clc_linking_method)),
           handling_(context.settings.clc_neg_price_handling),
           separator_(context.separator()),
-          leave_out_empty_days_(context.single_input && context.settings.include_holidays == 'N'),
-          empty_day_value_(context.settings.value_of_included_holiday),
+          leave_out_empty_days_(context.single_input && upper(context.settings.include_holidays) == 'N'),
+          empty_day_value_(upper(context.settings.value_of_included_holiday)),
           first_day_(context.first_day),
           last_day_(context.last_day) {}
 
@@ -367,7 +371,7 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
 
     std::string text;
     if (current_.day == day) {
-        if (!started_) started_ = true;
+        started_ = true;
         switch (linking_) {
         case Linking::forward:
         case Linking::back:

@@ -259,8 +259,9 @@ TEST(ClcSeries, RatiosForEveryRollOverBeyondFiveHundred) {
     Build build;
     build.table = CommodityTable({commodity("TS", 2, 2)});
     // 601 days with a roll-over between each two; only roll-over 551 changes
-    // the price (1.00 to 2.00): every day before it is doubled.
-    std::vector<ClcRecord> records;
+    // the price (1.00 to 2.00): every day before it is doubled. A roll-over
+    // ahead of the first day has no day before it to link.
+    std::vector<ClcRecord> records = {roll_over(100, 300)};
     std::vector<DayNumber> days;
     DayNumber day = date_to_lotus(2000, 1, 3);
     for (int i = 0; i <= 600; ++i) {
