@@ -1,6 +1,9 @@
 #include "builder/headings.h"
 
+#include <algorithm>
 #include <cctype>
+#include <functional>
+#include <optional>
 
 #include "builder/index_tags.h"
 #include "builder/input_line.h"
@@ -14,7 +17,6 @@ namespace qv::builder {
 namespace {
 
 constexpr std::size_t cot_fields = 18;
-constexpr std::size_t clc_fields = 8;
 constexpr std::size_t clc_file_lines = 7;      // CLC.HDG names fields 1 to 7 at most
 constexpr std::size_t short_heading = 8;       // COT.HDG and index heading lines are cut to this
 constexpr std::size_t long_heading = 14;       // CLC.HDG lines are cut to this
@@ -31,39 +33,40 @@ std::vector<std::string> default_clc_headings() {
     return {"XX-Open", "XX-High", "XX-Low", "XX-Close", "XX-O.I.", "XX-T.Vol", "XX-TotOI", ""};
 }
 
-// The lines of a heading file without their line ends, however long; nothing
+// Hands each line of a heading file, without its line end and cut to 64
+// characters (more are never used), to `take` until it answers false. False
 // when the file cannot be opened.
-std::optional<std::vector<std::string>> read_heading_file(std::string_view path) {
+bool read_heading_lines(std::string_view path, const std::function<bool(std::string)>& take) {
+    constexpr std::size_t kept = 64;
     FilePtr file = open_file(path, "r");
-    if (!file) return std::nullopt;
-    std::vector<std::string> lines;
+    if (!file) return false;
     std::string line;
     std::string piece;
     bool open_line = false;
     while (read_line(file.get(), piece, 4096)) {
-        line += piece;
         open_line = true;
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            lines.push_back(std::move(line));
-            line.clear();
+        const bool ends = piece.back() == '\n';
+        if (ends) piece.pop_back();
+        if (line.size() < kept) line += piece.substr(0, kept - line.size());
+        if (ends) {
             open_line = false;
+            if (!take(std::move(line))) return true;
+            line.clear();
         }
     }
-    if (open_line) lines.push_back(std::move(line));
-    return lines;
+    if (open_line) take(std::move(line));
+    return true;
 }
 
 // The lines of at least three characters, each cut to eight, when there are
 // exactly `count` of them.
 std::optional<std::vector<std::string>> short_headings(std::string_view path, std::size_t count) {
-    const auto lines = read_heading_file(path);
-    if (!lines) return std::nullopt;
     std::vector<std::string> headings;
-    for (const std::string& line : *lines) {
+    const bool read = read_heading_lines(path, [&](std::string line) {
         if (line.size() >= least_heading) headings.push_back(line.substr(0, short_heading));
-    }
-    if (headings.size() != count) return std::nullopt;
+        return headings.size() <= count;
+    });
+    if (!read || headings.size() != count) return std::nullopt;
     return headings;
 }
 
@@ -159,9 +162,12 @@ HeadingTables load_headings() {
     tables.cot = short_headings("\\QUORVANT\\COT.HDG", cot_fields).value_or(default_cot_headings());
 
     tables.clc = default_clc_headings();
-    if (const auto lines = read_heading_file("\\QUORVANT\\CLC.HDG"); lines && lines->size() <= clc_file_lines) {
-        for (std::size_t i = 0; i < lines->size(); ++i) tables.clc[i] = (*lines)[i].substr(0, long_heading);
-    }
+    std::vector<std::string> clc_lines;
+    read_heading_lines("\\QUORVANT\\CLC.HDG", [&](std::string line) {
+        clc_lines.push_back(line.substr(0, long_heading));
+        return clc_lines.size() <= clc_file_lines;
+    });
+    if (clc_lines.size() <= clc_file_lines) std::copy(clc_lines.begin(), clc_lines.end(), tables.clc.begin());
 
     for (const IndexTag& index : index_tags()) {
         const std::string tag(index.tag);
