@@ -230,7 +230,8 @@ BuildOutcome build_output_file(BuildRun& run, const Block& block) {
         case TableOutcome::run_ends: return BuildOutcome::run_ends;
     }
     if (prepared->metastock_output) {
-        return BuildOutcome::skipped;
+        return prepared->metastock_output->write(table_path, context.index_saturday) ? BuildOutcome::built
+                                                                                   : BuildOutcome::skipped;
     }
     return write_ascii_output(run, *prepared->ascii_output, heading_lines, context.index_saturday)
                ? BuildOutcome::built

@@ -102,10 +102,6 @@ SpanResult day_span(const PreparedInput& prepared, const BuildContext& context, 
     return ascii_day_span(prepared.path, prepared.input, context, span);
 }
 
-// The MetaStock output is not linked into the builder yet: a MetaStock block
-// is skipped until it is.
-std::optional<MetastockOutput> prepare_metastock(const MetastockBlock&) { return std::nullopt; }
-
 }  // namespace
 
 std::string input_path(const InputLine& input) {
@@ -153,7 +149,7 @@ std::optional<Preparation> prepare_output(const BuildRun& run, const Block& bloc
     if (metastock) {
         MetastockBlock ms_block{settings, run.commodities, run.holidays, output_name, name_substituted,
                                 prepared.inputs.front().input, prepared.inputs.back().input};
-        prepared.metastock_output = prepare_metastock(ms_block);
+        prepared.metastock_output = MetastockOutput::prepare(ms_block);
         if (!prepared.metastock_output) return std::nullopt;
     } else {
         prepared.ascii_output = open_ascii_output(run, output_name);
