@@ -6,6 +6,10 @@
 // multi-day file. Each
 // commodity's prices go on from its last stored day, so the files are the
 // same on every run.
+//
+// For the distributor it adds the individual contracts of a few commodities:
+// an EUyymmdd.CLC file for each of the five days and the history file
+// EU991231.CLC with the six weeks before them.
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +19,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/calendar.h"
@@ -120,6 +125,64 @@ void write_file(const std::filesystem::path& path, const std::string& text) {
     if (!file || std::fputs(text.c_str(), file.get()) < 0) throw std::runtime_error("cannot write " + path.string());
 }
 
+// The commodities whose individual contracts the sample vendor sends, and how
+// many of each one's next contracts.
+constexpr const char* contract_tags[] = {"W_", "S_", "SP", "BP", "JY"};
+constexpr int contracts_per_commodity = 2;
+constexpr int history_days = 30;
+constexpr std::string_view month_codes = "FGHJKMNQUVXZ";
+
+// The contract key of a line, "21H": the two-digit year and the month code of
+// the contract, of the commodity's next contracts after the day.
+std::vector<std::string> next_contracts(const Commodity& row, DayNumber day) {
+    std::vector<std::string> keys;
+    const Date date = lotus_to_date(day);
+    for (int ahead = 1; ahead <= 24 && static_cast<int>(keys.size()) < contracts_per_commodity; ++ahead) {
+        const int months = date.month - 1 + ahead;
+        const char code = month_codes[months % 12];
+        if (row.cycle.find(code) == std::string::npos) continue;
+        keys.push_back(format("%02d%c", (date.year + months / 12) % 100, code));
+    }
+    return keys;
+}
+
+// A day line of the contract: the commodity's line with the contract key
+// after the tag ("W_ 21H201207 ...").
+std::string contract_line(Series& s, const std::string& key, DayNumber day) {
+    const std::string line = day_line(s, day);
+    return line.substr(0, 3) + key + line.substr(3);
+}
+
+void write_contract_updates(const std::filesystem::path& updates, const std::vector<Series>& start, DayNumber end,
+                            const std::vector<DayNumber>& days) {
+    std::vector<DayNumber> history;
+    DayNumber day = end;
+    for (int i = 0; i < history_days; ++i) {
+        history.insert(history.begin(), day);
+        do --day;
+        while (weekday(day) == saturday || weekday(day) == sunday);
+    }
+
+    std::string history_text = "EU991231.CLC\n";
+    std::vector<std::string> day_texts;
+    for (const DayNumber d : days) day_texts.push_back(format("EU%s.CLC\n", packed(d).c_str()));
+    for (const char* tag : contract_tags) {
+        const auto found = std::find_if(start.begin(), start.end(), [&](const Series& s) { return s.row->tag == tag; });
+        if (found == start.end()) continue;
+        const std::vector<std::string> keys = next_contracts(*found->row, days.front());
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            // A later contract trades a little higher: carrying costs.
+            Series s = *found;
+            s.close += static_cast<std::int64_t>(k) * std::max<std::int64_t>(1, s.close / 100);
+            for (const DayNumber d : history) history_text += contract_line(s, keys[k], d);
+            for (std::size_t i = 0; i < days.size(); ++i) day_texts[i] += contract_line(s, keys[k], days[i]);
+        }
+    }
+    write_file(updates / "EU991231.CLC", history_text);
+    for (std::size_t i = 0; i < days.size(); ++i)
+        write_file(updates / format("EU%s.CLC", packed(days[i]).c_str()), day_texts[i]);
+}
+
 void make_updates(const std::filesystem::path& folder) {
     set_env("QUORVANT_ROOT", folder.string());
     const CommodityTable tables = load_tables(TableRules{});
@@ -135,6 +198,7 @@ void make_updates(const std::filesystem::path& folder) {
                           last ? r.total_volume : 5000u, last ? r.total_open_interest : 20000u});
     }
     if (end == 0) end = date_to_lotus(history_end);
+    const std::vector<Series> contract_start = series;
 
     std::vector<DayNumber> days;
     for (DayNumber day = end; days.size() < 5;) days.push_back(day = next_weekday_after(day));
@@ -169,6 +233,8 @@ void make_updates(const std::filesystem::path& folder) {
         several += day_line(s, days[4]);
     }
     write_file(updates / name('M', days[4]), several);
+
+    write_contract_updates(updates, contract_start, end, days);
 }
 
 }  // namespace
