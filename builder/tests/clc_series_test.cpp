@@ -280,6 +280,19 @@ TEST(ClcSeries, RatiosForEveryRollOverBeyondFiveHundred) {
     EXPECT_EQ(texts[600], ",1.00");
 }
 
+TEST(ClcSeries, RollOverWithoutThePriceLeftLinksNothing) {
+    RecordingConsole screen;
+    TempInstall install;
+    Build build;
+    build.table = CommodityTable({commodity("TS", 2, 2)});
+    const std::string path = write_clc(build.table[0], {priced(march(10), 100, 100, 100, 100), roll_over(0, 200),
+                                                        priced(march(11), 100, 100, 100, 100), roll_over(100, 50),
+                                                        priced(march(12), 100, 100, 100, 100)});
+    build.settings.clc_linking_method = '4';
+    EXPECT_EQ(build.run(path, "TS_CLC 4", {march(10), march(11), march(12)}),
+              (std::vector<std::string>{",0.50", ",0.50", ",1.00"}));
+}
+
 TEST(ClcSeries, DamagedOrMissingFiles) {
     RecordingConsole screen;
     TempInstall install;
