@@ -1,0 +1,169 @@
+// builder_bench [ROUNDS]: writes a sample installation with CLC files of ten
+// commodities holding 40 years of weekdays each into a temporary folder, and a
+// build file joining their opens, highs, lows and closes into one daily ASCII
+// output, then times, best of ROUNDS (default 5):
+//   - cp of the ten input files and the output file (the floor for a job that
+//     reads the one and writes the other),
+//   - DFORGE running the build file, in process,
+// and prints the time with its ratio to the copy (the goal is within 3 x).
+// It then builds the same output over 10 and over 40 years and prints the peak
+// memory of each build: the table is streamed, so the two should be alike.
+//
+// Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DCMAKE_BUILD_TYPE=Release
+//                cmake --build build-bench --target builder_bench && build-bench/bin/builder_bench
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "builder/driver.h"
+#include "common/calendar.h"
+#include "common/clc_file.h"
+#include "common/console.h"
+#include "common/environment.h"
+#include "common/process.h"
+#include "common/program_end.h"
+#include "common/tables.h"
+#include "common/tool.h"
+#include "sample/sample_install.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+constexpr std::size_t inputs = 10;
+
+double best_seconds(int rounds, const std::function<void()>& job) {
+    double best = 1e30;
+    for (int i = 0; i < rounds; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        job();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// 40 years of weekdays up to Friday 4 December 2020, prices that wander within
+// the commodity's price width, a roll-over record every quarter.
+void write_history(const Commodity& row) {
+    ClcWriter writer;
+    if (!writer.create(clc_file_name(row.tag), make_clc_header(row.tag, row.precision, row.bytes)))
+        throw std::runtime_error("cannot write " + clc_file_name(row.tag));
+    std::int32_t price = 20000;
+    int count = 0;
+    for (DayNumber d = date_to_lotus(1980, 12, 5); d <= date_to_lotus(2020, 12, 4); ++d) {
+        if (weekday(d) == saturday || weekday(d) == sunday) continue;
+        price = std::clamp<std::int32_t>(price + static_cast<std::int32_t>((d * 7919u) % 41) - 20, 1000, 60000);
+        if (++count % 63 == 0) writer.write(ClcRecord{0, price, price, price, price + 40, 0, 0, 0});
+        writer.write(ClcRecord{d, price - 5, price + 20, price - 25, price, 5000u + count % 300,
+                               20000u + count % 1000, 60000u + count % 500});
+    }
+    if (!writer.finish()) throw std::runtime_error("cannot write " + clc_file_name(row.tag));
+}
+
+// The build file: the ten series' prices side by side from `first_date` on.
+std::string build_file(const CommodityTable& tables, const char* first_date) {
+    std::string text = "#STARTINGDATE=" + std::string(first_date) + "\n#ENDINGDATE=12/04/2020\n";
+    text += "#CLCLINKINGMETHOD=1\n\\QUORVANT\\ASCII\\BENCH.TXT\n";
+    for (std::size_t i = 0; i < inputs; ++i) text += tables[i].tag + "_CLC 1,2,3,4\n";
+    return text;
+}
+
+void run_build(const fs::path& output) {
+    fs::remove(output);
+    try {
+        builder::run_builder({"$BENCH"});
+    } catch (const ProgramEnd&) {
+    }
+    if (!fs::exists(output)) throw std::runtime_error("DFORGE wrote no output; run it on the folder to see why");
+}
+
+// The peak resident memory of `job` in KiB: the high-water mark is reset
+// before it (Linux clear_refs 5) and read from VmHWM after it.
+long peak_kib(const std::function<void()>& job) {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    job();
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::string pattern = (fs::temp_directory_path() / "builder-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "builder_bench: cannot create a temporary folder\n");
+        return 1;
+    }
+    const fs::path root = pattern;
+    int status = 0;
+    try {
+        sample::write_installation(root);
+        set_env("QUORVANT_ROOT", root.string());
+        set_env("QUORVANT_TODAY", "2020-12-07");
+        fs::current_path(root);
+        SilentConsole quiet;
+        ScopedConsole scope(quiet);
+
+        const CommodityTable tables = load_tables(builder_profile.tables);
+        std::vector<std::string> copied;
+        std::uintmax_t input_bytes = 0;
+        for (std::size_t i = 0; i < inputs; ++i) {
+            write_history(tables[i]);
+            const fs::path file = root / "CLC" / (tables[i].tag + "_CLC.QVT");
+            input_bytes += fs::file_size(file);
+            copied.push_back(file.string());
+        }
+        const fs::path output = root / "ASCII" / "BENCH.TXT";
+        const auto write_build_file = [&](const char* first_date) {
+            std::ofstream(root / "AUTO" / "$BENCH") << build_file(tables, first_date);
+        };
+
+        write_build_file("12/05/1980");
+        const double build = best_seconds(rounds, [&] { run_build(output); });
+        const std::uintmax_t output_bytes = fs::file_size(output);
+        copied.push_back(output.string());
+
+        const fs::path copy_folder = root / "COPY";
+        const double copy = best_seconds(rounds, [&] {
+            fs::remove_all(copy_folder);
+            fs::create_directory(copy_folder);
+            std::vector<std::string> arguments = copied;
+            arguments.push_back(copy_folder.string());
+            if (run_program("/bin/cp", arguments) != 0) throw std::runtime_error("cp failed");
+        });
+
+        write_build_file("12/06/2010");
+        const long ten_years = peak_kib([&] { run_build(output); });
+        write_build_file("12/05/1980");
+        const long forty_years = peak_kib([&] { run_build(output); });
+
+        std::printf("%zu CLC inputs of 40 years, %.1f MB; daily output of %zu columns, %.1f MB; best of %d rounds\n",
+                    inputs, static_cast<double>(input_bytes) / 1e6, 4 * inputs,
+                    static_cast<double>(output_bytes) / 1e6, rounds);
+        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "cp of the inputs and the output", copy, 1.0);
+        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "DFORGE build", build, build / copy);
+        std::printf("  peak memory of the process: %ld KiB building 10 years, %ld KiB building 40 years\n",
+                    ten_years, forty_years);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "builder_bench: %s\n", error.what());
+        status = 1;
+    }
+    std::error_code ignored;
+    fs::current_path(fs::temp_directory_path(), ignored);
+    fs::remove_all(root, ignored);
+    return status;
+}
