@@ -32,6 +32,10 @@ cd "$install"
 if [ -x "$bin/make_cot_idx" ]; then
     "$bin/make_cot_idx" "$install"
 fi
+# The build files a user's front end hands to DFORGE.
+if [ -x "$bin/make_build_files" ]; then
+    "$bin/make_build_files" "$install"
+fi
 
 run_tool() {
     program=$1
@@ -48,6 +52,24 @@ echo "==== QUORUP.MSG"
 cat "$install/QUORUP.MSG"
 echo
 run_tool DFORGE '$ROLL'
+# The sample build files, as the front end runs them on demand; each output's
+# first and last lines.
+for build_file in '$WHEAT' '$COTINDX' '$WEEKLY' '$INDEXES'; do
+    if [ -f "$install/AUTO/$build_file" ]; then
+        run_tool DFORGE "$build_file"
+    fi
+done
+for output in "$install"/ASCII/BUILT/*.TXT; do
+    [ -f "$output" ] || continue
+    echo "==== ${output#"$install"/}"
+    head -n 4 "$output"
+    echo "..."
+    tail -n 2 "$output"
+    echo
+done
+echo "==== BCAST.TXT"
+cat "$install/BCAST.TXT" 2>/dev/null || true
+echo
 run_tool DFANOUT
 run_tool MKPICKS
 run_tool roll
