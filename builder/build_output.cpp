@@ -44,20 +44,21 @@ struct TableRemoval {
 class HolidayValueForMetastock {
 public:
     explicit HolidayValueForMetastock(BuildSettings& settings) : settings_(settings) {
-        if (settings_.value_of_included_holiday == 'Z') {
+        const char value = settings_.value_of_included_holiday;
+        if (value == 'Z' || value == 'z') {
+            saved_ = value;
             settings_.value_of_included_holiday = 'P';
-            restore_ = true;
         }
     }
     ~HolidayValueForMetastock() {
-        if (restore_) settings_.value_of_included_holiday = 'Z';
+        if (saved_) settings_.value_of_included_holiday = saved_;
     }
     HolidayValueForMetastock(const HolidayValueForMetastock&) = delete;
     HolidayValueForMetastock& operator=(const HolidayValueForMetastock&) = delete;
 
 private:
     BuildSettings& settings_;
-    bool restore_ = false;
+    char saved_ = '\0';
 };
 
 std::unique_ptr<InputSeries> open_series(const PreparedInput& prepared, BuildContext& context, OpenResult& result) {
@@ -95,7 +96,7 @@ enum class TableOutcome { complete, skipped, run_ends };
 // leaves holidays out or fills them); else the output days of the setting.
 DayNumber next_day(DayNumber day, const BuildContext& context, const Preparation& prepared) {
     const char include = context.settings.include_holidays;
-    if (include == 'A') return next_output_day(day, include, context.holidays);
+    if (include == 'A' || include == 'a') return next_output_day(day, include, context.holidays);
     if (context.single_input && prepared.inputs.front().input.series_class == SeriesClass::clc) return next_weekday(day);
     return next_output_day(day, include, context.holidays);
 }

@@ -126,25 +126,48 @@ TEST_F(Driver, AMissingInputDeletesItsOutputSilentlyAndTheNextBlockIsBuilt) {
     EXPECT_EQ(install_.read("BCAST.TXT"), "$TEST\n");
 }
 
-TEST_F(Driver, TheEndOfTheOutputByTheEndingDate) {
+TEST_F(Driver, TheOutputRange) {
     install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 2), false));
-    install_.write("IDX/B3_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 4), false));
+    install_.write("IDX/B3_IDX.QVT", index_days(date_to_lotus(2020, 11, 25), date_to_lotus(2020, 12, 4), false));
     struct Case {
-        const char* ending;
+        const char* options;
+        std::string first_date;  // empty: the range is refused
         std::string last_date;
     };
     const Case cases[] = {
-        {"#ENDINGDATE=12/31/2049\n", "20201202"},  // the input that ends first
-        {"", "20201207"},                          // 12/30/2049: today
-        {"#ENDINGDATE=12/3/2020\n", "20201203"},
+        {"#STARTINGDATE=11/30/2020\n#ENDINGDATE=12/31/2049\n", "20201130", "20201202"},  // the input that ends first
+        {"#STARTINGDATE=11/30/2020\n", "20201130", "20201207"},                          // 12/30/2049: today
+        {"#STARTINGDATE=11/29/2020\n#ENDINGDATE=12/3/2020\n", "20201130", "20201203"},  // from a Sunday
+        {"", "20201125", "20201207"},  // from the input that starts first
+        {"#STARTINGDATE=12/8/2020\n", "", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.ending);
-        run(std::string("\\QUORVANT\\OUT\\TWO.TXT\n#STARTINGDATE=11/30/2020\n") + c.ending + "B1_IDX 1\nB3_IDX 1\n");
+        SCOPED_TRACE(c.options);
+        const std::string shown =
+            run(std::string("\\QUORVANT\\OUT\\TWO.TXT\n") + c.options + "B1_IDX 1\nB3_IDX 1\n");
+        if (c.first_date.empty()) {
+            EXPECT_NE(shown.find("START DATE OUT OF RANGE"), std::string::npos) << shown;
+            continue;
+        }
         const std::vector<std::string> dates = dates_in(install_.read("OUT/TWO.TXT"));
         ASSERT_FALSE(dates.empty());
-        EXPECT_EQ(dates.front(), "20201130");
+        EXPECT_EQ(dates.front(), c.first_date);
         EXPECT_EQ(dates.back(), c.last_date);
+    }
+}
+
+TEST_F(Driver, AnOutputFileIsReplacedOnlyWhenTheUserSaysSo) {
+    install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 12, 1), date_to_lotus(2020, 12, 2), false));
+    for (const auto& [key, output] : {std::pair{"N", "the previous build\n"}, std::pair{"y", "20201201,1.5\n20201202,2.5\n"}}) {
+        install_.write("OUT/A.TXT", "the previous build\n");
+        RecordingConsole screen(key);
+        const std::string shown =
+            run("\\QUORVANT\\OUT\\A.TXT\n#OVERWRITEOUTPUTFILE=N\n#STARTINGDATE=12/1/2020\n#ENDINGDATE=12/2/2020\n"
+                "B1_IDX 1\n",
+                screen);
+        EXPECT_NE(shown.find("WARNING!! OUTPUT FILE EXISTS, OVERWRITE IT? (Y OR N):"), std::string::npos) << shown;
+        EXPECT_EQ(install_.read("OUT/A.TXT"), output);
+        EXPECT_FALSE(exists("OUT/TEMP_ASC.QVT"));
     }
 }
 
