@@ -201,8 +201,9 @@ private:
     double total_gap_ = 0.0;
     double shift_ = 0.0;
     double lowest_low_ = lowest_low_start;
-    // 1 + ratio[k]: the product of close/open over roll-over record k and every
-    // later one. A record after k roll-overs is multiplied by factor k.
+    // One ratio per roll-over record, however many the file holds: 1 + ratio[k]
+    // is the product of close/open over roll-over k and every later one, and a
+    // record after k roll-overs is multiplied by it.
     std::vector<double> ratio_;
     std::size_t roll_count_ = 0;
     bool started_ = false;
