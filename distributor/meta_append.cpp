@@ -146,7 +146,8 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         }
         const std::string& first = contract.lines.front();
 
-        // A tag missing from the table takes its prices as they stand.
+        // A tag missing from the table takes its prices as they stand; its
+        // column file announces the decimals of the table's first row.
         const auto row = run.commodities.position_of(first);
         const double multiplier = row ? run.commodities[*row].decimal : 1.0;
         const int decimals = row ? run.commodities[*row].compu_trac
