@@ -97,7 +97,9 @@ enum class TableOutcome { complete, skipped, run_ends };
 DayNumber next_day(DayNumber day, const BuildContext& context, const Preparation& prepared) {
     const char include = context.settings.include_holidays;
     if (include == 'A' || include == 'a') return next_output_day(day, include, context.holidays);
-    if (context.single_input && prepared.inputs.front().input.series_class == SeriesClass::clc) return next_weekday(day);
+    if (context.single_input && prepared.inputs.front().input.series_class == SeriesClass::clc) {
+        return next_weekday(day);
+    }
     return next_output_day(day, include, context.holidays);
 }
 

@@ -107,7 +107,9 @@ SpanResult day_span(const PreparedInput& prepared, const BuildContext& context, 
 std::string input_path(const InputLine& input) {
     const std::string& series = input.series;
     if (series.find_first_of(":\\") != std::string::npos || input.series_class == SeriesClass::asc) return series;
-    const char* folder = input.series_class == SeriesClass::cot ? "COT" : input.series_class == SeriesClass::clc ? "CLC" : "IDX";
+    const char* folder = input.series_class == SeriesClass::cot   ? "COT"
+                         : input.series_class == SeriesClass::clc ? "CLC"
+                                                                  : "IDX";
     std::string path = format("\\QUORVANT\\%s\\%s", folder, series.c_str());
     if (series.find('.') == std::string::npos) path += ".QVT";
     return path;
@@ -136,7 +138,9 @@ std::optional<Preparation> prepare_output(const BuildRun& run, const Block& bloc
 
     const DayNumber starting_day = setting_day(settings.starting_date);
     DayNumber first_day = no_first_day;
-    if (starting_day != no_date) first_day = next_output_day(static_cast<DayNumber>(starting_day - 1), settings.include_holidays, run.holidays);
+    if (starting_day != no_date) {
+        first_day = next_output_day(static_cast<DayNumber>(starting_day - 1), settings.include_holidays, run.holidays);
+    }
     DayNumber last_day = std::min(setting_day(settings.ending_date), today());
     const bool to_earliest = settings.ending_date == to_earliest_end;
 

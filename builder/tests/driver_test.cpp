@@ -158,7 +158,9 @@ TEST_F(Driver, TheOutputRange) {
 
 TEST_F(Driver, AnOutputFileIsReplacedOnlyWhenTheUserSaysSo) {
     install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 12, 1), date_to_lotus(2020, 12, 2), false));
-    for (const auto& [key, output] : {std::pair{"N", "the previous build\n"}, std::pair{"y", "20201201,1.5\n20201202,2.5\n"}}) {
+    const std::pair<const char*, const char*> answers[] = {{"N", "the previous build\n"},
+                                                           {"y", "20201201,1.5\n20201202,2.5\n"}};
+    for (const auto& [key, output] : answers) {
         install_.write("OUT/A.TXT", "the previous build\n");
         RecordingConsole screen(key);
         const std::string shown =
@@ -187,7 +189,8 @@ TEST_F(Driver, AKeyPressEndsTheRunAndLeavesThePreviousOutput) {
 
 TEST_F(Driver, AFaultInTheBuildFileBuildsNothing) {
     install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 4), false));
-    const std::string shown = run("\\QUORVANT\\OUT\\A.TXT\nB1_IDX 1\n\n\\QUORVANT\\OUT\\B.TXT\n#SAMPLINGPERIOD=X\nB1_IDX 1\n");
+    const std::string shown =
+        run("\\QUORVANT\\OUT\\A.TXT\nB1_IDX 1\n\n\\QUORVANT\\OUT\\B.TXT\n#SAMPLINGPERIOD=X\nB1_IDX 1\n");
     EXPECT_NE(shown.find("INVALID OPTION VALUE SPECIFIED IN LINE:"), std::string::npos) << shown;
     EXPECT_FALSE(exists("OUT/A.TXT"));
     EXPECT_FALSE(exists("BCAST.TXT"));
