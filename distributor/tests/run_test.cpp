@@ -304,5 +304,24 @@ TEST(RunDistributor, EndsSilentlyWithoutPendingFilesAndWorksOtherwise) {
     }
 }
 
+// With the real steps: the sample installation's settings send a contract
+// to its ASCII file and its MetaStock folder.
+TEST(RunDistributor, CarriesAContractIntoTheUsersFiles) {
+    SampleInstall install;
+    install.write("UPDATES/EU201207.CLC",
+                  "EU201207.CLC\n"
+                  "W_ 21H201204 5.8000 5.9000 5.7000 5.8500 4000 2000 21000\n"
+                  "W_ 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n");
+    RecordingConsole screen;
+    EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+    EXPECT_EQ(install.read("ASCII/W_/W_H21.TXT"),
+              "12/04/20,5.8000,5.9000,5.7000,5.8500,2000,4000\n"
+              "12/07/20,5.8500,5.9500,5.8000,5.9000,2100,4100\n");
+    EXPECT_TRUE(fs::exists(install.path("META/W_/MASTER")));
+    EXPECT_EQ(update_folder(install), std::vector<std::string>{"E_201207.CLC"});
+    EXPECT_EQ(install.read("QUORUP.MSG"), "EU201207.CLC MERGED O.K.\n");
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 12/7/20");
+}
+
 }  // namespace
 }  // namespace qv::distributor
