@@ -300,6 +300,26 @@ TEST_F(MetaAppend, RecordWithoutItsDataFileStartsAgainAsANewSecurity) {
     EXPECT_EQ(days_of("W_", "W_H05"), (std::vector<Day>{{1050315, 5, 200, 10}, {1050316, 6, 210, 11}}));
 }
 
+TEST_F(MetaAppend, DamagedDataFileIsLeftAloneAndTheOtherContractsGoOn) {
+    make_security("W_", "W_H05", {record(1050301, 1, 10, 1), record(1050302, 2, 20, 2)});
+    const std::string cut = install.read("META/W_/F1.DAT").substr(0, 40);  // counts 2 days, holds 0
+    install.write("META/W_/F1.DAT", cut);
+    const std::string master = install.read("META/W_/MASTER");
+    ASSERT_EQ(append_meta_updates(update_file({day_line("050315", 5, 10, 200, 3000),
+                                               day_line("050316", 6, 10, 200, 3000),
+                                               day_line("050315", 5, 10, 200, 3000, "W_ 05M")}),
+                                  run),
+              0);
+    // Once for the contract, not once for each of its lines.
+    const std::string shown = screen.text();
+    const auto first = shown.find("DAMAGED METASTOCK DATA FILE");
+    ASSERT_NE(first, std::string::npos) << shown;
+    EXPECT_EQ(shown.find("DAMAGED METASTOCK DATA FILE", first + 1), std::string::npos) << shown;
+    EXPECT_EQ(install.read("META/W_/F1.DAT"), cut);
+    EXPECT_EQ(days_of("W_", "W_M05"), (std::vector<Day>{{1050315, 5, 200, 10}}));
+    EXPECT_EQ(install.read("META/W_/MASTER").substr(53, 53), master.substr(53, 53));
+}
+
 TEST_F(MetaAppend, FiveFieldSecurityKeepsItsLayout) {
     MetaStockRecord old;
     old.date = 1050314;
