@@ -71,6 +71,20 @@ echo "==== BCAST.TXT"
 cat "$install/BCAST.TXT" 2>/dev/null || true
 echo
 run_tool DFANOUT
+# What the distributor carried into the user's contract files (the updater's
+# follow-up batch file already ran it while EU files were waiting): the
+# contract folders, one ASCII file's last lines and the day noted for the
+# next request.
+echo "==== distributed contract files"
+(cd "$install" && ls -d ASCII/?? META/?? 2>/dev/null | while read -r folder; do ls "$folder" | sed "s|^|$folder/|"; done)
+for contract in "$install"/ASCII/??/*.TXT; do
+    [ -f "$contract" ] || continue
+    echo "==== ${contract#"$install"/}, last lines"
+    tail -n 4 "$contract"
+    break
+done
+echo "==== $(grep '^EU LAST DATE' "$install/QUORUP.INI" || echo 'no EU LAST DATE')"
+echo
 run_tool MKPICKS
 run_tool roll
 run_tool clcconv /1
