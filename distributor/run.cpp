@@ -25,8 +25,9 @@ namespace {
 constexpr std::string_view updates_folder = "\\QUORVANT\\UPDATES\\";
 constexpr std::string_view mkpicks = "\\QUORVANT\\MKPICKS.EXE";
 
-// Update files before this day carry history; the note then takes the newest
-// day written instead of the file's own day.
+// A file named before this day is the history file (EU991231.CLC), whose name
+// says nothing of the days it holds: the note then takes the newest day
+// written instead of the file's own day.
 const DayNumber first_dated_update = date_to_lotus(2002, 6, 6);
 
 std::string update_path(std::string_view name) { return std::string(updates_folder) + std::string(name); }
