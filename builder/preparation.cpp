@@ -80,10 +80,13 @@ std::optional<WorkFile> open_ascii_output(const BuildRun& run, const std::string
         }
         if (!may_write_output(run.settings, output_name)) return std::nullopt;
     }
-    WorkFile work(output_work_path(output_name), output_name);
+    // A name that ends in a backslash, or names a folder, can take no file.
+    const bool names_file = !output_name.empty() && output_name.back() != '\\' && output_name.back() != '/' &&
+                            !folder_exists(output_name);
+    WorkFile work(names_file ? output_work_path(output_name) : std::string(), output_name);
     if (!work.is_open()) {
         if (make_directories(output_name, builder_profile) != 0) return std::nullopt;
-        work = WorkFile(output_work_path(output_name), output_name);
+        if (names_file) work = WorkFile(output_work_path(output_name), output_name);
     }
     if (!work.is_open()) {
         skip_message(format(" ERROR-CAN'T OPEN OUTPUT FILE,@OUTPUT FILE NAME:%s", output_name.c_str()));

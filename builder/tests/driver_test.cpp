@@ -187,6 +187,42 @@ TEST_F(Driver, AKeyPressEndsTheRunAndLeavesThePreviousOutput) {
     EXPECT_EQ(install_.read("BCAST.TXT"), "$TEST\n");
 }
 
+TEST_F(Driver, OutputFoldersAreMadeAndNamesThatCannotBeAFileAreRefused) {
+    install_.write("IDX/B1_IDX.QVT", "20201201 1.5\n");
+    install_.write("OUT/KEEP.TXT", "");
+    struct Case {
+        const char* output;
+        const char* shown;  // empty: built
+    };
+    const Case cases[] = {
+        {"\\QUORVANT\\NEW\\DEEP\\A.TXT", ""},
+        {"\\QUORVANT\\OUT\\", "ERROR-OUTPUT FILE NAME NOT SPECIFIED."},
+        {"\\QUORVANT\\OUT", "ERROR-CAN'T OPEN OUTPUT FILE,"},
+        {"NEWDIR\\A.TXT", "OUTPUT FILE NAME CONFLICT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const std::string shown =
+            run(std::string(c.output) + "\n#STARTINGDATE=12/1/2020\n#ENDINGDATE=12/1/2020\nB1_IDX 1\n");
+        if (*c.shown == '\0') {
+            EXPECT_EQ(shown.find("WARNING"), std::string::npos) << shown;
+            EXPECT_EQ(install_.read("NEW/DEEP/A.TXT"), "20201201,1.5\n");
+        } else {
+            EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
+        }
+    }
+    EXPECT_TRUE(exists("OUT/KEEP.TXT"));
+}
+
+TEST_F(Driver, AFinalPassThatFailsLeavesThePreviousOutput) {
+    install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 4), false));
+    install_.write("OUT/BARS.TXT", "the previous bars\n");
+    const std::string shown = run("\\QUORVANT\\OUT\\BARS.TXT\n#SAMPLINGPERIOD=K\nB1_IDX 1,1\n");
+    EXPECT_NE(shown.find("ERROR-TOO FEW FIELDS SPECIFIED TO BUILD"), std::string::npos) << shown;
+    EXPECT_EQ(install_.read("OUT/BARS.TXT"), "the previous bars\n");
+    EXPECT_FALSE(exists("OUT/TEMP_ASC.QVT"));
+}
+
 TEST_F(Driver, AFaultInTheBuildFileBuildsNothing) {
     install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 4), false));
     const std::string shown =

@@ -1,4 +1,5 @@
 #include "builder/final_pass.h"
+#include "builder/output_table.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,22 @@ TEST(FinalPass, BarsNeedFourToSixColumns) {
         EXPECT_FALSE(pass.added);
         EXPECT_TRUE(pass.written.empty());
         EXPECT_NE(screen.text().find(c.shown), std::string::npos) << screen.text();
+    }
+}
+
+TEST(OutputTable, ALineIsKeptOnlyWithAValueBeyondItsDate) {
+    struct Case {
+        char format;
+        const char* date;
+    };
+    const Case cases[] = {{'1', "12/01/2020"}, {'2', "\"12/01/2020\""}, {'3', "20201201"}, {'4', "\"20201201\""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string date = c.date;
+        EXPECT_EQ(date.size(), date_text_length(c.format));
+        EXPECT_FALSE(line_has_data(date, c.format));
+        EXPECT_FALSE(line_has_data(date + ",", c.format));
+        EXPECT_TRUE(line_has_data(date + ",0", c.format));
     }
 }
 
