@@ -89,6 +89,8 @@ TEST(FinalPass, WeeklyAndMonthlySamples) {
         {"W: a table ending on a Thursday before a holiday keeps that Thursday", 'W',
          weekdays(on(2024, 3, 18), on(2024, 3, 28)), {"20240322", "20240328"}},
         {"W: an ordinary Thursday at the end is held back", 'W', weekdays(on(2024, 3, 18), on(2024, 3, 21)), {}},
+        {"4: a Thursday before a holiday at the end is written once", '4',
+         weekdays(on(2024, 3, 18), on(2024, 3, 28)), {"20240321", "20240328"}},
         {"3: a missing Wednesday gives the Tuesday", '3', weekdays(on(2024, 3, 4), on(2024, 3, 14), {on(2024, 3, 6)}),
          {"20240305", "20240313"}},
         {"W with index Saturdays aims at Saturday; a missing one gives the Friday", 'W',
