@@ -1,6 +1,7 @@
 #include "builder/driver.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
