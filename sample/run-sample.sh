@@ -52,12 +52,11 @@ echo "==== QUORUP.MSG"
 cat "$install/QUORUP.MSG"
 echo
 run_tool DFORGE '$ROLL'
-# The sample build files, as the front end runs them on demand; each output's
-# first and last lines.
-for build_file in '$WHEAT' '$COTINDX' '$WEEKLY' '$INDEXES'; do
-    if [ -f "$install/AUTO/$build_file" ]; then
-        run_tool DFORGE "$build_file"
-    fi
+# Every build file of the sample's AUTO folder, as the front end runs them on
+# demand; then each ASCII output's first and last lines.
+for path in "$install"/AUTO/\$*; do
+    [ -f "$path" ] || continue
+    run_tool DFORGE "$(basename "$path")"
 done
 for output in "$install"/ASCII/BUILT/*.TXT; do
     [ -f "$output" ] || continue
