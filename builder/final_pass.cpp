@@ -1,6 +1,8 @@
 #include "builder/final_pass.h"
 
 #include <cctype>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -76,6 +78,22 @@ std::vector<std::string_view> split_columns(std::string_view rest, char separato
 }
 
 double number_of(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr); }
+
+// A volume as a whole number, the fraction cut off; a figure beyond the range
+// of a long (an ASCII input may hold one) is held at its limit.
+long whole_volume(std::string_view text) {
+    const double value = number_of(text);
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(LONG_MAX)) return LONG_MAX;
+    if (value <= static_cast<double>(LONG_MIN)) return LONG_MIN;
+    return static_cast<long>(value);
+}
+
+long add_volume(long sum, long volume) {
+    long total = 0;
+    if (__builtin_add_overflow(sum, volume, &total)) return volume > 0 ? LONG_MAX : LONG_MIN;
+    return total;
+}
 
 }  // namespace
 
@@ -262,7 +280,7 @@ bool FinalPass::State::start_bar(const TableLine& line, const std::vector<std::s
     opened.close.assign(columns[3]);
     opened.high_value = number_of(columns[1]);
     opened.low_value = number_of(columns[2]);
-    if (columns.size() > 4) opened.volume = static_cast<long>(number_of(columns[4]));
+    if (columns.size() > 4) opened.volume = whole_volume(columns[4]);
     if (columns.size() > 5) opened.open_interest.assign(columns[5]);
     opened.columns = static_cast<int>(columns.size());
     opened.days = 1;
@@ -284,7 +302,7 @@ void FinalPass::State::join_bar(const TableLine& line, const std::vector<std::st
         open_bar.low.assign(columns[2]);
     }
     open_bar.close.assign(columns[3]);
-    if (columns.size() > 4) open_bar.volume += static_cast<long>(number_of(columns[4]));
+    if (columns.size() > 4) open_bar.volume = add_volume(open_bar.volume, whole_volume(columns[4]));
     if (columns.size() > 5) open_bar.open_interest.assign(columns[5]);
     open_bar.columns = std::max(open_bar.columns, static_cast<int>(columns.size()));
     ++open_bar.days;

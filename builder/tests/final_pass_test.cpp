@@ -145,6 +145,13 @@ TEST(FinalPass, BarsJoinOpenHighLowCloseAndSumTheVolume) {
               (std::vector<std::string>{"20240311 0.5 23 -5 3.25 460", "20240312 4.5 24 -1 4.25 140"}));
 }
 
+TEST(FinalPass, AVolumeBeyondAWholeNumberIsHeldAtItsLimit) {
+    BuildSettings blocks = with_period('B');
+    blocks.days_per_bar = "2";
+    EXPECT_EQ(run_pass(blocks, {"20240304,1,2,0,1,1E+300", "20240305,1,2,0,1,5"}).written,
+              (std::vector<std::string>{"20240305,1,2,0,1,9223372036854775807"}));
+}
+
 TEST(FinalPass, MonthlyBarsStartOnTheFirstDayOfAMonth) {
     BuildSettings monthly = with_period('H');
     std::vector<std::string> table;
