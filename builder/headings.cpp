@@ -145,7 +145,12 @@ void append_input_headings(std::vector<std::string>& out, std::string_view input
                 if (term.op != '\0') break;
                 const std::string tag = index_tag_of(input_line, input.series);
                 const auto found = headings.idx.find(tag);
-                if (found == headings.idx.end()) break;
+                if (found == headings.idx.end()) {
+                    // An index the table does not describe still gets a
+                    // heading that names it and its field.
+                    if (input_line.size() >= 2) heading = format("%.2s-Fld%d", input_line.data(), term.field);
+                    break;
+                }
                 heading = table_heading(found->second, term.field);
                 if (is_placeholder(heading)) heading = with_tag(heading, tag);
                 break;

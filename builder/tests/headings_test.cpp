@@ -60,6 +60,7 @@ TEST(Headings, HeadingLineByClassWithBuiltInHeadings) {
          {"C:\\DATA\\PRICES.TXT 3,1", "US_CLC 4", "MINE.PRN 2*2,5"}, "Date A B US-Close #2*2 D\n"},
         {"index defaults; unknown field empty", with_headings(), {"B1_IDX 1,26,27", "X4_IDX 4"},
          "Date,B1-Fld1,B1-Fld26,,X4-Fld4\n"},
+        {"an index outside the table named by its tag", with_headings(), {"DJ_IDX 4,1"}, "Date,DJ-Fld4,DJ-Fld1\n"},
         {"title then headings", titled, {"W__CLC 4"}, "WHEAT AND BONDS\nDate,W_-Close\n"},
         {"title without headings", title_only, {"W__CLC 4"}, "JUST A TITLE\n"},
         {"nothing asked", BuildSettings{}, {"W__CLC 4"}, ""},
