@@ -1,5 +1,6 @@
 #include "distributor/start_up.h"
 
+#include "common/messages.h"
 #include "common/text.h"
 #include "common/tool.h"
 
@@ -9,7 +10,9 @@ StartUp start_up() {
     show_start_screen(format("DFANOUT PROGRAM, VERSION %s", version));
     StartUp loaded;
     loaded.commodities = load_tables(distributor_profile.tables);
-    loaded.holidays = load_holidays(distributor_profile.holidays);
+    // The distributor only warns about the holiday file, on its warning screen.
+    loaded.holidays = load_holidays(distributor_profile.holidays,
+                                    [](std::string_view text) { message(distributor_profile, text); });
     return loaded;
 }
 
