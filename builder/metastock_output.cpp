@@ -94,7 +94,7 @@ bool next_table_line(std::FILE* table, std::string& line) {
 // title is set and the heading line when headings are asked for.
 int heading_line_count(const BuildSettings& settings) {
     if (meta13_present()) return 1;
-    return (settings.first_line_title.empty() ? 0 : 1) + (upper(settings.output_column_headings) == 'Y' ? 1 : 0);
+    return (settings.first_line_title.empty() ? 0 : 1) + (settings.output_column_headings == 'Y' ? 1 : 0);
 }
 
 // The field count, the date included, of a series whose table's first data
