@@ -122,22 +122,27 @@ TEST(MetastockOutput, ValuesByTheirCountAndSeparator) {
     struct Case {
         const char* what;
         char separator;
+        char date_format;
         std::string line;  // dated 2 January 1995
         int fields;
         std::vector<double> values;
     };
     const Case cases[] = {
-        {"high, low, close", 'C', "19950102,3,1,2", 5, {3, 1, 2, 0}},
-        {"two values: the second repeated", 'C', "19950102,7,2", 5, {7, 2, 2, 0}},
-        {"four values as they are", 'C', "19950102,4,3,2,100", 5, {4, 3, 2, 100}},
-        {"five values: no open interest", 'C', "19950102,1,4,0.5,2,900", 7, {1, 4, 0.5, 2, 900, 0}},
-        {"six values", 'C', "19950102,1,4,0.5,2,900,12", 7, {1, 4, 0.5, 2, 900, 12}},
-        {"padded blank-separated values", 'S', "19950102   1.5    2", 5, {1.5, 2, 2, 0}},
-        {"tab-separated", 'T', "19950102\t1\t2\t3\t4\t5\t6", 7, {1, 2, 3, 4, 5, 6}},
+        {"high, low, close", 'C', '3', "19950102,3,1,2", 5, {3, 1, 2, 0}},
+        {"two values: the second repeated", 'C', '3', "19950102,7,2", 5, {7, 2, 2, 0}},
+        {"four values as they are", 'C', '3', "19950102,4,3,2,100", 5, {4, 3, 2, 100}},
+        {"five values: no open interest", 'C', '3', "19950102,1,4,0.5,2,900", 7, {1, 4, 0.5, 2, 900, 0}},
+        {"six values", 'C', '3', "19950102,1,4,0.5,2,900,12", 7, {1, 4, 0.5, 2, 900, 12}},
+        {"padded blank-separated values", 'S', '3', "19950102   1.5    2", 5, {1.5, 2, 2, 0}},
+        {"tab-separated", 'T', '3', "19950102\t1\t2\t3\t4\t5\t6", 7, {1, 2, 3, 4, 5, 6}},
+        {"slashed dates, blank-separated", 'S', '1', "01/02/1995 8 9", 5, {8, 9, 9, 0}},
+        {"quoted dates", 'C', '2', "\"01/02/1995\",1,2,3", 5, {1, 2, 3, 0}},
+        {"quoted dates without slashes", 'T', '4', "\"19950102\"\t5", 5, {5, 5, 5, 0}},
     };
     for (const Case& c : cases) {
         Build build;
         build.settings.col_separator_character = c.separator;
+        build.settings.output_date_format = c.date_format;
         const std::string name = "\\QUORVANT\\MS\\X";
         ASSERT_TRUE(build.run({c.line}, name, build.block(name, input("X", SeriesClass::asc)))) << c.what;
         const auto master = build.master();
