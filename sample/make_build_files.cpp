@@ -5,9 +5,11 @@
 //   $COTINDX   gold's close beside its three COT indexes
 //   $WEEKLY    weekly bars of gold with volume and open interest
 //   $INDEXES   the closes of three stock indexes side by side
+//   $GOLDMS    gold for MetaStock: daily bars and weekly bars of one symbol
 //
-// Each writes its output into \QUORVANT\ASCII\BUILT\, a folder the builder
-// makes on its first run.
+// Each writes its output into \QUORVANT\ASCII\BUILT\ ($GOLDMS into the
+// MetaStock directory \QUORVANT\META\BUILT\), a folder the builder makes on
+// its first run.
 
 #include <cstdio>
 #include <filesystem>
@@ -59,6 +61,18 @@ const BuildFile build_files[] = {
      "DJ_IDX 4\n"
      "SP_IDX 4\n"
      "ND_IDX 4\n"},
+    {"$GOLDMS",
+     "REM GOLD FOR METASTOCK: DAILY BARS OF THE NEARBY CONTRACTS, BACK-ADJUSTED\n"
+     "REM BY THE ROLL GAPS, AND WEEKLY BARS: A SECOND SERIES OF THE SAME SYMBOL.\n"
+     "#OUTPUTFORMAT=M\n"
+     "#STARTINGDATE=01/04/2016\n"
+     "#CLCLINKINGMETHOD=3\n"
+     "\\QUORVANT\\META\\BUILT\\GC\n"
+     "GC_CLC 1,2,3,4,6,7\n"
+     "\n"
+     "\\QUORVANT\\META\\BUILT\\GC\n"
+     "#SAMPLINGPERIOD=K\n"
+     "GC_CLC 1,2,3,4,6,7\n"},
 };
 
 }  // namespace

@@ -66,6 +66,13 @@ for output in "$install"/ASCII/BUILT/*.TXT; do
     tail -n 2 "$output"
     echo
 done
+# The MetaStock directory the builder wrote: MASTER and each series' data and
+# column files, with their sizes.
+if [ -f "$install/META/BUILT/MASTER" ]; then
+    echo "==== META/BUILT"
+    (cd "$install/META/BUILT" && wc -c MASTER F*.DAT F*.DOP)
+    echo
+fi
 echo "==== BCAST.TXT"
 cat "$install/BCAST.TXT" 2>/dev/null || true
 echo
