@@ -222,7 +222,7 @@ char MetastockOutput::time_frame(char sampling_period) {
 }
 
 // A series of a linked CLC contract is named after its commodity and linking
-// method ("SOYBEANS-R"); any other series, and one whose name carries a
+// method; any other series, and one whose name carries a
 // contract month or year, after its symbol.
 std::string MetastockOutput::security_name(const MetastockBlock& block, std::string_view symbol) {
     const bool linked_clc = block.first_input && block.first_input->series_class == SeriesClass::clc &&
@@ -230,10 +230,11 @@ std::string MetastockOutput::security_name(const MetastockBlock& block, std::str
     if (!linked_clc) return std::string(symbol.substr(0, symbol_length));
     std::string name;
     if (const Commodity* commodity = symbol.size() >= 2 ? block.commodities.find(symbol.substr(0, 2)) : nullptr) {
-        // The mynames row is the tag, a blank and the name; the name ends
-        // where the row's line ended, which the table keeps as blank padding.
+        // The mynames row is the tag, a blank and the name: eleven characters
+        // of the name, blank padded as the table keeps it ("SOYBEANS   -R"),
+        // the form the series of earlier builds carry.
         name = commodity->name.size() > 3 ? commodity->name.substr(3, 11) : std::string();
-        name.erase(name.find_last_not_of(' ') + 1);
+        name.resize(11, ' ');
     } else {
         name = std::string(symbol.substr(0, 2));
     }

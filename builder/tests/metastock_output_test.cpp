@@ -98,7 +98,7 @@ TEST(MetastockOutput, CloseOnlyGivesFiveFieldsAndTheSeriesRecord) {
     EXPECT_EQ(series.file_type, 101u);
     EXPECT_EQ(series.field_count, 5);
     EXPECT_EQ(series.record_length, 20);
-    EXPECT_EQ(series.name, "SOYBEANS-R      ");
+    EXPECT_EQ(series.name, "SOYBEANS   -R   ");
     EXPECT_EQ(series.symbol, "S_            ");
     EXPECT_EQ(series.time_frame, 'D');
     EXPECT_EQ(series.first_date, 991231);
@@ -222,8 +222,8 @@ TEST(MetastockOutput, SecurityNames) {
         std::string name;
     };
     const Case cases[] = {
-        {"linked CLC", "S_", input("S__CLC", SeriesClass::clc), false, '1', "SOYBEANS-N"},
-        {"forward adjusted", "S_F", input("S__CLC", SeriesClass::clc), false, '2', "SOYBEANS-F"},
+        {"linked CLC", "S_", input("S__CLC", SeriesClass::clc), false, '1', "SOYBEANS   -N"},
+        {"forward adjusted", "S_F", input("S__CLC", SeriesClass::clc), false, '2', "SOYBEANS   -F"},
         {"ratio adjusted", "SP", input("SP_CLC", SeriesClass::clc), false, '4', "S&P 500 IND-%"},
         {"no commodity of that tag", "ZQ", input("S__CLC", SeriesClass::clc), false, '3', "ZQ-R"},
         {"contract in the name", "S_H14", input("S__CLC", SeriesClass::clc), true, '3', "S_H14"},
