@@ -51,7 +51,11 @@ run_tool QUORUP
 echo "==== QUORUP.MSG"
 cat "$install/QUORUP.MSG"
 echo
-run_tool DFORGE '$ROLL'
+# The updater's follow-up batch file rebuilds the outputs of rolled contracts
+# when it listed any in $ROLL; the list is built again here to show it.
+if [ -f "$install/\$ROLL" ]; then
+    run_tool DFORGE '$ROLL'
+fi
 # Every build file of the sample's AUTO folder, as the front end runs them on
 # demand; then each ASCII output's first and last lines.
 for path in "$install"/AUTO/\$*; do
