@@ -37,7 +37,8 @@ bool is_quarter_tick(std::string_view tag) {
 // The price with its quarter tick restored: printed with `decimals` places, a
 // last digit of 2 or 7 gets a 5 appended, and the text is read back.
 double restore_quarter_tick(double price, int decimals) {
-    std::string text = format("%.*f", decimals, price);
+    std::string text;
+    append_fixed(text, price, decimals);
     const char last = text.back();
     if (last != '2' && last != '7') return price;
     text += '5';
@@ -345,14 +346,14 @@ bool ClcSeries::append_value(std::string& text, const FieldTerm& term, DayNumber
 
     text += separator_;
     if (term.field >= 5) {
-        text += format("%ld", whole_number(value));
+        append_whole(text, whole_number(value));
         return true;
     }
     const int precision = commodity_.precision;
     int decimals = std::clamp(precision, 0, 7);
     if (term.op != '\0') decimals = precision >= 5 ? decimals : 4;
     else if (precision == 2 && is_quarter_tick(commodity_.tag)) decimals = 3;
-    text += format("%.*f", decimals, value);
+    append_fixed(text, value, decimals);
     return true;
 }
 

@@ -150,9 +150,9 @@ public:
                 term.field >= 1 && term.field <= static_cast<int>(cot_field_count) ? values[term.field - 1] : 0;
             line += separator;
             if (term.op != '\0') {
-                line += format("%.04lf", apply_operator(term, static_cast<double>(value), 0.00001));
+                append_fixed(line, apply_operator(term, static_cast<double>(value), 0.00001), 4);
             } else {
-                line += format("%lld", static_cast<long long>(value == 0 ? 5 : value));
+                append_whole(line, value == 0 ? 5 : value);
             }
         }
         return FieldsResult::ok;

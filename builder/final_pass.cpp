@@ -319,7 +319,7 @@ bool FinalPass::State::write_bar() {
     }
     if (done.columns > 4) {
         line += separator;
-        line += format("%ld", done.volume);
+        append_whole(line, done.volume);
     }
     if (done.columns > 5) {
         line += separator;

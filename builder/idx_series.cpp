@@ -50,17 +50,21 @@ double value_of(const std::string& text) { return std::strtod(text.c_str(), null
 
 // How a periodic index writes an interpolated value of field n (from 1).
 std::string interpolated_text(std::string_view tag, std::size_t n, double value) {
-    const char* fractional = nullptr;
+    int decimals = 0;  // none: a whole number
     if (tag == "W1" || (tag == "W2" && n == 12)) {
-        fractional = "%.2lf";
+        decimals = 2;
     } else if (tag == "W4") {
         if (n == 4 || n == 5 || n == 13 || n == 17) {
-            fractional = "%.1lf";
+            decimals = 1;
         } else if (n != 1 && n != 2 && n != 3 && n != 14) {
-            fractional = "%.2lf";
+            decimals = 2;
         }
     }
-    if (fractional) return format(fractional, value);
+    std::string text;
+    if (decimals > 0) {
+        append_fixed(text, value, decimals);
+        return text;
+    }
     // The fraction is cut off; a value beyond the whole numbers (a damaged
     // line) is held at their limits rather than left undefined.
     long long whole = 0;
@@ -71,7 +75,8 @@ std::string interpolated_text(std::string_view tag, std::size_t n, double value)
     } else if (!std::isnan(value)) {
         whole = static_cast<long long>(std::trunc(value));
     }
-    return format("%lld", whole);
+    append_whole(text, whole);
+    return text;
 }
 
 class IdxSeries final : public InputSeries {

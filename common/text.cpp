@@ -1,7 +1,11 @@
 #include "common/text.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 
 namespace qv {
 
@@ -22,6 +26,71 @@ std::string format(const char* fmt, ...) {
     std::string out = vformat(fmt, args);
     va_end(args);
     return out;
+}
+
+namespace {
+
+constexpr double powers_of_ten[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr int fast_decimals = static_cast<int>(std::size(powers_of_ten)) - 1;
+// Below this the product's rounding error is at most 2^-3 (an eighth of a unit).
+constexpr double fast_limit = 0x1p50;
+
+// "%.*f" prints the decimal nearest to the exact binary value of `value` at
+// `decimals` places. The scaled product r = |value| * 10^decimals is one
+// correctly rounded multiplication by an exact power of ten, so it differs
+// from the exact scaled value by at most half an ulp of r (an eighth below
+// 2^50). When r lies within a quarter of an integer n, the exact scaled value
+// lies within 0.375 of n: n is its unique nearest integer, no tie can arise,
+// and the printed digits are those of n with the point `decimals` places from
+// the right (the tools leave the rounding mode at its default, to nearest).
+// Otherwise (near a tie, huge, inf, nan) false, and printf decides.
+bool scaled_whole(double magnitude, int decimals, unsigned long long& whole) {
+    if (decimals < 0 || decimals > fast_decimals) return false;
+    const double scaled = magnitude * powers_of_ten[decimals];
+    if (!(scaled < fast_limit)) return false;
+    const double nearest = std::nearbyint(scaled);
+    if (!(std::fabs(scaled - nearest) < 0.25)) return false;
+    whole = static_cast<unsigned long long>(nearest);
+    return true;
+}
+
+void append_printf_fixed(std::string& out, double value, int decimals) {
+    char text[512];
+    const int size = std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (size >= 0 && static_cast<std::size_t>(size) < sizeof text) out.append(text, static_cast<std::size_t>(size));
+    else out += format("%.*f", decimals, value);
+}
+
+}  // namespace
+
+void append_fixed(std::string& out, double value, int decimals) {
+    unsigned long long whole = 0;
+    if (!scaled_whole(std::fabs(value), decimals, whole)) {
+        append_printf_fixed(out, value, decimals);
+        return;
+    }
+    // The digits of the scaled value, with zeros in front so that at least one
+    // digit stands before the point.
+    char digits[32];
+    const int width = decimals + 1;
+    int count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+    if (count < width) {
+        std::memmove(digits + (width - count), digits, static_cast<std::size_t>(count));
+        std::memset(digits, '0', static_cast<std::size_t>(width - count));
+        count = width;
+    }
+    if (std::signbit(value)) out += '-';
+    out.append(digits, static_cast<std::size_t>(count - decimals));
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits + (count - decimals), static_cast<std::size_t>(decimals));
+    }
+}
+
+void append_whole(std::string& out, long long value) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, static_cast<std::size_t>(written - digits));
 }
 
 std::string to_upper(std::string_view text) {
