@@ -209,6 +209,7 @@ private:
     std::size_t roll_count_ = 0;
     bool started_ = false;
     std::string previous_text_;
+    std::string text_;  // the day's text while it is built
 
     PriceRecord current_;
     bool at_end_ = false;
@@ -371,7 +372,8 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
         return FieldsResult::ok;
     }
 
-    std::string text;
+    std::string& text = text_;
+    text.clear();
     if (current_.day == day) {
         started_ = true;
         switch (linking_) {
@@ -403,7 +405,9 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
         append_constant(text, empty_day_value_ == 'Z' ? "0" : "-1");
     }
     line += text;
-    previous_text_ = std::move(text);
+    // The day's text becomes the previous one; the buffers swap so that
+    // neither is allocated again for the next day.
+    previous_text_.swap(text);
     return FieldsResult::ok;
 }
 

@@ -208,13 +208,40 @@ DayNumber next_output_day(DayNumber day, char include_holidays, const HolidayTab
     return next;
 }
 
-std::string output_date_text(const Date& date, char format_code) {
-    switch (format_code) {
-        case '1': return format("%02d/%02d/%04d", date.month, date.day, date.year);
-        case '2': return format("\"%02d/%02d/%04d\"", date.month, date.day, date.year);
-        case '4': return format("\"%04d%02d%02d\"", date.year, date.month, date.day);
-        default: return format("%04d%02d%02d", date.year, date.month, date.day);
+namespace {
+
+// Appends `value` as "%0*d" prints it with `width` digits; the builder writes
+// a date on every line of its table, so the usual values skip printf.
+void append_digits(std::string& text, int value, int width) {
+    static constexpr int limits[] = {1, 10, 100, 1000, 10000};
+    if (width < 1 || width > 4 || value < 0 || value >= limits[width]) {
+        text += format("%0*d", width, value);
+        return;
     }
+    char digits[4];
+    for (int i = width; i-- > 0; value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+    text.append(digits, static_cast<std::size_t>(width));
+}
+
+}  // namespace
+
+std::string output_date_text(const Date& date, char format_code) {
+    std::string text;
+    const bool quoted = format_code == '2' || format_code == '4';
+    if (quoted) text += '"';
+    if (format_code == '1' || format_code == '2') {
+        append_digits(text, date.month, 2);
+        text += '/';
+        append_digits(text, date.day, 2);
+        text += '/';
+        append_digits(text, date.year, 4);
+    } else {
+        append_digits(text, date.year, 4);
+        append_digits(text, date.month, 2);
+        append_digits(text, date.day, 2);
+    }
+    if (quoted) text += '"';
+    return text;
 }
 
 std::optional<Date> read_output_date(std::string_view text, char format_code) {
