@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "builder/ascii_series.h"
 #include "builder/clc_series.h"
@@ -75,18 +77,53 @@ bool put(std::FILE* file, std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
+// The table is written and read back in large blocks rather than in the
+// stream's own small ones: a call to the system per block is a good part of
+// the time of a build. Declared before the file it serves, so that it
+// outlives the file's close.
+constexpr std::size_t table_block = 64 * 1024;
+
+void use_table_buffer(std::FILE* file, std::vector<char>& buffer) {
+    buffer.resize(table_block);
+    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+}
+
+// The ASCII output's lines gathered into blocks of about the same size before
+// they go to the work file, whose stream is not ours to give a buffer: it may
+// be closed after this function has returned.
+class OutputBlocks {
+public:
+    explicit OutputBlocks(std::FILE* file) : file_(file) { pending_.reserve(table_block + 4096); }
+
+    void add(std::string_view text) {
+        pending_ += text;
+        if (pending_.size() >= table_block) flush();
+    }
+    void add_line(std::string_view line) {
+        add(line);
+        add("\n");
+    }
+    // False once any write failed.
+    bool ok() const { return written_; }
+    bool flush() {
+        written_ = put(file_, pending_) && written_;
+        pending_.clear();
+        return written_;
+    }
+
+private:
+    std::FILE* file_;
+    std::string pending_;
+    bool written_ = true;
+};
+
 // The next table line, whole however long; false at the end of the table.
 bool read_table_line(std::FILE* file, std::string& line) {
-    line.clear();
-    std::string piece;
-    while (read_line(file, piece, 4096)) {
-        line += piece;
-        if (line.back() == '\n') {
-            line.pop_back();
-            return true;
-        }
-    }
-    return !line.empty();
+    if (!read_line(file, line, 4096)) return false;
+    std::string piece;  // the rest of a line longer than one piece
+    while (line.back() != '\n' && read_line(file, piece, 4096)) line += piece;
+    if (line.back() == '\n') line.pop_back();
+    return true;
 }
 
 enum class TableOutcome { complete, skipped, run_ends };
@@ -116,8 +153,10 @@ void report_corrupted(const PreparedInput& input, const Preparation& prepared, c
 // not have held it.
 TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContext& context,
                          std::size_t& heading_lines, const std::string& output_name) {
+    std::vector<char> buffer;
     const FilePtr table = open_file(table_path, "w");
     if (!table) fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
+    use_table_buffer(table.get(), buffer);
 
     std::string headings;
     if (run.meta13) {
@@ -183,17 +222,16 @@ TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContex
 // The ASCII output: the title and heading lines, then the lines the sampling
 // period selects, into the work file that then takes the output file's place.
 bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t heading_lines, bool index_saturday) {
+    std::vector<char> buffer;
     const FilePtr table = open_file(table_path, "r");
     if (!table) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
-    std::FILE* out = output.file();
-    bool written = true;
+    use_table_buffer(table.get(), buffer);
+    OutputBlocks out(output.file());
     std::string line;
-    for (std::size_t i = 0; i < heading_lines && read_table_line(table.get(), line); ++i) {
-        written = put(out, line + '\n') && written;
-    }
+    for (std::size_t i = 0; i < heading_lines && read_table_line(table.get(), line); ++i) out.add_line(line);
     FinalPass pass(run.settings, run.holidays, index_saturday, [&](std::string_view selected) {
-        written = put(out, selected) && put(out, "\n") && written;
-        return written;
+        out.add_line(selected);
+        return out.ok();
     });
     bool complete = true;
     while (complete && read_table_line(table.get(), line)) {
@@ -201,6 +239,7 @@ bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t headi
         complete = pass.add(line);
     }
     if (complete) complete = pass.finish();
+    const bool written = out.flush();
     if (!written) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
     if (!complete) return false;
     if (!output.commit()) {
