@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,14 +118,33 @@ private:
     bool written_ = true;
 };
 
-// The next table line, whole however long; false at the end of the table.
-bool read_table_line(std::FILE* file, std::string& line) {
-    if (!read_line(file, line, 4096)) return false;
-    std::string piece;  // the rest of a line longer than one piece
-    while (line.back() != '\n' && read_line(file, piece, 4096)) line += piece;
-    if (line.back() == '\n') line.pop_back();
-    return true;
-}
+// The table's lines, each whole however long and without its line end (LF,
+// or CR LF, as read_line takes it). A line is found by the stream's own search
+// for its end rather than byte by byte: the table is read back in full for
+// every output file. A CR is a line end only before an LF, so a line read to
+// its LF and stripped of a CR just before it is the line read_line gives.
+class TableReader {
+public:
+    explicit TableReader(std::FILE* file) : file_(file) {}
+    ~TableReader() { std::free(text_); }
+    TableReader(const TableReader&) = delete;
+    TableReader& operator=(const TableReader&) = delete;
+
+    // False at the end of the table.
+    bool next(std::string_view& line) {
+        const ssize_t length = getline(&text_, &capacity_, file_);
+        if (length <= 0) return false;
+        line = std::string_view(text_, static_cast<std::size_t>(length));
+        if (line.ends_with("\r\n")) line.remove_suffix(2);
+        else if (line.ends_with('\n')) line.remove_suffix(1);
+        return true;
+    }
+
+private:
+    std::FILE* file_;
+    char* text_ = nullptr;
+    std::size_t capacity_ = 0;
+};
 
 enum class TableOutcome { complete, skipped, run_ends };
 
@@ -227,14 +247,15 @@ bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t headi
     if (!table) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
     use_table_buffer(table.get(), buffer);
     OutputBlocks out(output.file());
-    std::string line;
-    for (std::size_t i = 0; i < heading_lines && read_table_line(table.get(), line); ++i) out.add_line(line);
+    TableReader reader(table.get());
+    std::string_view line;
+    for (std::size_t i = 0; i < heading_lines && reader.next(line); ++i) out.add_line(line);
     FinalPass pass(run.settings, run.holidays, index_saturday, [&](std::string_view selected) {
         out.add_line(selected);
         return out.ok();
     });
     bool complete = true;
-    while (complete && read_table_line(table.get(), line)) {
+    while (complete && reader.next(line)) {
         if (line.empty()) fatal_error(builder_profile, "SYSTEM ERROR #103");
         complete = pass.add(line);
     }
