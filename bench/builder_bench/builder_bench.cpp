@@ -9,12 +9,15 @@
 // same for a MetaStock series of the first input's six fields over 40 years.
 // It then builds the same output over 10 and over 40 years and prints the peak
 // memory of each build: the table is streamed, so the two should be alike.
+// Last come checksums of the 40-year output file and F1.DAT: a change made for
+// speed must leave them as they were.
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target builder_bench && build-bench/bin/builder_bench
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -106,6 +109,20 @@ long peak_kib(const std::function<void()>& job) {
     return -1;
 }
 
+// FNV-1a over the bytes of a file, as 16 hex digits.
+std::string checksum(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::uint64_t hash = 14695981039346656037ull;
+    char byte = 0;
+    while (in.get(byte)) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -180,6 +197,7 @@ int main(int argc, char** argv) {
         std::printf("  %-40s %9.4f s  %6.2f x copy\n", "DFORGE build", metastock, metastock / metastock_copy);
         std::printf("  peak memory of the process: %ld KiB building 10 years, %ld KiB building 40 years\n",
                     ten_years, forty_years);
+        std::printf("  checksums: daily output %s, F1.DAT %s\n", checksum(output).c_str(), checksum(dat).c_str());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "builder_bench: %s\n", error.what());
         status = 1;
