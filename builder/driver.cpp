@@ -3,7 +3,6 @@
 #include <chrono>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "builder/broadcast_list.h"
 #include "builder/build_file.h"
@@ -13,21 +12,12 @@
 #include "builder/validation.h"
 #include "common/console.h"
 #include "common/files.h"
+#include "common/start_up.h"
 #include "common/text.h"
 
 namespace qv::builder {
 
 namespace {
-
-void show_farewell() {
-    Console& screen = console();
-    screen.high_intensity();
-    screen.background(9);
-    screen.clear_screen();
-    screen.write(std::string(12, '\n') + std::string(20, ' ') + "H A V E  A  P R O F I T A B L E  D A Y !");
-    screen.flush();
-    if (screen.is_terminal()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
-}
 
 // The build pass: option lines between blocks are applied as they come; each
 // block (output line, option lines, input lines, up to a blank line or the
@@ -82,7 +72,7 @@ void run_builder(const std::vector<std::string_view>& arguments) {
 
     build_pass(run, file.get());
     record_in_broadcast_list(name);
-    show_farewell();
+    show_farewell(std::chrono::milliseconds(500));
 }
 
 }  // namespace qv::builder

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <thread>
 
 #include "common/console.h"
 #include "common/program_end.h"
@@ -18,6 +19,16 @@ void show_start_screen(std::string_view banner) {
     screen.write(maker_line);
     screen.go_to(16, 3);
     screen.write(banner);
+}
+
+void show_farewell(std::chrono::milliseconds pause) {
+    Console& screen = console();
+    screen.high_intensity();
+    screen.background(9);
+    screen.clear_screen();
+    screen.write(std::string(12, '\n') + std::string(20, ' ') + "H A V E  A  P R O F I T A B L E  D A Y !");
+    screen.flush();
+    if (pause.count() > 0 && screen.is_terminal()) std::this_thread::sleep_for(pause);
 }
 
 int run_program(const std::function<void()>& flow) {

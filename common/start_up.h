@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string_view>
 
@@ -21,6 +22,11 @@ inline constexpr std::string_view maker_line = "QUORVANT COMMODITY DATA SERVICES
 // light blue, screen cleared, the maker's line at column 24 of row 2 and the
 // program's banner at column 16 of row 3.
 void show_start_screen(std::string_view banner);
+
+// The farewell screen of the updater and the builder: "H A V E  A  P R O F I T A B L E  D A Y !"
+// on a cleared screen, left standing for `pause` on a terminal (the builder's
+// half second) so that the user can read it.
+void show_farewell(std::chrono::milliseconds pause = std::chrono::milliseconds(0));
 
 // Runs a tool's main flow and gives its exit code: 0 when it ends normally or
 // by ProgramEnd. An unexpected failure is reported on the console rather than

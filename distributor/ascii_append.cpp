@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/console.h"
 #include "common/files.h"
 #include "common/make_directories.h"
 #include "common/messages.h"
@@ -280,16 +279,6 @@ bool starts_contract(const std::string& line) {
            update_line_day(line) != no_date;
 }
 
-void show_contract(std::string_view line, const Distribution& run) {
-    Console& screen = console();
-    if (run.mode != HistoryMode::update) {
-        screen.go_to(36, 14);
-        screen.write("ASCII       ");
-    }
-    screen.go_to(50, 17);
-    screen.write(line.substr(0, 2));
-}
-
 }  // namespace
 
 int append_ascii_updates(const std::string& update_path, Distribution& run) {
@@ -307,7 +296,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
         std::string name;
         // A mask that cannot name the contract warns for each of its lines.
         if (determine_name(line, 'A', run, path, name) != 0) continue;
-        show_contract(line, run);
+        show_contract("ASCII       ", line, run);
 
         std::vector<std::string> contract{line};
         const std::string_view key = std::string_view(line).substr(0, 6);

@@ -4,6 +4,7 @@
 // user's ASCII files and MetaStock folders.
 
 #include <string>
+#include <string_view>
 
 #include "common/calendar.h"
 #include "common/tables.h"
@@ -38,6 +39,11 @@ struct Distribution {
     // The newest date written to, or found in, an output file.
     DayNumber newest_written = no_date;
 };
+
+// Shows the contract being carried: in a history mode the kind of output
+// ("ASCII       " or "METASTOCK    ") beside "Data Format:", and always its
+// commodity tag beside the commodity label.
+void show_contract(std::string_view kind, std::string_view tag, const Distribution& run);
 
 // The heading line of ASCII files when the header flag is set.
 inline constexpr const char* ascii_heading = "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI";

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/console.h"
 #include "common/files.h"
 #include "common/messages.h"
 #include "common/metastock.h"
@@ -161,13 +160,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         if (prepared == -1) return -1;
         if (prepared == 1) continue;
 
-        Console& screen = console();
-        if (run.mode != HistoryMode::update) {
-            screen.go_to(36, 14);
-            screen.write("METASTOCK    ");
-        }
-        screen.go_to(50, 17);
-        screen.write(first.substr(0, 2));
+        show_contract("METASTOCK    ", first, run);
 
         apply_contract(contract, security, run.settings.volume_option(), multiplier);
         // A new security of nothing but deleted days is not made.

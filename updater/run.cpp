@@ -8,6 +8,7 @@
 #include "common/messages.h"
 #include "common/program_end.h"
 #include "common/settings.h"
+#include "common/start_up.h"
 #include "updater/broadcast.h"
 #include "updater/bulletins.h"
 #include "updater/follow_up.h"
@@ -24,15 +25,6 @@ DayNumber today() {
 }
 
 }  // namespace
-
-void show_farewell() {
-    Console& screen = console();
-    screen.high_intensity();
-    screen.background(9);
-    screen.clear_screen();
-    screen.write(std::string(12, '\n') + std::string(20, ' ') + "H A V E  A  P R O F I T A B L E  D A Y !");
-    screen.flush();
-}
 
 void run_updater(const BatchRunner& run_batch) { run_updater(run_batch, merge_update_file); }
 

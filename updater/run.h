@@ -12,7 +12,4 @@ namespace qv {
 void run_updater(const BatchRunner& run_batch, const FileMerge& merge_file);
 void run_updater(const BatchRunner& run_batch);
 
-// The farewell screen.
-void show_farewell();
-
 }  // namespace qv
