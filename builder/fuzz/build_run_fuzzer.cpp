@@ -14,12 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 #include "builder/build_file.h"
 #include "builder/driver.h"
@@ -30,16 +27,12 @@
 #include "common/files.h"
 #include "common/program_end.h"
 #include "common/text.h"
-#include "sample/sample_install.h"
+#include "fuzz/fuzz_install.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void write_text(const fs::path& path, std::string_view text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
+using qv::fuzzing::write_fuzz_file;
 
 // Wheat from September to mid-December 2020 with two roll-overs, stored in
 // three-byte prices of two decimals.
@@ -78,23 +71,14 @@ void write_gold_cot(const fs::path& root) {
 // The installation lives for the whole fuzzing run; every run rewrites the
 // files the fuzz input gives and keeps the database as it is.
 const fs::path& installation() {
-    static const fs::path root = [] {
-        char pattern[] = "/tmp/dforge-fuzz-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        const fs::path folder = pattern;
-        qv::sample::write_installation(folder);
+    static const fs::path& root = []() -> const fs::path& {
+        const fs::path& folder = qv::fuzzing::fuzz_installation("dforge-fuzz");
         write_wheat(folder);
         write_gold_cot(folder);
-        write_text(folder / "IDX" / "W1_IDX.QVT",
+        write_fuzz_file(folder / "IDX" / "W1_IDX.QVT",
                    "20200904 1 2 3 4 5 6 7 8 9 10 11 12 13 14*\n20201002 2 3 4 5 -9999.0 7 8 9 10 11 12 13 14 15**\n"
                    "20201106 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
-        write_text(folder / "IDX" / "X4_IDX.QVT", "201102 1 2 3 4\n201103 2 3 4 5\n201110 3 4 5 6\n");
-        setenv("QUORVANT_ROOT", folder.c_str(), 1);
-        setenv("QUORVANT_TODAY", "2020-12-07", 1);
-        for (char drive = 'A'; drive <= 'Z'; ++drive) {
-            setenv(qv::format("QUORVANT_DRIVE_%c", drive).c_str(), folder.c_str(), 1);
-        }
-        if (chdir(folder.c_str()) != 0) std::abort();
+        write_fuzz_file(folder / "IDX" / "X4_IDX.QVT", "201102 1 2 3 4\n201103 2 3 4 5\n201110 3 4 5 6\n");
         return folder;
     }();
     return root;
@@ -160,9 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     parts.push_back(text);
 
-    write_text(root / "AUTO" / "$FUZZ", confined_build_file(parts[0]));
-    write_text(root / "FUZZ.TXT", parts.size() > 1 ? parts[1] : "01/02/2020 1 2 3 4\n");
-    write_text(root / "IDX" / "B1_IDX.QVT", parts.size() > 2 ? parts[2] : "20200102 1 2 3\n");
+    write_fuzz_file(root / "AUTO" / "$FUZZ", confined_build_file(parts[0]));
+    write_fuzz_file(root / "FUZZ.TXT", parts.size() > 1 ? parts[1] : "01/02/2020 1 2 3 4\n");
+    write_fuzz_file(root / "IDX" / "B1_IDX.QVT", parts.size() > 2 ? parts[2] : "20200102 1 2 3\n");
     try {
         qv::builder::run_builder({"$FUZZ"});
     } catch (const qv::ProgramEnd&) {

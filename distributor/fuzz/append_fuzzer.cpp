@@ -11,12 +11,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 #include "common/console.h"
 #include "common/program_end.h"
@@ -26,34 +23,13 @@
 #include "distributor/ascii_append.h"
 #include "distributor/distribution.h"
 #include "distributor/meta_append.h"
-#include "sample/sample_install.h"
+#include "fuzz/fuzz_install.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-void write_text(const fs::path& path, std::string_view text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-const fs::path& installation() {
-    static const fs::path root = [] {
-        char pattern[] = "/tmp/dfanout-fuzz-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        const fs::path folder = pattern;
-        qv::sample::write_installation(folder);
-        setenv("QUORVANT_ROOT", folder.c_str(), 1);
-        setenv("QUORVANT_TODAY", "2020-12-07", 1);
-        for (char drive = 'A'; drive <= 'Z'; ++drive) {
-            setenv(qv::format("QUORVANT_DRIVE_%c", drive).c_str(), folder.c_str(), 1);
-        }
-        if (chdir(folder.c_str()) != 0) std::abort();
-        return folder;
-    }();
-    return root;
-}
+using qv::fuzzing::write_fuzz_file;
 
 std::string confined_update_file(std::string_view text) {
     std::string confined(text);
@@ -75,7 +51,7 @@ std::string confined_update_file(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static qv::SilentConsole silent;
     static qv::ScopedConsole scope(silent);
-    static const fs::path& root = installation();
+    static const fs::path& root = qv::fuzzing::fuzz_installation("dfanout-fuzz");
     static const qv::CommodityTable commodities = [] {
         qv::CommodityTable table = qv::load_tables(qv::distributor_profile.tables);
         return table;
@@ -93,10 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // another program left them.
     fs::remove_all(root / "ASCII");
     fs::remove_all(root / "META");
-    if (parts.size() > 1) write_text(root / "ASCII" / "W_" / "W_H21.TXT", parts[1]);
-    if (parts.size() > 2) write_text(root / "META" / "W_" / "MASTER", parts[2]);
+    if (parts.size() > 1) write_fuzz_file(root / "ASCII" / "W_" / "W_H21.TXT", parts[1]);
+    if (parts.size() > 2) write_fuzz_file(root / "META" / "W_" / "MASTER", parts[2]);
     const fs::path update = root / "UPDATES" / "EU201207.CLC";
-    write_text(update, confined_update_file(parts[0]));
+    write_fuzz_file(update, confined_update_file(parts[0]));
 
     for (const char* format : {"1CCN", "5TTY", "8SNN", "3CXN"}) {
         qv::distributor::DistributorSettings settings;
