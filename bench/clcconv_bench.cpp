@@ -6,6 +6,7 @@
 // and prints each time with its ratio to the copy. The round trip is checked
 // to give every file back byte for byte.
 
+#include "bench/bench_support.h"
 #include "clcconv/clcconv.h"
 
 #include "common/console.h"
@@ -22,6 +23,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,32 +31,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double best_seconds(int rounds, const std::function<void()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        job();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    std::string pattern = (fs::temp_directory_path() / "clcconv-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "clcconv_bench: cannot create a temporary folder\n");
-        return 1;
-    }
-    const fs::path root = pattern;
+    const std::optional<fs::path> folder = qv::bench::make_bench_folder("clcconv_bench");
+    if (!folder) return 1;
+    const fs::path root = *folder;
     qv::sample::write_installation(root);
     const fs::path generator = fs::path(QV_BIN_DIR) / "make_clc_history";
     if (qv::run_program(generator, {root.string()}) != 0) {
@@ -78,17 +61,17 @@ int main(int argc, char** argv) {
     const fs::path copies = root / "COPY";
     fs::create_directories(copies);
 
-    const double copy = best_seconds(rounds, [&] {
+    const double copy = qv::bench::best_seconds(rounds, [&] {
         for (const fs::path& file : files)
             fs::copy_file(file, copies / file.filename(), fs::copy_options::overwrite_existing);
     });
-    const double to_ascii = best_seconds(rounds, [&] { qv::clcconv::run({"/1"}, table); });
-    const double to_binary = best_seconds(rounds, [&] { qv::clcconv::run({"/2"}, table); });
+    const double to_ascii = qv::bench::best_seconds(rounds, [&] { qv::clcconv::run({"/1"}, table); });
+    const double to_binary = qv::bench::best_seconds(rounds, [&] { qv::clcconv::run({"/2"}, table); });
 
     int differing = 0;
     for (const fs::path& file : files) {
         const fs::path bin = root / "CLC" / "TEMP" / file.filename().replace_extension(".BIN");
-        if (contents(file) != contents(bin)) ++differing;
+        if (qv::bench::file_contents(file) != qv::bench::file_contents(bin)) ++differing;
     }
 
     std::printf("CLC sample database: %zu files, %.1f MB; best of %d rounds\n", files.size(),

@@ -23,10 +23,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "builder/driver.h"
 #include "common/calendar.h"
 #include "common/clc_file.h"
@@ -44,35 +46,6 @@ namespace fs = std::filesystem;
 using namespace qv;
 
 constexpr std::size_t inputs = 10;
-
-double best_seconds(int rounds, const std::function<void()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        job();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-// 40 years of weekdays up to Friday 4 December 2020, prices that wander within
-// the commodity's price width, a roll-over record every quarter.
-void write_history(const Commodity& row) {
-    ClcWriter writer;
-    if (!writer.create(clc_file_name(row.tag), make_clc_header(row.tag, row.precision, row.bytes)))
-        throw std::runtime_error("cannot write " + clc_file_name(row.tag));
-    std::int32_t price = 20000;
-    int count = 0;
-    for (DayNumber d = date_to_lotus(1980, 12, 5); d <= date_to_lotus(2020, 12, 4); ++d) {
-        if (weekday(d) == saturday || weekday(d) == sunday) continue;
-        price = std::clamp<std::int32_t>(price + static_cast<std::int32_t>((d * 7919u) % 41) - 20, 1000, 60000);
-        if (++count % 63 == 0) writer.write(ClcRecord{0, price, price, price, price + 40, 0, 0, 0});
-        writer.write(ClcRecord{d, price - 5, price + 20, price - 25, price, 5000u + count % 300,
-                               20000u + count % 1000, 60000u + count % 500});
-    }
-    if (!writer.finish()) throw std::runtime_error("cannot write " + clc_file_name(row.tag));
-}
 
 // The build file: the ten series' prices side by side from `first_date` on.
 std::string build_file(const CommodityTable& tables, const char* first_date) {
@@ -127,12 +100,9 @@ std::string checksum(const fs::path& file) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    std::string pattern = (fs::temp_directory_path() / "builder-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "builder_bench: cannot create a temporary folder\n");
-        return 1;
-    }
-    const fs::path root = pattern;
+    const std::optional<fs::path> folder = qv::bench::make_bench_folder("builder_bench");
+    if (!folder) return 1;
+    const fs::path root = *folder;
     int status = 0;
     try {
         sample::write_installation(root);
@@ -146,7 +116,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> copied;
         std::uintmax_t input_bytes = 0;
         for (std::size_t i = 0; i < inputs; ++i) {
-            write_history(tables[i]);
+            qv::bench::write_clc_history(tables[i]);
             const fs::path file = root / "CLC" / (tables[i].tag + "_CLC.QVT");
             input_bytes += fs::file_size(file);
             copied.push_back(file.string());
@@ -157,12 +127,12 @@ int main(int argc, char** argv) {
         };
 
         write_build_file("12/05/1980");
-        const double build = best_seconds(rounds, [&] { run_build(output); });
+        const double build = qv::bench::best_seconds(rounds, [&] { run_build(output); });
         const std::uintmax_t output_bytes = fs::file_size(output);
         copied.push_back(output.string());
 
         const fs::path copy_folder = root / "COPY";
-        const double copy = best_seconds(rounds, [&] {
+        const double copy = qv::bench::best_seconds(rounds, [&] {
             fs::remove_all(copy_folder);
             fs::create_directory(copy_folder);
             std::vector<std::string> arguments = copied;
@@ -172,9 +142,9 @@ int main(int argc, char** argv) {
 
         std::ofstream(root / "AUTO" / "$BENCHMS") << metastock_build_file(tables);
         const fs::path dat = root / "META" / "BENCH" / "F1.DAT";
-        const double metastock = best_seconds(rounds, [&] { run_build(dat, "$BENCHMS"); });
+        const double metastock = qv::bench::best_seconds(rounds, [&] { run_build(dat, "$BENCHMS"); });
         const std::uintmax_t dat_bytes = fs::file_size(dat);
-        const double metastock_copy = best_seconds(rounds, [&] {
+        const double metastock_copy = qv::bench::best_seconds(rounds, [&] {
             fs::remove_all(copy_folder);
             fs::create_directory(copy_folder);
             if (run_program("/bin/cp", {copied.front(), dat.string(), copy_folder.string()}) != 0)

@@ -18,9 +18,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "common/calendar.h"
 #include "common/console.h"
 #include "common/environment.h"
@@ -46,18 +48,6 @@ struct Contract {
     fs::path file;
 };
 
-double best_seconds(int rounds, const std::function<void()>& prepare, const std::function<void()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        job();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
 void write_text(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
@@ -81,12 +71,9 @@ std::string ascii_line(DayNumber day, int price) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    std::string pattern = (fs::temp_directory_path() / "distributor-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "distributor_bench: cannot create a temporary folder\n");
-        return 1;
-    }
-    const fs::path root = pattern;
+    const std::optional<fs::path> folder = qv::bench::make_bench_folder("distributor_bench");
+    if (!folder) return 1;
+    const fs::path root = *folder;
     sample::write_installation(root);
     set_env("QUORVANT_ROOT", root.string());
 
@@ -142,12 +129,12 @@ int main(int argc, char** argv) {
         fs::remove_all(ascii);
         fs::copy(pristine, ascii, fs::copy_options::recursive);
     };
-    const double copy = best_seconds(rounds, [] {}, [&] {
+    const double copy = qv::bench::best_seconds(rounds, [] {}, [&] {
         for (const Contract& c : all)
             fs::copy_file(pristine / c.file, copies / c.file, fs::copy_options::overwrite_existing);
     });
     int failures = 0;
-    const double append = best_seconds(rounds, restore, [&] {
+    const double append = qv::bench::best_seconds(rounds, restore, [&] {
         if (distributor::append_ascii_updates("\\QUORVANT\\UPDATES\\EU201207.CLC", run) != 0) ++failures;
     });
 

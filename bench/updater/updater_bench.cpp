@@ -19,9 +19,11 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "common/clc_file.h"
 #include "common/console.h"
 #include "common/environment.h"
@@ -39,51 +41,13 @@ using namespace qv;
 
 constexpr std::size_t commodities = 72;
 
-double best_seconds(int rounds, const std::function<void()>& before, const std::function<void()>& job) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        before();
-        const auto start = std::chrono::steady_clock::now();
-        job();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// 40 years of weekdays up to Friday 4 December 2020, prices that wander within
-// the commodity's price width, a roll-over record every quarter.
-void write_history(const Commodity& row) {
-    ClcWriter writer;
-    if (!writer.create(clc_file_name(row.tag), make_clc_header(row.tag, row.precision, row.bytes)))
-        throw std::runtime_error("cannot write " + clc_file_name(row.tag));
-    std::int32_t price = 20000;
-    int count = 0;
-    for (DayNumber d = date_to_lotus(1980, 12, 5); d <= date_to_lotus(2020, 12, 4); ++d) {
-        if (weekday(d) == saturday || weekday(d) == sunday) continue;
-        price = std::clamp<std::int32_t>(price + static_cast<std::int32_t>((d * 7919u) % 41) - 20, 1000, 60000);
-        if (++count % 63 == 0) writer.write(ClcRecord{0, price, price, price, price + 40, 0, 0, 0});
-        writer.write(ClcRecord{d, price - 5, price + 20, price - 25, price, 5000u + count % 300,
-                               20000u + count % 1000, 60000u + count % 500});
-    }
-    if (!writer.finish()) throw std::runtime_error("cannot write " + clc_file_name(row.tag));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    std::string pattern = (fs::temp_directory_path() / "updater-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::fprintf(stderr, "updater_bench: cannot create a temporary folder\n");
-        return 1;
-    }
-    const fs::path root = pattern;
+    const std::optional<fs::path> folder = qv::bench::make_bench_folder("updater_bench");
+    if (!folder) return 1;
+    const fs::path root = *folder;
     int status = 0;
     try {
         sample::write_installation(root);
@@ -98,7 +62,7 @@ int main(int argc, char** argv) {
         std::uintmax_t bytes = 0;
         for (std::size_t i = 0; i < commodities && i < state.tables.size(); ++i) {
             const Commodity& row = state.tables[i];
-            write_history(row);
+            qv::bench::write_clc_history(row);
             bytes += fs::file_size(root / "CLC" / (row.tag + "_CLC.QVT"));
             // Prices without a decimal point are taken as stored numbers.
             update += row.tag + " 201207 20000 20100 19900 20050 5100 21000 60100\n";
@@ -106,7 +70,7 @@ int main(int argc, char** argv) {
         std::ofstream(root / "UPDATES" / "DU201207.CLC") << update;
 
         const fs::path copy_folder = root / "COPY";
-        const double copy = best_seconds(
+        const double copy = qv::bench::best_seconds(
             rounds, [&] { fs::remove_all(copy_folder); },
             [&] {
                 if (run_program("/bin/cp", {"-r", (root / "CLC").string(), copy_folder.string()}) != 0)
@@ -119,14 +83,14 @@ int main(int argc, char** argv) {
             if (merge_clc(state, "DU201207.CLC", ClcMergeOptions{block_copy}) != 0)
                 throw std::runtime_error("the merge failed; see QUORUP.MSG");
         };
-        const double blocks = best_seconds(rounds, [] {}, [&] { merge(true); });
+        const double blocks = qv::bench::best_seconds(rounds, [] {}, [&] { merge(true); });
         std::vector<std::string> merged;
         for (std::size_t i = 0; i < commodities; ++i)
-            merged.push_back(contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")));
-        const double records = best_seconds(rounds, [] {}, [&] { merge(false); });
+            merged.push_back(qv::bench::file_contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")));
+        const double records = qv::bench::best_seconds(rounds, [] {}, [&] { merge(false); });
         int differing = 0;
         for (std::size_t i = 0; i < commodities; ++i)
-            if (contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")) != merged[i]) ++differing;
+            if (qv::bench::file_contents(root / "CLC" / (state.tables[i].tag + "_CLC.QVT")) != merged[i]) ++differing;
 
         std::printf("CLC database: %zu files, 40 years each, %.1f MB; one daily update; best of %d rounds\n",
                     commodities, static_cast<double>(bytes) / 1e6, rounds);
