@@ -15,9 +15,6 @@ namespace qv::builder {
 
 namespace {
 
-constexpr std::array<std::string_view, 12> month_names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
 // The last `mark` of the file name part of `name` (after its last backslash or
 // colon).
 std::optional<std::size_t> last_mark(const std::string& name, char mark) {

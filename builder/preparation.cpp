@@ -9,7 +9,6 @@
 #include "builder/cot_series.h"
 #include "builder/idx_series.h"
 #include "common/calendar.h"
-#include "common/clock.h"
 #include "common/command.h"
 #include "common/console.h"
 #include "common/files.h"
@@ -35,11 +34,6 @@ DayNumber setting_day(const std::string& slashed) {
     if (std::sscanf(slashed.c_str(), "%d/%d/%d", &month, &day, &year) != 3) return no_date;
     if (month == 0 && day == 0 && year == 0) return no_date;
     return date_to_lotus(year, month, day);
-}
-
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(time.year, time.month, time.day);
 }
 
 std::size_t name_start(std::string_view output_name) {

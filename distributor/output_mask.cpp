@@ -5,6 +5,7 @@
 
 #include "common/messages.h"
 #include "common/metastock.h"
+#include "common/tables.h"
 #include "common/text.h"
 
 namespace qv::distributor {
@@ -14,10 +15,6 @@ namespace {
 // The commodity-group folders of ASCII files, by the table's group_index.
 constexpr std::array<std::string_view, 8> group_folders = {
     "GRAINS\\", "MEATS\\", "FOODFIBR\\", "OILS\\", "METALS\\", "INDEXES\\", "BONDS\\", "CURRENCY\\",
-};
-
-constexpr std::array<std::string_view, 12> month_names = {
-    "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC",
 };
 
 // A MetaStock security may be in the contract's folder or in one of its

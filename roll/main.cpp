@@ -1,5 +1,6 @@
-#include "roll/start_up.h"
+#include "common/start_up.h"
+#include "roll/run.h"
 
 int main() {
-    return qv::run_program([] { qv::roll::start_up(); });
+    return qv::run_program([] { qv::roll::run_roll(); });
 }
