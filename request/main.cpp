@@ -1,5 +1,6 @@
-#include "request/start_up.h"
+#include "common/start_up.h"
+#include "request/run.h"
 
 int main() {
-    return qv::run_program([] { qv::request::start_up(); });
+    return qv::run_program([] { qv::request::run_request(); });
 }

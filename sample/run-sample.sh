@@ -45,7 +45,12 @@ run_tool() {
     echo
 }
 
+# The request for the download: what the databases still lack up to today,
+# leaving out what already waits in the update folder.
 run_tool PREQUOR
+echo "==== NEEDFIL2.TXT"
+cat "$install/NEEDFIL2.TXT"
+echo
 run_tool POSTQUOR
 run_tool QUORUP
 echo "==== QUORUP.MSG"
@@ -97,6 +102,9 @@ echo "==== $(grep '^EU LAST DATE' "$install/QUORUP.INI" || echo 'no EU LAST DATE
 echo
 run_tool MKPICKS
 run_tool roll
+echo "==== ROLLSHOW.TXT"
+cat "$install/ROLLSHOW.TXT"
+echo
 run_tool clcconv /1
 run_tool clcconv /2
 echo "==== sample installation in $install"
