@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdlib>
 
-#include "common/clock.h"
+#include "common/platform/clock.h"
 #include "common/holidays.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

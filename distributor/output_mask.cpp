@@ -6,7 +6,7 @@
 #include "common/messages.h"
 #include "common/metastock.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::distributor {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::request {
 

@@ -7,8 +7,9 @@
 
 #include "common/clc_file.h"
 #include "common/cot_file.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/idx_file.h"
+#include "common/install_files.h"
 
 namespace qv::request {
 
@@ -54,7 +55,8 @@ DayNumber get_last_cot_date() {
 }
 
 DayNumber get_last_idx_date() {
-    const std::vector<FolderEntry> files = list_matching("\\QUORVANT\\IDX\\??_IDX.QVT");
+    const std::string folder(install::idx_folder);
+    const std::vector<FolderEntry> files = list_matching(folder + "??_IDX.QVT");
     if (files.empty()) return no_date;
     const FolderEntry* chosen = &files.back();
     for (const FolderEntry& file : files) {
@@ -64,7 +66,7 @@ DayNumber get_last_idx_date() {
             break;
         }
     }
-    return last_idx_date("\\QUORVANT\\IDX\\" + chosen->name);
+    return last_idx_date(folder + chosen->name);
 }
 
 }  // namespace qv::request

@@ -3,21 +3,19 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/install_files.h"
 #include "common/messages.h"
-#include "common/process.h"
-#include "common/text.h"
+#include "common/platform/process.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
 
 namespace qv::request {
 
 namespace {
 
-constexpr const char* needfil2_path = "\\QUORVANT\\NEEDFIL2.TXT";
-constexpr const char* needfil2_work_path = "\\QUORVANT\\NEEDFIL2.TMP";
-
 bool write_needfil2(std::string_view text) {
-    WorkFile work(needfil2_work_path, needfil2_path);
+    WorkFile work(install::request_work_file, install::request_file);
     if (!work.is_open()) return false;
     std::fwrite(text.data(), 1, text.size(), work.file());
     return work.commit();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::request {
 

@@ -3,13 +3,14 @@
 #include <cstdio>
 #include <optional>
 
-#include "common/files.h"
+#include "common/platform/files.h"
+#include "common/install_files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/settings.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
 #include "request/determine_dfiles.h"
 #include "request/last_dates.h"
 #include "request/needfil2.h"
@@ -19,18 +20,15 @@ namespace qv::request {
 
 namespace {
 
-constexpr const char* position_path = "\\QUORVANT\\MAIL\\POSITION.QVT";
-constexpr const char* position_work_path = "\\QUORVANT\\MAIL\\POSITION.TMP";
-
 // What the previous run of the daily chain leaves behind.
 void delete_previous_run() {
-    for (const char* path : {"\\QUORVANT\\NEEDFIL2.TXT", "\\QUORVANT\\QUORUP.MSG", "\\QUORVANT\\SYSTEM.MSG",
-                             "\\QUORVANT\\TEMPZIP.BAT", "\\QUORVANT\\QUORUP.ERR"})
+    for (std::string_view path : {install::request_file, install::message_file, install::system_message_file,
+                                  install::hand_over_batch, install::error_file})
         delete_file(path);
 }
 
 std::string update_folder(const Settings& settings) {
-    return settings.update_directory.empty() ? "\\QUORVANT\\UPDATES\\" : settings.update_directory;
+    return settings.update_directory.empty() ? std::string(install::updates_folder) : settings.update_directory;
 }
 
 RequestState request_state(const Settings& settings, bool clc_database, DayNumber day) {
@@ -48,17 +46,18 @@ RequestState request_state(const Settings& settings, bool clc_database, DayNumbe
 }  // namespace
 
 void delete_zero_files() {
-    for (const char* pattern : {"\\QUORVANT\\UPDATES\\D*.*", "\\QUORVANT\\UPDATES\\E*.*"})
-        for (const FolderEntry& entry : list_matching(pattern))
-            if (entry.size == 0) delete_file("\\QUORVANT\\UPDATES\\" + entry.name);
+    const std::string folder(install::updates_folder);
+    for (const char* pattern : {"D*.*", "E*.*"})
+        for (const FolderEntry& entry : list_matching(folder + pattern))
+            if (entry.size == 0) delete_file(folder + entry.name);
 }
 
 void create_position_file(DayNumber day) {
-    if (file_exists(position_path)) return;
+    if (file_exists(install::position_file)) return;
     const std::string text = format("%u\n%u\n", unsigned(day), unsigned(day));
-    WorkFile work(position_work_path, position_path);
+    WorkFile work(install::position_work_file, install::position_file);
     if (work.is_open()) std::fwrite(text.data(), 1, text.size(), work.file());
-    if (!work.commit() || !make_read_only(position_path))
+    if (!work.commit() || !make_read_only(install::position_file))
         fatal_error(request_profile, " ERROR, could not create the file \\QUORVANT\\MAIL\\POSITION.QVT");
 }
 
@@ -70,7 +69,7 @@ void get_old_received(RequestList& list, const std::string& update_folder) {
 
 void run_request() {
     delete_previous_run();
-    const bool clc_database = !list_matching("\\QUORVANT\\CLC\\*.QVT").empty();
+    const bool clc_database = !list_matching(std::string(install::clc_folder) + "*.QVT").empty();
     delete_zero_files();
     start_up();
     const DayNumber day = today();

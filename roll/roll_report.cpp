@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "roll/start_up.h"
 
 namespace qv::roll {

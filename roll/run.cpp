@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "common/install_files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
-#include "common/text.h"
-#include "common/work_file.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/platform/work_file.h"
 #include "roll/roll_report.h"
 #include "roll/roll_status.h"
 #include "roll/start_up.h"
@@ -17,15 +18,15 @@ namespace qv::roll {
 namespace {
 
 struct Report {
-    const char* path;
-    const char* work_path;
-    const char* name;
+    std::string_view path;
+    std::string_view work_path;
 };
-constexpr Report show_report{"\\QUORVANT\\ROLLSHOW.TXT", "\\QUORVANT\\ROLLSHOW.TMP", "ROLLSHOW.TXT"};
-constexpr Report print_report{"\\QUORVANT\\ROLLPRNT.TXT", "\\QUORVANT\\ROLLPRNT.TMP", "ROLLPRNT.TXT"};
+constexpr Report show_report{install::roll_show_file, install::roll_show_work_file};
+constexpr Report print_report{install::roll_print_file, install::roll_print_work_file};
 
 void report_unwritable(const Report& report) {
-    fatal_error(roll_profile, format("ERROR-UNABLE TO CREATE THE FILE %s", report.name));
+    const std::string_view name = report.path.substr(report.path.find_last_of('\\') + 1);
+    fatal_error(roll_profile, "ERROR-UNABLE TO CREATE THE FILE " + std::string(name));
 }
 
 // Every month of the commodity's all_tag must name a contract month before any

@@ -11,7 +11,7 @@
 
 #include "common/clc_file.h"
 #include "common/cot_file.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/start_up.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/sample_install.h"
