@@ -51,9 +51,8 @@ void show_year_processed(int year) {
     static int shown = -1;
     if (year == shown) return;
     shown = year;
-    Console& screen = console();
-    screen.go_to(46, 20);
-    screen.write(format("%d", year));
+    const std::string text = format("%d", year);
+    console().draw({{46, 20, text}});
 }
 
 }  // namespace qv::builder

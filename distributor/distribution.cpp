@@ -5,13 +5,8 @@
 namespace qv::distributor {
 
 void show_contract(std::string_view kind, std::string_view tag, const Distribution& run) {
-    Console& screen = console();
-    if (run.mode != HistoryMode::update) {
-        screen.go_to(36, 14);
-        screen.write(kind);
-    }
-    screen.go_to(50, 17);
-    screen.write(tag.substr(0, 2));
+    if (run.mode != HistoryMode::update) console().draw({{36, 14, kind}});
+    console().draw({{50, 17, tag.substr(0, 2)}});
 }
 
 }  // namespace qv::distributor

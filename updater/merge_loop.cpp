@@ -24,28 +24,25 @@ std::string_view kind_text(DatabaseKind kind) {
 }
 
 void show_merge_screen() {
-    Console& screen = console();
-    screen.go_to(32, 8);
-    screen.write("---WORKING ON---");
-    screen.go_to(26, 11);
-    screen.write("Database Being Updated:");
-    screen.go_to(17, 14);
-    screen.write("Date Being Processed:              Item:");
-    screen.flush();
+    console().draw({
+        {32, 8, "---WORKING ON---"},
+        {26, 11, "Database Being Updated:"},
+        {17, 14, "Date Being Processed:              Item:"},
+    });
+    console().flush();
 }
 
+// The kind and date fields, each cleared before it is written.
 void show_file(DatabaseKind kind, std::string_view name) {
-    Console& screen = console();
-    screen.go_to(49, 11);
-    screen.write("     ");
-    screen.go_to(50, 11);
-    screen.write(kind_text(kind));
-    screen.go_to(38, 14);
-    screen.write("           ");
-    screen.go_to(38, 14);
     const Date date = lotus_to_date(name_date(name));
-    screen.write(format(" %02d/%02d/%04d", date.month, date.day, date.year));
-    screen.flush();
+    const std::string shown_date = format(" %02d/%02d/%04d", date.month, date.day, date.year);
+    console().draw({
+        {49, 11, "     "},
+        {50, 11, kind_text(kind)},
+        {38, 14, "           "},
+        {38, 14, shown_date},
+    });
+    console().flush();
 }
 
 // The next file of the kind to merge: a received D, M or Y update of that

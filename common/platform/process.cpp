@@ -15,9 +15,11 @@
 namespace qv {
 namespace {
 
-// Everything written so far must appear before the child's output.
+// Everything written so far must appear before the child's output, and
+// plain output must not run into it.
 void flush_output() {
     console().flush();
+    console().end_output();
     std::fflush(nullptr);
 }
 
@@ -116,6 +118,8 @@ void replace_by_batch(std::string_view batch_file) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(*qbatch, {std::string(batch_file)}, storage);
     flush_output();
+    // No destructor runs across the exec: the terminal is handed back here.
+    console().restore_terminal();
     ::execv(argv[0], argv.data());
 }
 
