@@ -8,6 +8,7 @@
 #include "common/platform/files.h"
 #include "common/platform/process.h"
 #include "common/platform/program_end.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
@@ -144,6 +145,7 @@ void message(const ToolProfile& tool, std::string_view text, int code) {
 }
 
 void fatal_error(const ToolProfile& tool, std::string_view text, int code) {
+    note_failed_run();
     switch (tool.messages) {
         // The updater runs unattended and does not stop here; the message goes
         // where its user looks for messages instead of being dropped.

@@ -5,6 +5,7 @@
 
 #include "common/platform/console.h"
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "updater/broadcast.h"
 #include "updater/bulletins.h"
@@ -75,7 +76,10 @@ int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_fi
         const int result = merge_file(state, kind, name);
         if (state.message_mode)
             updater_message(name + (result == 0 ? " MERGED O.K." : " ******  MERGE PROBLEM  ******"));
-        if (result != 0) return -1;
+        if (result != 0) {
+            note_failed_run();
+            return -1;
+        }
 
         // Merged CLC and IDX files wait for the broadcast when there is one;
         // every other file is done.

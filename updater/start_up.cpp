@@ -43,7 +43,7 @@ void rename_replacing(const std::string& folder, const std::string& from, const 
 
 }  // namespace
 
-void show_updater_screen() { show_start_screen(format("QUORUP PROGRAM, VERSION %s", updater_version)); }
+void show_updater_screen() { show_start_screen(updater_profile.banner); }
 
 void delete_leftovers() {
     const std::string root(install::root);

@@ -10,8 +10,6 @@
 
 namespace qv {
 
-inline constexpr const char* updater_version = "5.5";
-
 // Row 2 and 3 of the start screen.
 void show_updater_screen();
 
