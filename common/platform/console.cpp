@@ -201,8 +201,8 @@ private:
             }
             out += c;
             trailing_newlines_ = 0;
+            written_ = true;
         }
-        if (!out.empty()) written_ = true;
         // A line end that ends a text ends its line at once: another program,
         // or the process's end, may come next.
         if (pending_newlines_ > 0 && trailing_newlines_ == 0 && written_) {
