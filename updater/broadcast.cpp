@@ -5,6 +5,7 @@
 
 #include "common/build_settings.h"
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
@@ -49,6 +50,7 @@ void prepare_broadcast(UpdaterState& state) {
     const FilePtr out = open_file(work_file, "w");
     if (!out) {
         updater_message("ERROR-CAN'T CREATE TEMP FILE 'AUTOBLDX.TMP'@BROADCASTING OF UPDATES ABORTED");
+        note_failed_run();
         return;
     }
     if (const FilePtr list = open_file(bcast_file, "r")) {
@@ -62,6 +64,7 @@ void prepare_broadcast(UpdaterState& state) {
             if (!build) {
                 updater_message(
                     format("ERROR-COULDN'T OPEN FILE %s,@BROADCASTING WITH THIS FILE BYPASSED", in_auto.c_str()));
+                note_failed_run();
                 continue;
             }
             std::fputs(("\n" + name + "\n").c_str(), out.get());
