@@ -143,7 +143,7 @@ public:
 
     void end_output() override {
         if (screen_ || !written_ || trailing_newlines_ > 0) return;
-        raw_emit("\n");
+        emit("\n");
         trailing_newlines_ = 1;
         pending_newlines_ = 0;
     }
