@@ -23,9 +23,10 @@ std::string clc_csv(const DatabaseSeries& series, const Commodity& commodity) {
     std::string text =
         "date,open,high,low,close,open_interest,total_volume,total_open_interest,contract,"
         "roll_price_left,roll_price_taken\n";
-    for (const PriceRow& row : price_rows(series.clc, commodity).prices) {
+    const std::vector<ClcRecord> records = series.clc_records();
+    for (const PriceRow& row : price_rows(records, commodity).prices) {
         const ClcRecord& r = *row.record;
-        text += iso_date(r.day);
+        text += iso_date(r.day).view();
         for (const std::int32_t price : {r.open, r.high, r.low, r.close}) {
             text += ',';
             append_price(text, price, commodity.precision);
@@ -34,7 +35,7 @@ std::string clc_csv(const DatabaseSeries& series, const Commodity& commodity) {
         append_number(text, r.total_volume);
         append_number(text, r.total_open_interest);
         text += ',';
-        text += contract_text(row.contract);
+        text += contract_text(row.contract).view();
         text += ',';
         if (row.roll) {
             append_price(text, row.roll->price_left, commodity.precision);
@@ -53,9 +54,9 @@ std::string cot_csv(const DatabaseSeries& series) {
         "date,non_commercial_long,non_commercial_short,non_commercial_spreading,commercial_long,"
         "commercial_short,non_reportable_long,non_reportable_short,non_commercial_traders_long,"
         "non_commercial_traders_short,commercial_traders_long,commercial_traders_short\n";
-    for (const CotRecord& r : series.cot) {
+    for (const CotRecord& r : series.cot_records()) {
         if (r.day == no_date) continue;
-        text += iso_date(r.day);
+        text += iso_date(r.day).view();
         for (const std::int64_t value :
              {std::int64_t(r.non_commercial_long), std::int64_t(r.non_commercial_short),
               std::int64_t(r.non_commercial_spreading), std::int64_t(r.commercial_long),
@@ -84,13 +85,14 @@ std::vector<std::string_view> idx_fields(std::string_view text) {
 }
 
 std::string idx_csv(const DatabaseSeries& series) {
+    const std::vector<IdxLine> lines = series.idx_lines();
     std::size_t columns = 0;
-    for (const IdxLine& line : series.idx) columns = std::max(columns, idx_fields(line.fields).size());
+    for (const IdxLine& line : lines) columns = std::max(columns, idx_fields(line.fields).size());
     std::string text = "date";
     for (std::size_t i = 1; i <= columns; ++i) text += ",value" + std::to_string(i);
     text += '\n';
-    for (const IdxLine& line : series.idx) {
-        text += iso_date(line.day);
+    for (const IdxLine& line : lines) {
+        text += iso_date(line.day).view();
         const auto fields = idx_fields(line.fields);
         for (std::size_t i = 0; i < columns; ++i) {
             text += ',';

@@ -1,6 +1,5 @@
 #include "qvexport/price_rows.h"
 
-#include <cstdio>
 
 namespace qv::qvexport {
 
@@ -38,16 +37,34 @@ std::string trim_name(std::string_view name) {
     return std::string(name);
 }
 
-std::string contract_text(const Contract& contract) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%c", contract.year, contract.code);
+namespace {
+
+void put_digits(char* out, int value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
+}  // namespace
+
+FixedText<8> contract_text(const Contract& contract) {
+    FixedText<8> text;
+    put_digits(text.text, contract.year, 4);
+    text.text[4] = contract.code;
+    text.size = 5;
     return text;
 }
 
-std::string iso_date(DayNumber day) {
+FixedText<12> iso_date(DayNumber day) {
     const Date date = lotus_to_date(day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    FixedText<12> text;
+    put_digits(text.text, date.year, 4);
+    text.text[4] = '-';
+    put_digits(text.text + 5, date.month, 2);
+    text.text[7] = '-';
+    put_digits(text.text + 8, date.day, 2);
+    text.size = 10;
     return text;
 }
 

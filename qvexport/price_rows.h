@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstddef>
 #include <vector>
 
 #include "common/clc_file.h"
@@ -43,10 +44,19 @@ PriceRows price_rows(const std::vector<ClcRecord>& records, const Commodity& com
 // The commodity's name without the blanks that pad it to 16 characters.
 std::string trim_name(std::string_view name);
 
+// Short texts held in place, for the rows written by the hundred thousand.
+template <std::size_t N>
+struct FixedText {
+    char text[N] = {};
+    std::size_t size = 0;
+    std::string_view view() const { return {text, size}; }
+    operator std::string_view() const { return view(); }
+};
+
 // "2021H": the contract's year and month code.
-std::string contract_text(const Contract& contract);
+FixedText<8> contract_text(const Contract& contract);
 // "2020-12-07".
-std::string iso_date(DayNumber day);
+FixedText<12> iso_date(DayNumber day);
 
 // 10^precision, or 1 for a precision of 0 or less: a stored price divided by it
 // is the price.

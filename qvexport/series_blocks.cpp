@@ -1,20 +1,35 @@
 #include "qvexport/series_blocks.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qv::qvexport {
 
 namespace {
 
-// FNV-1a, 64 bits.
+// FNV-1a over 64-bit words (the last word of a unit filled up with zeros): a
+// fingerprint, not a defence against anyone.
 constexpr std::uint64_t fnv_offset = 0xcbf29ce484222325ULL;
 constexpr std::uint64_t fnv_prime = 0x100000001b3ULL;
 
-std::uint64_t mix(std::uint64_t hash, unsigned char byte) { return (hash ^ byte) * fnv_prime; }
+std::uint64_t mix(std::uint64_t hash, std::uint64_t word) { return (hash ^ word) * fnv_prime; }
+
+std::uint64_t mix_bytes(std::uint64_t hash, std::string_view bytes) {
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        hash = mix(hash, word);
+    }
+    std::uint64_t rest = 0;
+    std::memcpy(&rest, bytes.data() + i, bytes.size() - i);
+    return mix(hash, rest);
+}
 
 }  // namespace
 
-std::vector<Block> blocks_of(const std::vector<Unit>& units) {
+std::vector<Block> blocks_of(const DatabaseSeries& series) {
+    const std::vector<Unit>& units = series.units;
     std::vector<Block> blocks;
     for (std::size_t start = 0; start < units.size(); start += units_per_block) {
         const std::size_t end = std::min(units.size(), start + units_per_block);
@@ -23,10 +38,9 @@ std::vector<Block> blocks_of(const std::vector<Unit>& units) {
         for (std::size_t i = start; i < end; ++i) {
             const Unit& unit = units[i];
             if (block.first_day == no_date) block.first_day = unit.day;
-            hash = mix(mix(hash, static_cast<unsigned char>(unit.day & 0xFF)), static_cast<unsigned char>(unit.day >> 8));
-            for (const char c : unit.bytes) hash = mix(hash, static_cast<unsigned char>(c));
-            // The unit's length counts too, so that the same bytes cut into other lines differ.
-            hash = mix(hash, static_cast<unsigned char>(unit.bytes.size() & 0xFF));
+            // The unit's day and length count too, so that the same bytes cut into other lines differ.
+            hash = mix(hash, std::uint64_t(unit.day) << 32 | unit.size);
+            hash = mix_bytes(hash, series.unit_bytes(unit));
         }
         block.hash = static_cast<std::int64_t>(hash);
         blocks.push_back(block);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Fingerprints of a stored series, block by block, so that an export finds the
+// Fingerprints of a stored series, block by block of 64 records or lines, so that an export finds the
 // first part of a series that changed since it last ran: the days before it
 // are as they were exported, the days from it on are written again.
 
@@ -13,7 +13,7 @@
 
 namespace qv::qvexport {
 
-inline constexpr std::size_t units_per_block = 256;
+inline constexpr std::size_t units_per_block = 64;
 
 struct Block {
     DayNumber first_day = no_date;  // of the block's first dated unit; no_date when it has none
@@ -21,7 +21,7 @@ struct Block {
     friend bool operator==(const Block&, const Block&) = default;
 };
 
-std::vector<Block> blocks_of(const std::vector<Unit>& units);
+std::vector<Block> blocks_of(const DatabaseSeries& series);
 
 struct BlockChange {
     std::size_t block = 0;       // the first block that differs

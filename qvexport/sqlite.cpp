@@ -13,12 +13,13 @@ namespace {
 }  // namespace
 
 Database::Database(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
         throw SqliteError("cannot open " + path + ": " + message);
     }
+    // One thread uses the connection: no locking inside the library.
     // A writer that finds the file busy waits for the other one instead of failing at once.
     sqlite3_busy_timeout(db_, 10000);
 }
@@ -58,6 +59,12 @@ Statement& Statement::bind(int index, std::string_view text) {
     return *this;
 }
 
+Statement& Statement::bind_static(int index, std::string_view text) {
+    if (sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC) != SQLITE_OK)
+        fail(db_, "cannot bind a text");
+    return *this;
+}
+
 Statement& Statement::bind_null(int index) {
     if (sqlite3_bind_null(statement_, index) != SQLITE_OK) fail(db_, "cannot bind a null");
     return *this;
@@ -76,10 +83,8 @@ void Statement::run() {
     reset();
 }
 
-void Statement::reset() {
-    sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
-}
+// The next use binds every parameter again, so the bindings stay as they are.
+void Statement::reset() { sqlite3_reset(statement_); }
 
 std::int64_t Statement::column_int(int column) const { return sqlite3_column_int64(statement_, column); }
 

@@ -49,6 +49,8 @@ public:
     // Binds parameter `index` (from 1).
     Statement& bind(int index, std::int64_t value);
     Statement& bind(int index, std::string_view text);
+    // Binds a text that stays where it is until the statement has run.
+    Statement& bind_static(int index, std::string_view text);
     Statement& bind_null(int index);
 
     // Steps once: true while a row is ready.

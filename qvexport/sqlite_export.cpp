@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "common/platform/environment.h"
 #include "qvexport/database_series.h"
 #include "qvexport/price_rows.h"
 #include "qvexport/series_blocks.h"
@@ -141,16 +142,26 @@ void delete_from(Statement& statement, const std::string& tag, const std::string
 }
 
 long long write_prices(Statements& s, const DatabaseSeries& series, const Commodity& commodity, DayNumber from) {
-    const std::string from_date = from == no_date ? std::string() : iso_date(from);
+    const std::string from_date = from == no_date ? std::string() : std::string(iso_date(from).view());
     delete_from(s.delete_prices, series.tag, from_date);
     delete_from(s.delete_rolls, series.tag, from_date);
     long long rows = 0;
-    const PriceRows rows_of_series = price_rows(series.clc, commodity);
+    // The rows from the day on, and the dated record before it, which says
+    // which contract a roll on that day left.
+    std::size_t first = 0;
+    while (first < series.units.size() && (series.units[first].day < from || series.units[first].day == no_date)) ++first;
+    std::size_t before = first;
+    while (before > 0 && series.units[before - 1].day == no_date) --before;
+    if (before > 0) --before;
+    const std::vector<ClcRecord> records = series.clc_records(before);
+    const PriceRows rows_of_series = price_rows(records, commodity);
     for (const PriceRow& row : rows_of_series.prices) {
         const ClcRecord& r = *row.record;
         if (r.day < from) continue;
-        s.price.bind(1, series.tag)
-            .bind(2, iso_date(r.day))
+        const auto date = iso_date(r.day);
+        const auto contract = contract_text(row.contract);
+        s.price.bind_static(1, series.tag)
+            .bind_static(2, date)
             .bind(3, std::int64_t(r.open))
             .bind(4, std::int64_t(r.high))
             .bind(5, std::int64_t(r.low))
@@ -158,16 +169,19 @@ long long write_prices(Statements& s, const DatabaseSeries& series, const Commod
             .bind(7, std::int64_t(r.open_interest))
             .bind(8, std::int64_t(r.total_volume))
             .bind(9, std::int64_t(r.total_open_interest))
-            .bind(10, contract_text(row.contract));
+            .bind_static(10, contract);
         s.price.run();
         ++rows;
     }
     for (const RollOverRow& roll : rows_of_series.rolls) {
         if (roll.day < from) continue;
-        s.roll.bind(1, series.tag)
-            .bind(2, iso_date(roll.day))
-            .bind(3, contract_text(roll.left))
-            .bind(4, contract_text(roll.taken))
+        const auto date = iso_date(roll.day);
+        const auto left = contract_text(roll.left);
+        const auto taken = contract_text(roll.taken);
+        s.roll.bind_static(1, series.tag)
+            .bind_static(2, date)
+            .bind_static(3, left)
+            .bind_static(4, taken)
             .bind(5, std::int64_t(roll.price_left))
             .bind(6, std::int64_t(roll.price_taken))
             .bind(7, roll.gap());
@@ -178,9 +192,9 @@ long long write_prices(Statements& s, const DatabaseSeries& series, const Commod
 }
 
 long long write_cot(Statements& s, const DatabaseSeries& series, DayNumber from) {
-    delete_from(s.delete_cot, series.tag, from == no_date ? std::string() : iso_date(from));
+    delete_from(s.delete_cot, series.tag, from == no_date ? std::string() : std::string(iso_date(from).view()));
     long long rows = 0;
-    for (const CotRecord& r : series.cot) {
+    for (const CotRecord& r : series.cot_records()) {
         if (r.day < from || r.day == no_date) continue;
         const std::int64_t values[] = {r.non_commercial_long,         r.non_commercial_short,
                                        r.non_commercial_spreading,    r.commercial_long,
@@ -188,7 +202,8 @@ long long write_cot(Statements& s, const DatabaseSeries& series, DayNumber from)
                                        r.non_reportable_short,        r.non_commercial_traders_long,
                                        r.non_commercial_traders_short, r.commercial_traders_long,
                                        r.commercial_traders_short};
-        s.cot.bind(1, series.tag).bind(2, iso_date(r.day));
+        const auto date = iso_date(r.day);
+        s.cot.bind_static(1, series.tag).bind_static(2, date);
         for (int i = 0; i < 11; ++i) s.cot.bind(3 + i, values[i]);
         s.cot.run();
         ++rows;
@@ -197,11 +212,12 @@ long long write_cot(Statements& s, const DatabaseSeries& series, DayNumber from)
 }
 
 long long write_idx(Statements& s, const DatabaseSeries& series, DayNumber from) {
-    delete_from(s.delete_idx, series.tag, from == no_date ? std::string() : iso_date(from));
+    delete_from(s.delete_idx, series.tag, from == no_date ? std::string() : std::string(iso_date(from).view()));
     long long rows = 0;
-    for (const IdxLine& line : series.idx) {
+    for (const IdxLine& line : series.idx_lines()) {
         if (line.day < from) continue;
-        s.idx.bind(1, series.tag).bind(2, iso_date(line.day)).bind(3, line.fields);
+        const auto date = iso_date(line.day);
+        s.idx.bind_static(1, series.tag).bind_static(2, date).bind_static(3, line.fields);
         s.idx.run();
         ++rows;
     }
@@ -215,7 +231,7 @@ void export_series(Statements& s, DatabaseKind kind, const Commodity& commodity,
     const std::optional<DatabaseSeries> series = read_series(kind, commodity.tag, error);
     if (!error.empty()) problems.push_back(error);
     if (!series) return;
-    const std::vector<Block> blocks = blocks_of(series->units);
+    const std::vector<Block> blocks = blocks_of(*series);
     const std::optional<BlockChange> change = first_change(stored_blocks(s, kind, series->tag), blocks);
     if (!change) return;
     switch (kind) {
@@ -232,6 +248,15 @@ void export_series(Statements& s, DatabaseKind kind, const Commodity& commodity,
 ExportCounts export_sqlite(const std::string& path, const std::vector<const Commodity*>& selected,
                            std::vector<std::string>& problems) {
     Database db(path);
+    // Room for the pages of a whole first export, so that none is written out twice.
+    db.execute("PRAGMA cache_size = -262144");
+    // Large pages for a file of long runs of rows in key order (a new file only).
+    db.execute("PRAGMA page_size = 16384");
+    // As with the database files of the suite, a run that is stopped leaves
+    // the old or the new content (the rollback journal sees to that), and the
+    // syncs to the disk that make the same promise across a power failure are
+    // asked for with QUORVANT_FSYNC=1.
+    db.execute(env_flag("QUORVANT_FSYNC") ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = OFF");
     Transaction transaction(db);
     db.execute(schema);
     Statements statements(db);

@@ -10,7 +10,8 @@
 // that is stopped leaves the file as it was. What changed is found from a
 // fingerprint of each block of 256 stored records or lines of every series
 // (table export_blocks), so a daily run rewrites only the last block or two of
-// each commodity.
+// each commodity. With QUORVANT_FSYNC=1 the file is also synced to the disk at
+// the end of the run.
 
 #include <string>
 #include <vector>

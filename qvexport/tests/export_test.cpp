@@ -165,7 +165,7 @@ TEST_F(ExportTest, ASecondRunAddsTheNewDayAndTheCorrectionOnly) {
     ExportCounts counts = export_sqlite(db.string(), all(), problems);
     EXPECT_EQ(counts.series_changed, 1);
     // Only the last block is written again, not the whole series.
-    EXPECT_LE(counts.rows_written, 256);
+    EXPECT_LE(counts.rows_written, 64);
     EXPECT_EQ(sqlite_query(db, "SELECT count(*), max(date) FROM prices"), "601|2020-02-11\n");
     EXPECT_EQ(sqlite_query(db, "SELECT open_interest FROM prices WHERE date = '2020-02-10'"), "77\n");
 
@@ -187,29 +187,39 @@ TEST_F(ExportTest, ASecondRunAddsTheNewDayAndTheCorrectionOnly) {
     EXPECT_EQ(counts.rows_written, 0);
 }
 
+// A series of one-byte units, one per day.
+DatabaseSeries series_of(const std::vector<DayNumber>& days) {
+    DatabaseSeries series;
+    for (const DayNumber day : days) {
+        series.units.push_back({day, series.bytes.size(), 1});
+        series.bytes += char(day);
+    }
+    return series;
+}
+
 TEST(SeriesBlocks, FirstChangeFindsTheEarliestDayToWriteAgain) {
-    std::vector<Unit> units;
-    for (int i = 0; i < 300; ++i) units.push_back({DayNumber(1000 + i), std::string(19, char(i))});
-    const std::vector<Block> before = blocks_of(units);
-    ASSERT_EQ(before.size(), 2u);
+    std::vector<DayNumber> days;
+    for (int i = 0; i < 300; ++i) days.push_back(DayNumber(1000 + i));
+    const std::vector<Block> before = blocks_of(series_of(days));
+    ASSERT_EQ(before.size(), 5u);  // blocks of 64
     EXPECT_FALSE(first_change(before, before));
     EXPECT_EQ(first_change({}, before)->from_day, 1000);
 
-    std::vector<Unit> grown = units;
-    grown.push_back({1300, "x"});
-    const auto change = first_change(before, blocks_of(grown));
-    EXPECT_EQ(change->block, 1u);
+    std::vector<DayNumber> grown = days;
+    grown.push_back(1300);
+    const auto change = first_change(before, blocks_of(series_of(grown)));
+    EXPECT_EQ(change->block, 4u);
     EXPECT_EQ(change->from_day, 1256);
 
     // A day inserted before the first block's first day moves every block.
-    std::vector<Unit> inserted = units;
-    inserted.insert(inserted.begin(), {999, "y"});
-    EXPECT_EQ(first_change(before, blocks_of(inserted))->from_day, 999);
+    std::vector<DayNumber> inserted = days;
+    inserted.insert(inserted.begin(), 999);
+    EXPECT_EQ(first_change(before, blocks_of(series_of(inserted)))->from_day, 999);
 
     // A series that lost its last block.
-    units.resize(256);
-    EXPECT_EQ(first_change(before, blocks_of(units))->block, 1u);
-    EXPECT_EQ(first_change(before, blocks_of(units))->from_day, 1256);
+    days.resize(256);
+    EXPECT_EQ(first_change(before, blocks_of(series_of(days)))->block, 4u);
+    EXPECT_EQ(first_change(before, blocks_of(series_of(days)))->from_day, 1256);
 }
 
 TEST_F(ExportTest, CsvFilesWithHeadersIsoDatesAndExactDecimals) {
