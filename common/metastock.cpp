@@ -236,4 +236,19 @@ bool remove_series(std::string_view directory, MetaStockMaster& master, std::siz
     return true;
 }
 
+char metastock_time_frame(char sampling_period) {
+    switch (sampling_period) {
+        case 'W': case 'w': case 'K': case 'k':
+        case '1': case '2': case '3': case '4': case '5': case '6': return 'W';
+        case 'M': case 'm': case 'H': case 'h': case 'B': case 'b': return 'M';
+        default: return 'D';
+    }
+}
+
+MetaStockName split_metastock_name(std::string_view output_name) {
+    const std::size_t last = output_name.find_last_of("\\/:");
+    if (last == std::string_view::npos) return {std::string(), std::string(output_name)};
+    return {std::string(output_name.substr(0, last + 1)), std::string(output_name.substr(last + 1))};
+}
+
 }  // namespace qv
