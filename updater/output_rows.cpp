@@ -32,11 +32,14 @@ bool append_rows_up_to(std::vector<OutputRow>& rows, DayNumber day, const BuildS
     if (rows.empty()) return false;
     const bool fill_days = settings.sampling_period == 'D' &&
                            (settings.include_holidays == 'Y' || settings.include_holidays == 'A');
+    // The update's row starts as a copy of the last row with data, not of a
+    // holiday row of zeros put in before it.
+    const OutputRow last_with_data = rows.back();
     while (rows.back().day < day) {
-        OutputRow row = rows.back();
+        OutputRow row = last_with_data;
         row.date_text.clear();
         row.changed = true;
-        const DayNumber next = fill_days ? next_output_day(row.day, settings.include_holidays, holidays) : day;
+        const DayNumber next = fill_days ? next_output_day(rows.back().day, settings.include_holidays, holidays) : day;
         if (next != no_date && next < day) {
             row.day = next;
             if (settings.value_of_included_holiday != 'P')
