@@ -183,7 +183,7 @@ bool write_master(std::string_view directory, const MetaStockMaster& master) {
     const std::string path = metastock_path(directory, "MASTER");
     if (master.records.size() > static_cast<std::size_t>(max_file_number) || metastock_write_protected(path))
         return false;
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
+    WorkFile work(metastock_path(directory, metastock_work_file), path);
     if (!work.is_open()) return false;
     MasterBytes header = master.header;
     put_u16(&header[0], static_cast<std::uint16_t>(master.records.size()));

@@ -88,6 +88,9 @@ struct MetaStockMaster {
     bool uses_file_number(int number) const;
 };
 
+// The work file through which MASTER, F%d.DAT and F%d.DOP are replaced.
+inline constexpr std::string_view metastock_work_file = "TEMP_MS.QVT";
+
 // The path of a file of the directory; the directory may end in a backslash,
 // slash or colon or not.
 std::string metastock_path(std::string_view directory, std::string_view name);

@@ -105,7 +105,7 @@ enum class Walk { done, stopped };
 
 // Every set of the work file that reads the update's kind, on a sampling day
 // of the set, gets the update.
-Walk walk_sets(std::FILE* sets, const BroadcastLines& lines, UpdateKind kind, UpdaterState& state,
+Walk walk_sets(std::FILE* sets, const BroadcastUpdate& lines, DatabaseKind kind, UpdaterState& state,
                bool& output_failed) {
     std::rewind(sets);
     OptionSetReader reader(sets, build_map_defaults);
@@ -178,11 +178,11 @@ void broadcast(UpdaterState& state) {
     while (!list.empty()) {
         const std::size_t next = oldest(list);
         const std::string name = list[next];
-        const std::optional<UpdateKind> kind = update_kind_of(name);
+        const std::optional<DatabaseKind> kind = broadcast_kind_of(name);
         if (!kind) break;
         show_at(52, 13, name);
-        if (*kind != UpdateKind::cot) {
-            const BroadcastLines lines = read_broadcast_lines(state.update_directory + name, name, state);
+        if (*kind != DatabaseKind::cot) {
+            const BroadcastUpdate lines = read_broadcast_update(name, state);
             if (walk_sets(sets.get(), lines, *kind, state, output_failed) == Walk::stopped) break;
         }
         rename_broadcast_file(state, name);

@@ -68,6 +68,9 @@ void apply_writes(std::vector<OutputRow>& rows, DayNumber day, const std::vector
 
 OutputWrite write_ascii_output(const std::string& path, DayNumber day, const std::vector<FieldWrite>& writes,
                                const BuildSettings& settings, const HolidayTable& holidays) {
+    // A work file left by a broadcast that was stopped goes.
+    const std::string work_path = path + ".QVB";
+    delete_file(work_path);
     std::string content;
     if (!read_whole(path, content)) return OutputWrite::missing;
 
@@ -116,7 +119,7 @@ OutputWrite write_ascii_output(const std::string& path, DayNumber day, const std
         }
         tail += i + 1 < rows.size() ? row_end : trailing;
     }
-    WorkFile work(path + ".QVB", path);
+    WorkFile work(work_path, path);
     if (!work.is_open()) return OutputWrite::failed;
     std::fwrite(content.data(), 1, begin, work.file());
     std::fwrite(tail.data(), 1, tail.size(), work.file());
@@ -145,6 +148,7 @@ OutputWrite write_metastock_output(const std::string& output, DayNumber day, con
         updater_message(in_use_message);
         return OutputWrite::failed;
     }
+    delete_file(metastock_path(directory, metastock_work_file));  // left by a stopped broadcast
     MasterReadResult master = read_master(directory);
     if (master.status != MasterReadResult::ok) return OutputWrite::missing;
     const auto index = find_series(master.master, name.symbol, metastock_time_frame(settings.sampling_period));
@@ -176,7 +180,17 @@ OutputWrite write_metastock_output(const std::string& output, DayNumber day, con
     apply_writes(rows, day, writes, series_settings, holidays, metastock_value_text);
     bool changed = false;
     for (const OutputRow& row : rows) changed = changed || row.changed;
-    if (!changed) return OutputWrite::written;
+    if (!changed) {
+        // A broadcast stopped between the data file and MASTER left MASTER's
+        // last date behind: it is put right now.
+        if (series.last_date() == std::lround(records.back().date)) return OutputWrite::written;
+        describe_series(series, data.data);
+        if (!write_master(directory, master.master)) {
+            updater_message(master_write_message);
+            return OutputWrite::failed;
+        }
+        return OutputWrite::written;
+    }
 
     records.resize(first);
     for (const OutputRow& row : rows) {

@@ -17,7 +17,7 @@ namespace {
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-std::string_view kind_text(UpdateKind kind) { return kind == UpdateKind::clc ? "CLC" : "IDX"; }
+std::string_view kind_text(DatabaseKind kind) { return kind == DatabaseKind::clc ? "CLC" : "IDX"; }
 
 // Prices of these commodities are sent without their last digit, a quarter
 // tick: 65.12 stands for 65.125 and 65.17 for 65.175.
@@ -38,9 +38,9 @@ DayNumber update_line_day(std::string_view line) {
                          std::atoi(digits.substr(4, 2).c_str()));
 }
 
-std::optional<double> field_value(std::string_view line, int field, UpdateKind kind,
+std::optional<double> field_value(std::string_view line, int field, DatabaseKind kind,
                                   const CommodityTable& commodities) {
-    if (kind == UpdateKind::clc && field == 8) {
+    if (kind == DatabaseKind::clc && field == 8) {
         const Commodity* commodity = commodities.find_no_case(line.substr(0, 2));
         const DayNumber day = update_line_day(line);
         if (!commodity || day == no_date) return std::nullopt;
@@ -48,7 +48,7 @@ std::optional<double> field_value(std::string_view line, int field, UpdateKind k
     }
     std::optional<std::string> text = update_line_field(line, field);
     if (!text) return std::nullopt;
-    if (kind == UpdateKind::clc && field < 5 && sent_without_quarter_tick(line.substr(0, 2)))
+    if (kind == DatabaseKind::clc && field < 5 && sent_without_quarter_tick(line.substr(0, 2)))
         *text += !text->empty() && (text->back() == '2' || text->back() == '7') ? "5" : "0";
     char* end = nullptr;
     const double value = std::strtod(text->c_str(), &end);
@@ -60,10 +60,10 @@ void report(std::string_view text) { updater_message(text); }
 
 }  // namespace
 
-std::optional<UpdateKind> update_kind_of(std::string_view name) {
-    if (contains(name, "IDX")) return UpdateKind::idx;
-    if (contains(name, "CLC")) return UpdateKind::clc;
-    if (contains(name, "COT")) return UpdateKind::cot;
+std::optional<DatabaseKind> broadcast_kind_of(std::string_view name) {
+    if (contains(name, "IDX")) return DatabaseKind::idx;
+    if (contains(name, "CLC")) return DatabaseKind::clc;
+    if (contains(name, "COT")) return DatabaseKind::cot;
     return std::nullopt;
 }
 
@@ -94,7 +94,7 @@ std::string output_name_for(const OptionSet& set, DayNumber day, const Commodity
     return name;
 }
 
-std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastLines& lines, UpdateKind kind,
+std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastUpdate& lines, DatabaseKind kind,
                                      UpdaterState& state) {
     std::vector<FieldWrite> writes;
     const DayNumber before = previous_trading_day(lines.day, state.holidays);
@@ -112,14 +112,14 @@ std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastLines&
             state.rebuild_state[*row] = rebuild_outputs;
         for (const FieldTerm& term : list.terms) {
             if (const std::optional<double> value = field_value(*line, term.field, kind, state.tables)) {
-                const double zero_operand = kind == UpdateKind::clc ? 0.000001 : 0.00001;
+                const double zero_operand = kind == DatabaseKind::clc ? 0.000001 : 0.00001;
                 FieldWrite write;
                 write.day = lines.day;
                 write.column = column;
                 write.value = term.op == '\0' ? *value : apply_operator(term, *value, zero_operand);
                 write.has_operator = term.op != '\0';
                 writes.push_back(write);
-                if (kind == UpdateKind::clc && (term.field == 5 || term.field == 7) && before != no_date) {
+                if (kind == DatabaseKind::clc && (term.field == 5 || term.field == 7) && before != no_date) {
                     write.day = before;
                     write.repeated_until = lines.day;
                     writes.push_back(write);
@@ -131,7 +131,7 @@ std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastLines&
     return writes;
 }
 
-SetResult broadcast_into_set(OptionSet set, const BroadcastLines& lines, UpdateKind kind, UpdaterState& state) {
+SetResult broadcast_into_set(OptionSet set, const BroadcastUpdate& lines, DatabaseKind kind, UpdaterState& state) {
     if (lines.day == no_date) return SetResult::not_served;
     const bool reads_kind = std::any_of(set.inputs.begin(), set.inputs.end(),
                                         [&](const std::string& line) { return contains(line, kind_text(kind)); });

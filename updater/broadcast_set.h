@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/update_file.h"
 #include "updater/broadcast_lines.h"
 #include "updater/option_set.h"
 #include "updater/output_rows.h"
@@ -16,11 +17,9 @@
 
 namespace qv {
 
-enum class UpdateKind { clc, idx, cot };
-
 // The kind of an update file by its name: it contains "IDX", "CLC" or "COT",
 // looked for in that order. Nothing for a name with none of them.
-std::optional<UpdateKind> update_kind_of(std::string_view name);
+std::optional<DatabaseKind> broadcast_kind_of(std::string_view name);
 
 enum class SetResult {
     not_served,  // the set reads no series of the kind, or the day is no sampling day of it
@@ -28,7 +27,7 @@ enum class SetResult {
     failed,      // the output could not be opened or written (reported in the message file)
 };
 
-SetResult broadcast_into_set(OptionSet set, const BroadcastLines& lines, UpdateKind kind, UpdaterState& state);
+SetResult broadcast_into_set(OptionSet set, const BroadcastUpdate& lines, DatabaseKind kind, UpdaterState& state);
 
 // The output name with the contract in force on `day` of the set's first CLC
 // series in place of the build map's month and year placeholders.
@@ -36,7 +35,7 @@ std::string output_name_for(const OptionSet& set, DayNumber day, const Commodity
 
 // The values the update gives the set's columns. Rolled-over commodities
 // whose line is written get rebuild state 2.
-std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastLines& lines, UpdateKind kind,
+std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastUpdate& lines, DatabaseKind kind,
                                      UpdaterState& state);
 
 // The last trading day before `day`: neither a weekend nor a holiday.

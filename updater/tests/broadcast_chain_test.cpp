@@ -208,6 +208,7 @@ TEST_F(BroadcastChain, AKilledBroadcastLeavesOutputsOldOrNewAndTheRerunFinishesI
         for (const std::string& output : outputs) {
             for (const auto& [name, bytes] : output_files(install_, output)) {
                 const std::string key = output + "/" + name;
+                if (name == "TEMP_MS.QVT") continue;  // a work file the kill left; the rerun removes it
                 ASSERT_TRUE(after.count(key)) << key << " is a file left over";
                 ASSERT_TRUE(bytes == before[key] || bytes == after[key]) << key << " is neither old nor new";
                 (bytes == before[key] ? old_count : new_count) += 1;
@@ -215,6 +216,9 @@ TEST_F(BroadcastChain, AKilledBroadcastLeavesOutputsOldOrNewAndTheRerunFinishesI
         }
         if (old_count > 0 && new_count > 0) ++torn;
         ASSERT_EQ(testing::run_program(install_.root(), "QUORUP", {"/M"}, iso(c.broadcast)), 0);
+        EXPECT_FALSE(fs::exists(install_.path("META/K/TEMP_MS.QVT")));
+        EXPECT_FALSE(fs::exists(install_.path("OUT/A.TXT.QVB")));
+        EXPECT_FALSE(fs::exists(install_.path("OUT/B.TXT.QVB")));
         for (const std::string& output : outputs)
             for (const auto& [name, bytes] : output_files(install_, output))
                 ASSERT_EQ(without_stamp({{name, bytes}}), without_stamp({{name, after[output + "/" + name]}}))
