@@ -85,30 +85,35 @@ std::size_t oldest(const std::vector<std::string>& list) {
     return found;
 }
 
-bool list_autobuild_files() {
+// Lists the build files of BCAST.TXT in the message file and answers their
+// names as the work file's name lines give them; nothing when BCAST.TXT
+// cannot be read.
+std::optional<std::vector<std::string>> list_autobuild_files() {
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) {
         updater_message("ERROR-CANNOT FIND 'BCAST.TXT' FILE@BYPASSING BROADCASTING OF UPDATES");
-        return false;
+        return std::nullopt;
     }
     updater_message("\nBROADCASTING UPDATES USING THESE AUTOBUILD FILES:");
+    std::vector<std::string> names;
     std::string line;
     while (read_line(list.get(), line, bcast_line_length)) {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         updater_message("        " + line);
+        names.push_back(to_upper(trimmed_name(line)));
     }
     updater_message("  ");
-    return true;
+    return names;
 }
 
 enum class Walk { done, stopped };
 
 // Every set of the work file that reads the update's kind, on a sampling day
 // of the set, gets the update.
-Walk walk_sets(std::FILE* sets, const BroadcastUpdate& lines, DatabaseKind kind, UpdaterState& state,
-               bool& output_failed) {
+Walk walk_sets(std::FILE* sets, const std::vector<std::string>& names, const BroadcastUpdate& lines,
+               DatabaseKind kind, UpdaterState& state, bool& output_failed) {
     std::rewind(sets);
-    OptionSetReader reader(sets, build_map_defaults);
+    OptionSetReader reader(sets, build_map_defaults, names);
     OptionSet set;
     while (true) {
         const SetRead read = reader.next(set);
@@ -163,7 +168,8 @@ void broadcast(UpdaterState& state) {
         return;
     }
     show_broadcast_screen();
-    if (!list_autobuild_files()) {
+    const std::optional<std::vector<std::string>> names = list_autobuild_files();
+    if (!names) {
         write_rollover_notice(state);
         return;
     }
@@ -183,7 +189,7 @@ void broadcast(UpdaterState& state) {
         show_at(52, 13, name);
         if (*kind != DatabaseKind::cot) {
             const BroadcastUpdate lines = read_broadcast_update(name, state);
-            if (walk_sets(sets.get(), lines, *kind, state, output_failed) == Walk::stopped) break;
+            if (walk_sets(sets.get(), *names, lines, *kind, state, output_failed) == Walk::stopped) break;
         }
         rename_broadcast_file(state, name);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));

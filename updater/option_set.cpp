@@ -1,5 +1,7 @@
 #include "updater/option_set.h"
 
+#include <algorithm>
+
 #include "common/field_terms.h"
 #include "common/platform/files.h"
 #include "common/platform/text.h"
@@ -24,8 +26,8 @@ bool is_comment(std::string_view line) {
 
 }  // namespace
 
-OptionSetReader::OptionSetReader(std::FILE* work_file, const BuildSettings& defaults)
-    : file_(work_file), defaults_(defaults), settings_(defaults) {}
+OptionSetReader::OptionSetReader(std::FILE* work_file, const BuildSettings& defaults, std::vector<std::string> names)
+    : file_(work_file), defaults_(defaults), names_(std::move(names)), settings_(defaults) {}
 
 SetRead OptionSetReader::next(OptionSet& set) {
     std::string line;
@@ -40,7 +42,14 @@ SetRead OptionSetReader::next(OptionSet& set) {
         do {
             const std::string text = to_upper(trimmed(line));
             if (text.size() < 3) break;
-            if (first && text.front() == '$') settings_ = defaults_;  // the name line of the next build file
+            // The name line of the next build file, which starts from the
+            // build map's settings again.
+            if (first && std::any_of(names_.begin(), names_.end(),
+                                     [&](const std::string& name) { return equal_no_case(name, text); })) {
+                settings_ = defaults_;
+                first = false;
+                continue;
+            }
             first = false;
             if (is_comment(text)) continue;
             if (text.front() == '#') {

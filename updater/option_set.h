@@ -7,9 +7,8 @@
 // and up to 11 other lines, the output line and then its input lines.
 //
 // The work file holds the listed build files one after the other, each after
-// an empty line and a line with its name, which begins with "$" as every
-// build file name does. Each build file starts from the build map's settings,
-// as the builder starts each build file from them.
+// an empty line and a line with its name. Each build file starts from the
+// build map's settings, as the builder starts each build file from them.
 
 #include <cstdio>
 #include <optional>
@@ -30,7 +29,8 @@ enum class SetRead { set, end, error };
 
 class OptionSetReader {
 public:
-    OptionSetReader(std::FILE* work_file, const BuildSettings& defaults);
+    // `names`: the build file names of the work file's name lines.
+    OptionSetReader(std::FILE* work_file, const BuildSettings& defaults, std::vector<std::string> names);
 
     // The next set with an output line. An error's message has been written
     // to the message file; it ends the broadcast.
@@ -39,6 +39,7 @@ public:
 private:
     std::FILE* file_;
     const BuildSettings& defaults_;
+    std::vector<std::string> names_;
     BuildSettings settings_;
 };
 

@@ -166,6 +166,19 @@ TEST_F(Broadcast, AnOptionErrorEndsTheBroadcastAndItsFilesWait) {
     EXPECT_EQ(messages().find("BROADCASTED O.K."), std::string::npos);
 }
 
+TEST_F(Broadcast, EachBuildFileStartsFromTheBuildMapSettings) {
+    install_.write("BCAST.TXT", "FIRST.BLD\n$SECOND\n");
+    install_.write("AUTO/FIRST.BLD", "#COLSEPARATORCHARACTER=S\n\\QUORVANT\\OUT\\S.TXT\nW__CLC 4\n");
+    install_.write("AUTO/$SECOND", "\\QUORVANT\\OUT\\C.TXT\nW__CLC 4\n");
+    install_.write("OUT/S.TXT", "20201209 101.00\n");
+    install_.write("OUT/C.TXT", "20201209,101.00\n");
+    update("DB201211.CLC", "W_ 201211 1 1 1 102.00 1 1 1\n");
+    run();
+    EXPECT_EQ(read("OUT/S.TXT"), "20201209 101.00\n20201211 102.00\n");
+    EXPECT_EQ(read("OUT/C.TXT"), "20201209,101.00\n20201211,102.00\n");
+    EXPECT_NE(messages().find("DB201211.CLC BROADCASTED O.K."), std::string::npos);
+}
+
 TEST_F(Broadcast, OutputsThatCannotBeServedAreReported) {
     build_file("\\QUORVANT\\OUT\\GONE.TXT\nW__CLC 4\n\n\\QUORVANT\\OUT\\LONG.TXT\nW__CLC 4\n");
     install_.write("OUT/LONG.TXT", "20201209," + std::string(5000, '1') + "\n");
