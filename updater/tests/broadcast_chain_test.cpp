@@ -58,9 +58,32 @@ std::string wheat_update(DayNumber day, bool rolls) {
     return text;
 }
 
-std::string update_name(DayNumber day, char state) {
+std::string update_name(DayNumber day, char state, std::string_view kind = "CLC") {
     const Date date = lotus_to_date(day);
-    return format("D%c%02d%02d%02d.CLC", state, date.year % 100, date.month, date.day);
+    return format("D%c%02d%02d%02d.%s", state, date.year % 100, date.month, date.day, std::string(kind).c_str());
+}
+
+std::string index_fields(DayNumber d) {
+    return format("%d.%02d %d.%02d %d.%02d %d.%02d", 6900 + d % 40, d % 100, 6950 + d % 30, d % 97, 6850 + d % 20,
+                  d % 89, 6920 + d % 35, d % 83);
+}
+
+// The stock index SP from November 2020 up to `last`, on the same days.
+std::string index_history(DayNumber last, const std::vector<DayNumber>& holidays) {
+    std::string text;
+    for (DayNumber d = testing::day(2020, 11, 2); d <= last; ++d) {
+        const int w = weekday(d);
+        if (w == saturday || w == sunday || std::find(holidays.begin(), holidays.end(), d) != holidays.end()) continue;
+        const Date date = lotus_to_date(d);
+        text += format("%04d%02d%02d %s\n", date.year, date.month, date.day, index_fields(d).c_str());
+    }
+    return text;
+}
+
+std::string index_update(DayNumber day) {
+    const Date date = lotus_to_date(day);
+    const std::string yymmdd = format("%02d%02d%02d", date.year % 100, date.month, date.day);
+    return "DU" + yymmdd + ".IDX\nSP " + yymmdd + " " + index_fields(day) + "\n";
 }
 
 // The files of an output: an ASCII file, or a MetaStock folder's MASTER and
@@ -103,11 +126,13 @@ protected:
     // update of N + 1 waiting.
     void build_to_day_n(const Case& c) {
         install_.write("CLC/W__CLC.QVT", wheat_history(c.built_to, holidays()));
+        install_.write("IDX/SP_IDX.QVT", index_history(c.built_to, holidays()));
         install_.write("AUTO/$EQ", c.build_file);
         ASSERT_EQ(testing::run_program(install_.root(), "DFORGE", {"$EQ"}, iso(c.built_to)), 0);
         ASSERT_TRUE(fs::exists(install_.path(c.output))) << c.title;
         ASSERT_EQ(install_.read("BCAST.TXT"), "$EQ\n");
         install_.write("UPDATES/" + update_name(c.broadcast, 'U'), wheat_update(c.broadcast, c.rolls));
+        install_.write("UPDATES/" + update_name(c.broadcast, 'U', "IDX"), index_update(c.broadcast));
     }
 
     testing::SampleInstall install_;
@@ -129,6 +154,8 @@ TEST_F(BroadcastChain, BroadcastDayEqualsRebuildUpToIt) {
         {"ASCII daily with holidays included, over Christmas",
          "#INCLUDEHOLIDAYS=Y\n\\QUORVANT\\OUT\\HOLIDAYS.TXT\nW__CLC 4,5,6,7\n", "OUT/HOLIDAYS.TXT",
          testing::day(2020, 12, 24), testing::day(2020, 12, 28)},
+        {"ASCII daily of an index and a CLC series side by side",
+         "\\QUORVANT\\OUT\\INDEX.TXT\nSP_IDX 1,4\nW__CLC 4\n", "OUT/INDEX.TXT", wednesday, thursday},
         {"MetaStock daily", "#OUTPUTFORMAT=M\n\\QUORVANT\\META\\EQ\\W\nW__CLC 1,2,3,4,6,7\n", "META/EQ", wednesday,
          thursday},
         {"MetaStock daily of one field", "#OUTPUTFORMAT=M\n\\QUORVANT\\META\\ONE\\WC\nW__CLC 4\n", "META/ONE",
@@ -139,7 +166,7 @@ TEST_F(BroadcastChain, BroadcastDayEqualsRebuildUpToIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        for (const char* folder : {"OUT", "META", "UPDATES", "CLC"}) fs::remove_all(install_.path(folder));
+        for (const char* folder : {"OUT", "META", "UPDATES", "CLC", "IDX"}) fs::remove_all(install_.path(folder));
         for (const char* file : {"BCAST.TXT", "QUORUP.MSG", "$ROLL"}) fs::remove(install_.path(file));
         fs::create_directories(install_.path("UPDATES"));
         build_to_day_n(c);
