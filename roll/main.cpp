@@ -1,6 +1,7 @@
 #include "common/start_up.h"
 #include "roll/run.h"
 
-int main() {
-    return qv::run_program([] { qv::roll::run_roll(); });
+// roll takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::roll_profile, argc, argv, [](const auto&) { qv::roll::run_roll(); });
 }
