@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "common/front_door.h"
 #include "common/platform/text.h"
-#include "roll/start_up.h"
 
 namespace qv::roll {
 
@@ -93,7 +93,8 @@ std::string rollshow_text(const std::vector<RollLine>& lines) {
 }
 
 std::string rollprnt_text(const std::vector<RollLine>& lines, const Date& today) {
-    std::string text = format("\n  ROLL, VER. %s           ROLL OVER STATUS AS OF DATE: %d/%d/%d     ", version,
+    std::string text = format("\n  ROLL, VER. %.*s           ROLL OVER STATUS AS OF DATE: %d/%d/%d     ",
+                              int(roll_about.version.size()), roll_about.version.data(),
                               today.month, today.day, today.year);
     text += "\n\n                    ACTIVE  DAYS TO ROLLOVER    ROLL     CONTRACTS";
     text += "\n     COMMODITY     CONTRACT CALENDER-TRADING    DATE    NEXT  USED";
