@@ -90,6 +90,25 @@ int call_entry(Context& c, QslExtenderProc proc, uintptr_t host_word, intptr_t r
                 reinterpret_cast<uintptr_t>(records.data()), records.size(), heap_base(c), c.handle);
 }
 
+// A minor error of a function leaves its result (integer 0 unless the
+// function set one) for the expression to go on with; the statement reports
+// the error when it ends, so under @OFF the assignment still takes place.
+void keep_minor_error(Context& c, const ScriptError& error, Value& out) {
+    if (error.number <= 0 || error.number > errors::minor_max) throw error;
+    if (!c.in->last_error) c.in->last_error = error.number;
+    if (!out.is_numeric() && !out.is_string()) out.set_int(0);
+}
+
+void run_handler(Context& c, int code, std::vector<Value>& args, Value& out) {
+    try {
+        if (code >= extender_code_base) call_extender(c, code, args, out);
+        else if (code >= host_code_base) call_host(c, code, args, out);
+        else call_builtin(c, code, args, out);
+    } catch (const ScriptError& error) {
+        keep_minor_error(c, error, out);
+    }
+}
+
 }  // namespace
 
 int extender_result_error(Context& c, int result) {
@@ -166,7 +185,11 @@ void call_function(Context& c, Value& out) {
     out.set_int(0);
     if (e.count == count_own_arguments) {
         next_token(c);
-        call_own_arguments(c, code, out);
+        try {
+            call_own_arguments(c, code, out);
+        } catch (const ScriptError& error) {
+            keep_minor_error(c, error, out);
+        }
         return;
     }
     if (next_token(c) != token_name || c.in->token_code != code_left_paren) fail(errors::opening_parenthesis_missing);
@@ -188,9 +211,7 @@ void call_function(Context& c, Value& out) {
     }
     next_token(c);
     for (int i = 0; i < e.count; ++i) convert_argument(args[size_t(i)], i, e.mask);
-    if (code >= extender_code_base) call_extender(c, code, args, out);
-    else if (code >= host_code_base) call_host(c, code, args, out);
-    else call_builtin(c, code, args, out);
+    run_handler(c, code, args, out);
     if (out.is_numeric() && out.is_string()) {
         // A numeric result drops any string it carried.
         QslValue numeric = out.r;

@@ -170,9 +170,11 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
         case 44: return "";
         case 46: return swap_setting(in.window_retry, read_int(p1));
         case 53: {
-            std::string previous = in.line_end;
-            std::snprintf(in.line_end, sizeof in.line_end, "%s", p1.c_str());
-            return previous;
+            static constexpr const char* line_ends[] = {"", "\r\n", "\n", "\r", "\t"};
+            int code = read_int(p1);
+            if (code < 0 || code > 4) fail(errors::bad_intcontrol_value);
+            std::snprintf(in.line_end, sizeof in.line_end, "%s", line_ends[code]);
+            return swap_setting(in.line_end_code, code);
         }
         case 58: return "0";  // setting the system clock is left to the system's own tools
         case 65: return swap_setting(in.read_buffer_size, read_int(p1));

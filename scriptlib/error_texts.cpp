@@ -48,6 +48,7 @@ constexpr Text builtin_texts[] = {
     {errors::rename_source_not_found, "IntControl 30: Source file not found"},
     {errors::rename_bad_target, "IntControl 30: Invalid target file"},
     {errors::rename_other_drive, "IntControl 30: Target on another drive"},
+    {errors::bad_intcontrol_value, "IntControl: Invalid parameter value"},
     {errors::bad_share_mode, "IntControl 39/40: Invalid share mode"},
     {errors::memory_not_available, "Unable to allocate or lock memory"},
     {errors::extender_moderate, "Cmd Extender: Moderate Error Occurred"},

@@ -45,6 +45,7 @@ constexpr int bad_list_delimiter = 1407;
 constexpr int rename_source_not_found = 1426;
 constexpr int rename_bad_target = 1427;
 constexpr int rename_other_drive = 1428;
+constexpr int bad_intcontrol_value = 1464;
 constexpr int bad_share_mode = 1471;
 constexpr int memory_not_available = 1588;
 

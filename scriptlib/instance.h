@@ -131,7 +131,8 @@ struct Instance {
     int32_t window_retry;
     int32_t read_buffer_size;
     char list_delimiter;
-    char line_end[4];
+    char line_end[4];       // what filewrite ends a line with, from line_end_code
+    int32_t line_end_code;  // intcontrol 53: 0 none, 1 CR LF, 2 LF, 3 CR, 4 tab
     // texts left by a failing function
     char error_detail[256];
     char extender_error_text[256];

@@ -131,6 +131,10 @@ int phase_one(Instance* in, int count, const char* first) {
     in->decimals = -1;
     in->list_delimiter = '\t';
     std::strcpy(in->line_end, "\r\n");
+    in->line_end_code = 1;
+    in->multiple_select = 1;
+    in->share_read = 1;
+    in->four_digit_years = 1;
     in->read_buffer_size = 4096;
     in->window_retry = 9;
     return 52;

@@ -89,8 +89,10 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
         std::string outcome = c.outcome.set ? c.outcome.text : "";
         trace_statement(c, outcome, error, !goes_on);
     }
-    if (goes_on && error) {
-        // reported and cleared by report_error
+    if (error) {
+        // Reported, and cleared by report_error when the script goes on; a
+        // minor error a function left pending stops a statement that ran.
+        if (!goes_on) return 0;
         return result ? result : 1;
     }
     return result;

@@ -325,8 +325,10 @@ void jump(Context& c, int stmt, Place& place, bool cache) {
     place.next = target;
 }
 
-void push_gosub(Context& c, uint32_t next) {
-    int16_t kind = c.in->last_if == 0 ? frame_gosub_false : c.in->last_if == 1 ? frame_gosub_true : frame_gosub_none;
+// The frame keeps the IF result that was current before the GOSUB line, so
+// that an ELSE after it still relates to that IF once RETURN restores it.
+void push_gosub(Context& c, uint32_t next, int32_t if_result) {
+    int16_t kind = if_result == 0 ? frame_gosub_false : if_result == 1 ? frame_gosub_true : frame_gosub_none;
     c.push(kind, 0, int32_t(next), 0);
     c.in->last_if = -1;
 }
@@ -367,6 +369,7 @@ int keyword(Context& c, int code, int stmt, Place& place) {
         else fail(errors::unidentified_end);
     }
     bool skipping = c.skip_state() != 0;
+    const int32_t if_result = in.last_if;
     switch (code) {
         case code_if: return statement_if(c, place);
         case code_then: return then_or_else(c, false, place);
@@ -391,7 +394,7 @@ int keyword(Context& c, int code, int stmt, Place& place) {
                 note(c, "STATEMENT SKIPPED");
                 return 1;
             }
-            push_gosub(c, place.next);
+            push_gosub(c, place.next, if_result);
             jump(c, stmt, place, true);
             note(c, "GOSUB");
             return 1;
@@ -481,7 +484,7 @@ int execute_statement(Context& c, int stmt, Place& place) {
         }
         uint32_t target = cached_target(in.line + stmt);
         if (first == cached_gosub) {
-            push_gosub(c, place.next);
+            push_gosub(c, place.next, in.last_if);
             note(c, "GOSUB");
         }
         in.last_if = -1;
