@@ -50,6 +50,7 @@ constexpr Text builtin_texts[] = {
     {errors::rename_other_drive, "IntControl 30: Target on another drive"},
     {errors::bad_intcontrol_value, "IntControl: Invalid parameter value"},
     {errors::bad_share_mode, "IntControl 39/40: Invalid share mode"},
+    {errors::strfix_no_padding, "StrFix: Padding string is empty"},
     {errors::memory_not_available, "Unable to allocate or lock memory"},
     {errors::extender_moderate, "Cmd Extender: Moderate Error Occurred"},
     {errors::goto_lock_failed, "GoTo unable to lock memory for batch file"},

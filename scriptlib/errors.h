@@ -47,6 +47,7 @@ constexpr int rename_bad_target = 1427;
 constexpr int rename_other_drive = 1428;
 constexpr int bad_intcontrol_value = 1464;
 constexpr int bad_share_mode = 1471;
+constexpr int strfix_no_padding = 1571;
 constexpr int memory_not_available = 1588;
 
 // Moderate errors.

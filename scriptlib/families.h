@@ -28,10 +28,18 @@ struct Call {
     int32_t integer(int i) const { return args[size_t(i)].r.int_value; }
     double real(int i) const { return args[size_t(i)].r.float_value; }
     std::string text(int i) const { return args[size_t(i)].text(); }
+    // Valid until the next string is stored: the heap may move when it grows.
     std::string_view view(int i) const { return args[size_t(i)].text(); }
 };
 
 using BuiltinFunction = void (*)(Call&);
+
+// The longest string a function builds (strfill, strfix, strcat, ...): a
+// longer result is 3096, before any memory is spent on it.
+constexpr size_t built_string_max = size_t(16) << 20;
+inline void check_built_length(uint64_t length) {
+    if (length > built_string_max) fail(errors::strings_out_of_memory);
+}
 
 struct Builtin {
     std::string_view name;  // the word of the name table, lower case
