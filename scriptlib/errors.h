@@ -30,6 +30,11 @@ constexpr int extender_wrong_system = 854;
 constexpr int extender_init_failed = 855;
 
 // Minor errors.
+constexpr int timediff_bad_value = 1017;
+constexpr int timediff_out_of_range = 1018;
+constexpr int timeadd_bad_value = 1020;
+constexpr int delay_not_computable = 1021;
+constexpr int timewait_bad_format = 1022;
 constexpr int window_not_found = 1039;
 constexpr int extender_minor = 1213;
 constexpr int fp_domain = 1341;
@@ -45,6 +50,9 @@ constexpr int bad_list_delimiter = 1407;
 constexpr int rename_source_not_found = 1426;
 constexpr int rename_bad_target = 1427;
 constexpr int rename_other_drive = 1428;
+constexpr int bad_julian_date = 1461;
+constexpr int cannot_subtract_times = 1462;
+constexpr int timesubtract_bad_value = 1463;
 constexpr int bad_intcontrol_value = 1464;
 constexpr int bad_share_mode = 1471;
 constexpr int strfix_no_padding = 1571;
