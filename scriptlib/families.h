@@ -53,6 +53,13 @@ struct Builtin {
 //     [[maybe_unused]] const bool registered = register_family(functions);
 bool register_family(std::span<const Builtin> functions);
 
+// Registers what a family releases when its instance is torn down (phase 99):
+// its buffers, files, channels. Returns true, like register_family.
+using FamilyTeardown = void (*)(Context&);
+bool register_teardown(FamilyTeardown teardown);
+// Runs every registered teardown.
+void tear_down_families(Context& c);
+
 // The function a family registered for a code, or nullptr.
 BuiltinFunction family_function(int code);
 

@@ -52,6 +52,15 @@ struct Frame {
     int16_t unused;
 };
 
+// A binary buffer: a zero-filled moveable block, its size and end of data.
+struct BinarySlot {
+    QslHandle block;  // 0: the slot is free
+    int32_t size;
+    int32_t eod;
+    int32_t ole_type;
+};
+constexpr int binary_slot_count = 10;
+
 struct ExtenderSlot {
     uintptr_t library;  // dlopen handle
     uintptr_t entry;    // entry point
@@ -133,6 +142,7 @@ struct Instance {
     char list_delimiter;
     char line_end[4];       // what filewrite ends a line with, from line_end_code
     int32_t line_end_code;  // intcontrol 53: 0 none, 1 CR LF, 2 LF, 3 CR, 4 tab
+    BinarySlot binaries[binary_slot_count];
     // texts left by a failing function
     char error_detail[256];
     char extender_error_text[256];
