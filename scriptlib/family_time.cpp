@@ -1,6 +1,7 @@
 // The time functions: YmdHms arithmetic and differences, Julian date
 // numbers, the clock, and the waits. A wait pumps messages as it goes, so a
 // Ctrl+Break request ends it (and the script after the statement).
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -131,13 +132,14 @@ void get_tick_count(Call& call) { call.out.set_int(int32_t(uint32_t(clock_ticks(
 // Waits the given milliseconds in short slices, pumping messages; a
 // termination request ends the wait.
 void wait_for(Context& c, int64_t milliseconds) {
-    uint64_t deadline = clock_ticks() + uint64_t(milliseconds > 0 ? milliseconds : 0);
+    using std::chrono::steady_clock;
+    steady_clock::time_point deadline = steady_clock::now() + std::chrono::milliseconds(std::max<int64_t>(milliseconds, 0));
     for (;;) {
         pump_messages(c);
         if (c.in->terminate_requested) return;
-        uint64_t now = clock_ticks();
+        steady_clock::time_point now = steady_clock::now();
         if (now >= deadline) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint64_t>(deadline - now, 50)));
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(deadline - now, std::chrono::milliseconds(50)));
     }
 }
 
