@@ -251,7 +251,7 @@ extern "C" QSL_API int ViperAnswer(intptr_t code, uintptr_t, uintptr_t answer_co
     try {
         if (string_flag) answer->out->set_string(text ? text : "");
         else answer->out->set_int(int32_t(int_value));
-    } catch (const qsl::ScriptError&) {
+    } catch (...) {
         return -4;
     }
     return int(code);

@@ -128,6 +128,7 @@ constexpr Text builtin_texts[] = {
     {errors::expression_continues, "Expression continues past expected end."},
     {errors::strings_out_of_memory, "Memory allocation failure.  Out of memory for strings"},
     {errors::variables_out_of_memory, "Memory allocation failure.  Out of memory for variables"},
+    {errors::internal_error, "IntErr: Internal error"},
     {errors::substituted_line_too_long, "Substituted line too long. (>255 characters)"},
     {errors::drop_not_variable, "Drop: Can only drop variables"},
     {errors::isdefined_not_variable, "IsDefined: Attempting to test non-variable item"},

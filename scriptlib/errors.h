@@ -129,6 +129,7 @@ constexpr int goto_label_missing = 3073;
 constexpr int expression_continues = 3074;
 constexpr int strings_out_of_memory = 3096;
 constexpr int variables_out_of_memory = 3097;
+constexpr int internal_error = 3098;
 constexpr int substituted_line_too_long = 3101;
 constexpr int drop_not_variable = 3102;
 constexpr int isdefined_not_variable = 3103;
