@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "script_host.h"
@@ -257,6 +258,33 @@ TEST_F(CallFiles, MissingAndProtectedFiles) {
     EXPECT_EQ(locked.run("x = call(\"locked.qsl\", \"\")\n"), QSL_STOP_QUIETLY);
     ASSERT_EQ(locked.boxes.size(), 1u);
     EXPECT_EQ(locked.boxes[0].title.substr(0, 3), "211");
+}
+
+// CALL and #include read regular files only, and at most 16 MiB: a device, a
+// FIFO without a writer or a folder stops the script at once with 206, a
+// larger file with 203.
+TEST_F(CallFiles, OnlyRegularFilesOfBoundedSize) {
+    ASSERT_EQ(mkfifo("pipe.qsl", 0600), 0);
+    ASSERT_EQ(mkdir("folder.qsl", 0700), 0);
+    write("huge.qsl", "");
+    ASSERT_EQ(truncate("huge.qsl", (16 << 20) + 1), 0);
+    const struct {
+        const char* statement;
+        const char* message;
+    } cases[] = {
+        {"x = call(\"/dev/zero\", \"\")", "206"},
+        {"x = call(\"pipe.qsl\", \"\")", "206"},
+        {"#include \"pipe.qsl\"", "206"},
+        {"x = call(\"folder.qsl\", \"\")", "206"},
+        {"x = call(\"huge.qsl\", \"\")", "203"},
+    };
+    for (const auto& c : cases) {
+        ScriptHost host;
+        EXPECT_EQ(host.run(std::string(c.statement) + "\nafter = 1\n"), QSL_STOP_QUIETLY) << c.statement;
+        EXPECT_EQ(host.var("after"), "<none>") << c.statement;
+        ASSERT_EQ(host.boxes.size(), 1u) << c.statement;
+        EXPECT_EQ(host.boxes[0].title.substr(0, 3), c.message) << c.statement;
+    }
 }
 
 }  // namespace
