@@ -84,6 +84,20 @@ TEST(Structures, ForCountsUpDownAndNotAtAll) {
     EXPECT_EQ(host.var("f"), "3");
 }
 
+// A counter that would pass the 32-bit limit ends the loop instead of
+// wrapping round (the guard only keeps a failing run finite).
+TEST(Structures, ForCounterAtTheIntegerLimitEnds) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("n = 0\nFOR i = 2147483645 TO 2147483647\n n = n + 1\n IF n > 10 THEN BREAK\nNEXT\n"
+                       "m = 0\nFOR j = -2147483646 TO -2147483647 - 1 BY -1\n m = m + 1\n IF m > 10 THEN BREAK\nNEXT\n"
+                       "k = 0\nFOR l = 2147483000 TO 2147483647 BY 1000\n k = k + 1\n IF k > 10 THEN BREAK\nNEXT\n"),
+              0);
+    EXPECT_EQ(host.var("n"), "3");
+    EXPECT_EQ(host.var("i"), "2147483647");
+    EXPECT_EQ(host.var("m"), "3");
+    EXPECT_EQ(host.var("k"), "1");
+}
+
 TEST(Structures, ForWithSubstitutedBounds) {
     ScriptHost host;
     EXPECT_EQ(host.run("first = 2\nlast = 4\nn = 0\nFOR i = %first% TO %last%\n n = n + i\nNEXT\n"), 0);
