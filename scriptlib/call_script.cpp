@@ -159,6 +159,13 @@ void call_script(Context& c, const std::string& file, const std::string& paramet
     int16_t token_class = in.token_class, token_code = in.token_code;
     double token_float = in.token_float;
     Buffer caller = c.buffer;
+    // The called script has labels of its own; the caller's index waits.
+    struct LabelsAside {
+        Context& c;
+        LabelIndex saved;
+        explicit LabelsAside(Context& context) : c(context), saved(std::move(context.labels)) { c.labels = {}; }
+        ~LabelsAside() { c.labels = std::move(saved); }
+    } labels_aside(c);
     c.push(frame_call, 0, 0, 0);
     if (in.host_options & QSL_NOTIFY_CALL) notify_host(c, -4, "1");
     ++in.call_depth;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 
 #include "scriptlib/errors.h"
 #include "scriptlib/include/qsleng32.h"
@@ -171,6 +172,15 @@ struct Buffer {
     uint32_t length = 0;
 };
 
+// The labels of a script buffer, found in one pass the first time a jump
+// looks for one: the upper-case label word and the offset of its line (the
+// first line of that label wins).
+struct LabelIndex {
+    const char* text = nullptr;
+    uint32_t length = 0;
+    std::unordered_map<std::string, uint32_t> offsets;
+};
+
 class Context;
 
 // Words already resolved in this call: a name-table, extender or host code,
@@ -206,6 +216,7 @@ public:
     bool line_has_percent = true;  // set by the line reader
     Outcome outcome;
     WordCache names;
+    LabelIndex labels;
 
     // Locks the variable table and the string heap; false when either fails.
     bool lock_blocks();

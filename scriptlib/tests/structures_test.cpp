@@ -181,6 +181,31 @@ TEST(LabelCache, GosubIsCachedAndSubstitutedLinesAreNot) {
     EXPECT_EQ(host.buffer[script.find("GOTO %where%")], 'G');
 }
 
+// Labels are found in one pass over the script: the first line of a label
+// wins, case does not matter, a comment may follow, and a CALLed script's
+// labels are its own.
+TEST(LabelSearch, FirstLabelWinsInEachScript) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("GOTO Twice\n:twice\na = 1\nGOTO after\n:TWICE\na = 2\n:after;comment\n"
+                       "GOSUB far\nEXIT\n  \t:far\nb = 3\nRETURN\n"),
+              9000);
+    EXPECT_EQ(host.var("a"), "1");
+    EXPECT_EQ(host.var("b"), "3");
+}
+
+// Thousands of labels, each the target of one jump: the search stays one
+// pass over the buffer however many jumps look for labels.
+TEST(LabelSearch, ManyLabels) {
+    std::string script = "n = 0\nGOTO l0\n";
+    const int labels = 5000;
+    for (int i = 0; i < labels; ++i)
+        script += ":l" + std::to_string(i) + "\nn = n + 1\nGOTO l" + std::to_string(i + 1) + "\n";
+    script += ":l" + std::to_string(labels) + "\n";
+    ScriptHost host;
+    EXPECT_EQ(host.run(script), 0);
+    EXPECT_EQ(host.var("n"), std::to_string(labels));
+}
+
 TEST(Statements, LabelsCommentsAndLineEnds) {
     ScriptHost host;
     EXPECT_EQ(host.run("; a comment\r\n:start a = 1\r\n\r\n   b = 2 ; trailing\rc = 3\x1A" "d = 4\n"), 0);
@@ -244,6 +269,18 @@ TEST_F(CallFiles, ParametersAndReturnToTheCaller) {
     ScriptHost second;
     EXPECT_EQ(second.run("x = call(\"sub.qsl\", `one \"two words\" 'it''s'`)\n"), 0);
     EXPECT_EQ(second.var("got"), "3:one|two words|it's");
+}
+
+TEST_F(CallFiles, CalledScriptsHaveTheirOwnLabels) {
+    write("labels.qsl", "GOTO here\nskipped = 1\n:here\ninner = 1\n");
+    ScriptHost host;
+    EXPECT_EQ(host.run("GOTO start\n:here\nwrong = 1\nEXIT\n:start\nx = call(\"labels.qsl\", \"\")\n"
+                       "y = call(\"labels.qsl\", \"\")\nGOTO end\nwrong = 2\n:end\nouter = 1\n"),
+              0);
+    EXPECT_EQ(host.var("inner"), "1");
+    EXPECT_EQ(host.var("skipped"), "<none>");
+    EXPECT_EQ(host.var("wrong"), "<none>");
+    EXPECT_EQ(host.var("outer"), "1");
 }
 
 TEST_F(CallFiles, SevenNestedCallsGive3211) {
