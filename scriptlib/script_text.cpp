@@ -16,7 +16,7 @@ namespace {
 
 struct LineEnds {
     bool at[256];
-    constexpr LineEnds() : at() { at['\r'] = at['\n'] = at[26] = at[0] = true; }
+    constexpr LineEnds() : at() { at[int('\r')] = at[int('\n')] = at[26] = at[0] = true; }
 };
 constexpr LineEnds line_ends;
 
