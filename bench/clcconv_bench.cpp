@@ -9,9 +9,9 @@
 #include "bench/bench_support.h"
 #include "clcconv/clcconv.h"
 
-#include "common/console.h"
-#include "common/environment.h"
-#include "common/process.h"
+#include "common/platform/console.h"
+#include "common/platform/environment.h"
+#include "common/platform/process.h"
 #include "common/tool.h"
 #include "sample/sample_install.h"
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

@@ -3,16 +3,17 @@
 #include <cstdio>
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
+#include "common/install_files.h"
 
 namespace qv::builder {
 
 namespace {
 
-constexpr std::string_view broadcast_list = "\\QUORVANT\\BCAST.TXT";
+constexpr std::string_view broadcast_list = install::broadcast_list_file;
 
 bool listed(std::string_view build_file, bool& ends_with_line_end) {
     ends_with_line_end = true;

@@ -1,8 +1,9 @@
 #include "builder/build_file.h"
 
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
+#include "common/install_files.h"
 
 namespace qv::builder {
 
@@ -43,7 +44,7 @@ std::string build_file_argument(const std::vector<std::string_view>& arguments) 
 
 FilePtr open_build_file(std::string_view name) {
     FilePtr file = open_file(name, "r");
-    if (!file) file = open_file("\\QUORVANT\\AUTO\\" + std::string(name), "r");
+    if (!file) file = open_file(std::string(install::auto_folder) + std::string(name), "r");
     if (!file) message(builder_profile, "UNABLE TO LOCATE AUTO BUILD FILE@" + std::string(name));
     return file;
 }

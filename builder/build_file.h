@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "common/build_settings.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 
 namespace qv::builder {
 

@@ -14,11 +14,12 @@
 #include "builder/final_pass.h"
 #include "builder/idx_series.h"
 #include "builder/output_table.h"
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
+#include "common/install_files.h"
 
 namespace qv::builder {
 
@@ -26,7 +27,7 @@ namespace {
 
 // The old builders joined the inputs through two tables used in turn; a table
 // left behind by them, or by a run that was killed, goes too.
-constexpr const char* old_table_path = "\\QUORVANT\\TEMP0000.QVT";
+constexpr std::string_view old_table_path = install::previous_build_table_file;
 
 void delete_tables() {
     delete_file(table_path);

@@ -5,6 +5,7 @@
 // (\QUORVANT\TEMP0001.QVT), and the output written from that table.
 
 #include "builder/preparation.h"
+#include "common/install_files.h"
 
 namespace qv::builder {
 
@@ -15,7 +16,7 @@ enum class BuildOutcome {
 };
 
 // The joined table of the output file being built.
-inline constexpr const char* table_path = "\\QUORVANT\\TEMP0001.QVT";
+inline constexpr std::string_view table_path = install::build_table_file;
 
 BuildOutcome build_output_file(BuildRun& run, const Block& block);
 

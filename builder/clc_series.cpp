@@ -14,7 +14,7 @@
 #include "common/clc_price.h"
 #include "common/contract_rule.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 

@@ -9,7 +9,7 @@
 #include "builder/clc_series.h"
 #include "common/contract_rule.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 

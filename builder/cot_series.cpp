@@ -10,7 +10,7 @@
 
 #include "common/cot_file.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

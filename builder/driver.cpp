@@ -10,10 +10,10 @@
 #include "builder/headings.h"
 #include "builder/start_up.h"
 #include "builder/validation.h"
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/start_up.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 

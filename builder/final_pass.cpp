@@ -10,7 +10,7 @@
 #include "builder/output_table.h"
 #include "common/calendar.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

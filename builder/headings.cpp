@@ -7,10 +7,11 @@
 
 #include "builder/index_tags.h"
 #include "builder/input_line.h"
-#include "common/console.h"
-#include "common/files.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv::builder {
 
@@ -164,11 +165,11 @@ void append_input_headings(std::vector<std::string>& out, std::string_view input
 
 HeadingTables load_headings() {
     HeadingTables tables;
-    tables.cot = short_headings("\\QUORVANT\\COT.HDG", cot_fields).value_or(default_cot_headings());
+    tables.cot = short_headings(install::cot_headings_file, cot_fields).value_or(default_cot_headings());
 
     tables.clc = default_clc_headings();
     std::vector<std::string> clc_lines;
-    read_heading_lines("\\QUORVANT\\CLC.HDG", [&](std::string line) {
+    read_heading_lines(install::clc_headings_file, [&](std::string line) {
         clc_lines.push_back(line.substr(0, long_heading));
         return clc_lines.size() <= clc_file_lines;
     });
@@ -176,13 +177,13 @@ HeadingTables load_headings() {
 
     for (const IndexTag& index : index_tags()) {
         const std::string tag(index.tag);
-        tables.idx[tag] = short_headings("\\QUORVANT\\" + tag + ".HDG", static_cast<std::size_t>(index.fields))
+        tables.idx[tag] = short_headings(std::string(install::root) + tag + ".HDG", static_cast<std::size_t>(index.fields))
                               .value_or(default_index_headings(tag));
     }
     return tables;
 }
 
-bool meta13_present() { return file_exists("\\QUORVANT\\META13.TXT"); }
+bool meta13_present() { return file_exists(install::meta13_marker); }
 
 std::string column_letter(int n) {
     std::string letters;

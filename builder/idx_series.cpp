@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "builder/index_tags.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/idx_file.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

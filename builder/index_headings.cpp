@@ -7,7 +7,7 @@
 
 #include "builder/headings.h"
 #include "builder/index_tags.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 

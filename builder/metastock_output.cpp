@@ -12,15 +12,16 @@
 #include "builder/final_pass.h"
 #include "builder/headings.h"
 #include "builder/output_table.h"
+#include "common/install_files.h"
 #include "common/calendar.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/make_directories.h"
 #include "common/mbf.h"
 #include "common/messages.h"
 #include "common/metastock_data.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
 
 namespace qv::builder {
 
@@ -256,7 +257,7 @@ std::optional<MetastockOutput> MetastockOutput::prepare(const MetastockBlock& bl
     if (parts.directory.empty()) {
         if (!ask_yes_no(no_directory_question)) return std::nullopt;
         // The builder runs in the install folder.
-        output.directory_ = "\\QUORVANT\\";
+        output.directory_ = std::string(install::root);
     } else {
         output.directory_ = parts.directory;
     }

@@ -9,13 +9,13 @@
 #include "builder/cot_series.h"
 #include "builder/idx_series.h"
 #include "common/calendar.h"
-#include "common/clock.h"
-#include "common/command.h"
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/clock.h"
+#include "common/platform/command.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/make_directories.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

@@ -17,7 +17,7 @@
 #include "common/build_settings.h"
 #include "common/holidays.h"
 #include "common/tables.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
 
 namespace qv::builder {
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "common/console.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/console.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

@@ -6,7 +6,7 @@
 #include "builder/input_line.h"
 #include "common/build_settings.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {

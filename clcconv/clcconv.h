@@ -7,6 +7,7 @@
 #include "common/calendar.h"
 #include "common/clc_file.h"
 #include "common/tables.h"
+#include "common/install_files.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,8 +17,8 @@
 
 namespace qv::clcconv {
 
-inline constexpr std::string_view clc_folder = "\\QUORVANT\\CLC";
-inline constexpr std::string_view temp_folder = "\\QUORVANT\\CLC\\TEMP";
+inline constexpr std::string_view clc_folder = install::clc_folder.substr(0, install::clc_folder.size() - 1);
+inline constexpr std::string_view temp_folder = install::clc_temp_folder.substr(0, install::clc_temp_folder.size() - 1);
 
 // "\QUORVANT\CLC\TEMP\" + tag + "_CLC" + extension.
 std::string temp_file(std::string_view tag, std::string_view extension);

@@ -1,6 +1,6 @@
 #include "clcconv/clcconv.h"
 
-#include "common/console.h"
+#include "common/platform/console.h"
 
 namespace qv::clcconv {
 

@@ -1,7 +1,7 @@
 #include "clcconv/clcconv.h"
 
-#include "common/console.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/text.h"
 
 namespace qv::clcconv {
 

@@ -1,6 +1,6 @@
 #include "clcconv/clcconv.h"
 
-#include "common/files.h"
+#include "common/platform/files.h"
 
 namespace qv::clcconv {
 

@@ -1,9 +1,9 @@
 #include "clcconv/clcconv.h"
 
 #include "common/calendar.h"
-#include "common/console.h"
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 
 #include <charconv>
 #include <cstdio>

@@ -2,9 +2,9 @@
 
 #include "common/calendar.h"
 #include "common/clc_price.h"
-#include "common/console.h"
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 
 #include <cstdio>
 

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "common/calendar.h"
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -240,7 +241,7 @@ BuildSettings read_last_settings(std::string_view content, LastMapStart from) {
 BuildSettings load_last_settings(LastMapStart from) {
     // Far more than the 33 lines the front end writes; a larger file is not one.
     constexpr std::size_t largest = 64 * 1024;
-    const FilePtr file = open_file("\\QUORVANT\\LASTMAP.QVT", "rb");
+    const FilePtr file = open_file(install::last_map_file, "rb");
     if (!file) return {};
     std::string content(largest, '\0');
     content.resize(std::fread(content.data(), 1, content.size(), file.get()));

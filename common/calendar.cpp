@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/holidays.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

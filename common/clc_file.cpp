@@ -1,4 +1,5 @@
 #include "common/clc_file.h"
+#include "common/install_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -148,7 +149,7 @@ ClcRecord decode_record(const std::uint8_t* in, int bytes) {
 }
 
 std::string clc_file_name(std::string_view tag) {
-    std::string name = "\\QUORVANT\\CLC\\";
+    std::string name(install::clc_folder);
     name.append(tag.substr(0, 2));
     name += "_CLC.QVT";
     return name;

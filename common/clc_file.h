@@ -13,7 +13,7 @@
 //                     4: signed 32-bit), then open interest, total volume and
 //                     total open interest as unsigned 24-bit numbers.
 
-#include "common/files.h"
+#include "common/platform/files.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "common/contract_rule.h"
 
-#include "common/console.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/program_end.h"
 
 namespace qv {
 

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "common/clc_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -84,7 +85,7 @@ bool write_cot_record(std::FILE* file, const CotRecord& record) {
     return std::fwrite(raw, 1, sizeof raw, file) == sizeof raw;
 }
 
-std::string cot_file_name(std::string_view tag) { return "\\QUORVANT\\COT\\" + std::string(tag) + "_COT.QVT"; }
+std::string cot_file_name(std::string_view tag) { return std::string(install::cot_folder) + std::string(tag) + "_COT.QVT"; }
 
 DayNumber next_cot_report_day(DayNumber day) {
     // Counted in wide numbers: after the last report day that fits, there is none.

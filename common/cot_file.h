@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "common/calendar.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 
 namespace qv {
 

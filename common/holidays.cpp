@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "common/clock.h"
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/clock.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -151,7 +152,7 @@ HolidayTable HolidayLoader::load() {
     // QUORVANT_ROOT instead, its file is read.
     FilePtr file;
     if (!rules_.in_install_folder) file = open_file("HOLIDAYS.QVT", "r");
-    if (!file) file = open_file("\\QUORVANT\\HOLIDAYS.QVT", "r");
+    if (!file) file = open_file(install::holidays_file, "r");
     if (!file) {
         if (rules_.warnings_only) {
             warn("WARNING, could not open the holiday file HOLIDAYS.QVT");

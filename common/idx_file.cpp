@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "common/files.h"
+#include "common/platform/files.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -61,7 +62,7 @@ DayNumber idx_line_day(std::string_view line) {
     return date ? date_to_lotus(*date) : no_date;
 }
 
-std::string idx_file_name(std::string_view tag) { return "\\QUORVANT\\IDX\\" + std::string(tag) + "_IDX.QVT"; }
+std::string idx_file_name(std::string_view tag) { return std::string(install::idx_folder) + std::string(tag) + "_IDX.QVT"; }
 
 bool read_idx_line(std::FILE* file, std::string& line) {
     line.clear();

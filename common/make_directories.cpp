@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

@@ -3,19 +3,20 @@
 #include <algorithm>
 #include <string>
 
-#include "common/command.h"
-#include "common/console.h"
-#include "common/files.h"
-#include "common/process.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/command.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/process.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view message_file = "\\QUORVANT\\QUORUP.MSG";
-constexpr std::string_view error_file = "\\QUORVANT\\QUORUP.ERR";
+constexpr std::string_view message_file = install::message_file;
+constexpr std::string_view error_file = install::error_file;
 
 void put(std::FILE* file, std::string_view text) { std::fwrite(text.data(), 1, text.size(), file); }
 

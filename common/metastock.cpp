@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "common/clc_file.h"
-#include "common/clock.h"
-#include "common/files.h"
+#include "common/platform/clock.h"
+#include "common/platform/files.h"
 #include "common/mbf.h"
-#include "common/text.h"
-#include "common/work_file.h"
+#include "common/platform/text.h"
+#include "common/platform/work_file.h"
 
 namespace qv {
 

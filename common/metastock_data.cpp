@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "common/clc_file.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/mbf.h"
-#include "common/text.h"
-#include "common/work_file.h"
+#include "common/platform/text.h"
+#include "common/platform/work_file.h"
 
 namespace qv {
 

@@ -5,20 +5,21 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/clock.h"
-#include "common/files.h"
+#include "common/platform/clock.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
-#include "common/text.h"
-#include "common/work_file.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr const char* settings_path = "\\QUORVANT\\QUORUP.INI";
-constexpr const char* backup_path = "\\QUORVANT\\QUORUP.BAK";
-constexpr const char* work_path = "\\QUORVANT\\TEMP0001.QVT";
+constexpr std::string_view settings_path = install::settings_file;
+constexpr std::string_view backup_path = install::settings_backup;
+constexpr std::string_view work_path = install::settings_work_file;
 
 // 6 June 2008: an EU LAST DATE before it is taken for a stale or damaged one.
 constexpr DayNumber earliest_eu_last_date = 39605;
@@ -73,7 +74,7 @@ const SettingsRules reading_settings{SettingsLayout::complete, false, false, tru
 void check_eu_last_date(Settings& settings, DayNumber today) {
     if (settings.eu_last_date >= earliest_eu_last_date) return;
     DayNumber newest = no_date;
-    for (const FolderEntry& entry : list_matching("\\QUORVANT\\UPDATES\\E*.*"))
+    for (const FolderEntry& entry : list_matching(std::string(install::updates_folder) + "E*.*"))
         if (!entry.is_folder) newest = std::max(newest, name_date(entry.name));
     settings.eu_last_date = newest != no_date ? newest : static_cast<DayNumber>(today > 10 ? today - 10 : 0);
 }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "common/settings.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

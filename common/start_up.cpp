@@ -4,8 +4,8 @@
 #include <string>
 #include <thread>
 
-#include "common/console.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/program_end.h"
 
 namespace qv {
 

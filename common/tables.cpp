@@ -3,10 +3,11 @@
 #include <array>
 #include <cstdio>
 
-#include "common/console.h"
-#include "common/files.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -355,7 +356,7 @@ double decimal_multiplier(int n) {
 }
 
 CommodityTable load_tables(const TableRules& rules) {
-    const FilePtr file = open_file("\\QUORVANT\\TABLES.INI", "r");
+    const FilePtr file = open_file(install::tables_file, "r");
     if (!file) fail("ERROR -  FILE \" TABLES.INI\" MISSING FROM \\QUORVANT FOLDER.");
     return TableLoader(file.get(), rules).load();
 }

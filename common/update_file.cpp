@@ -2,7 +2,8 @@
 
 #include <cctype>
 
-#include "common/text.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -175,7 +176,7 @@ void UpdateLineSource::skip_bulletin() {
 BroadcastLines read_broadcast_lines(std::string_view name) {
     BroadcastLines result;
     constexpr std::size_t broadcast_line_length = 214;
-    auto source = UpdateLineSource::open(format("\\QUORVANT\\UPDATES\\%.*s", int(name.size()), name.data()),
+    auto source = UpdateLineSource::open(std::string(install::updates_folder).append(name),
                                          broadcast_line_length);
     if (!source) {
         result.messages.push_back(

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/calendar.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 
 namespace qv {
 

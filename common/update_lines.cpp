@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "common/clc_price.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

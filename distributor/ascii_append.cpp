@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/make_directories.h"
 #include "common/messages.h"
-#include "common/text.h"
-#include "common/work_file.h"
+#include "common/platform/text.h"
+#include "common/platform/work_file.h"
 #include "distributor/ascii_line.h"
 #include "distributor/output_mask.h"
 

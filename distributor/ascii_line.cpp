@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::distributor {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "common/platform/paths.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::distributor {

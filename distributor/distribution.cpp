@@ -1,6 +1,6 @@
 #include "distributor/distribution.h"
 
-#include "common/console.h"
+#include "common/platform/console.h"
 
 namespace qv::distributor {
 

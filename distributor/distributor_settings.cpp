@@ -2,18 +2,19 @@
 
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
+#include "common/install_files.h"
 
 namespace qv::distributor {
 
 namespace {
 
-constexpr std::string_view settings_file = "\\QUORVANT\\QUORUP.INI";
-constexpr std::string_view backup_file = "\\QUORVANT\\QUORUP.BAK";
+constexpr std::string_view settings_file = install::settings_file;
+constexpr std::string_view backup_file = install::settings_backup;
 
 // The "=" must leave room for a key of at least three characters and stand
 // within the key column of the file.

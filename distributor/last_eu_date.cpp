@@ -3,18 +3,19 @@
 #include <cstdio>
 #include <string_view>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv::distributor {
 
 namespace {
 
-constexpr std::string_view settings_file = "\\QUORVANT\\QUORUP.INI";
-constexpr std::string_view settings_work_file = "\\QUORVANT\\TEMP0001.QVT";
+constexpr std::string_view settings_file = install::settings_file;
+constexpr std::string_view settings_work_file = install::settings_work_file;
 
 // The settings text with the line in place; lines are kept byte for byte, so
 // that a user code keeps its case and nothing else of the file changes.

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
 #include "common/metastock.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 #include "distributor/meta_security.h"
 #include "distributor/output_mask.h"

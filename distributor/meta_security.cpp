@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "common/calendar.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/make_directories.h"
 #include "common/messages.h"
 #include "common/metastock_data.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "common/platform/paths.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::distributor {

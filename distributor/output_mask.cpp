@@ -5,7 +5,7 @@
 
 #include "common/messages.h"
 #include "common/metastock.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::distributor {
 

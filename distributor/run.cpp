@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/process.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/process.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 #include "distributor/ascii_append.h"
 #include "distributor/computrac.h"
@@ -17,13 +17,14 @@
 #include "distributor/last_eu_date.h"
 #include "distributor/meta_append.h"
 #include "distributor/start_up.h"
+#include "common/install_files.h"
 
 namespace qv::distributor {
 
 namespace {
 
-constexpr std::string_view updates_folder = "\\QUORVANT\\UPDATES\\";
-constexpr std::string_view mkpicks = "\\QUORVANT\\MKPICKS.EXE";
+constexpr std::string_view updates_folder = install::updates_folder;
+constexpr std::string_view mkpicks = install::favourites_program;
 
 // A file named before this day is the history file (EU991231.CLC), whose name
 // says nothing of the days it holds: the note then takes the newest day
@@ -160,7 +161,7 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
         if (kind == 'M' || kind == 'B') meta = steps.append_meta_updates(path, run);
         if (ascii != 0 || meta != 0) start_favourites(steps);
 
-        if (const FilePtr log = open_file("\\QUORVANT\\QUORUP.MSG", "a"))
+        if (const FilePtr log = open_file(install::message_file, "a"))
             std::fprintf(log.get(), "%s MERGED O.K.\n", entry->name.c_str());
         const DayNumber day = update_file_day(entry->name);
         if (record_last_eu_date(day >= first_dated_update ? day : run.newest_written) != 0) start_favourites(steps);
@@ -170,7 +171,7 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
 }
 
 void start_favourites(const DistributorSteps& steps) {
-    const bool favourites = open_file("\\QUORVANT\\FAVOR.ASC", "r") || open_file("\\QUORVANT\\FAVOR.MS", "r");
+    const bool favourites = open_file(install::favourites_ascii_list, "r") || open_file(install::favourites_meta_list, "r");
     if (favourites && file_exists(mkpicks)) steps.start_program(mkpicks);
     throw ProgramEnd{};
 }
@@ -179,7 +180,7 @@ void run_distributor(const DistributorSteps& steps) {
     StartUp loaded = start_up();
     delete_file("fullsize");
     steps.change_comptrac_array(loaded.commodities);
-    const bool header_flag = static_cast<bool>(open_file("\\QUORVANT\\META13.TXT", "r"));
+    const bool header_flag = static_cast<bool>(open_file(install::meta13_marker, "r"));
     const HistoryMode mode = detect_history_mode();
     if (list_matching(update_path("EU*.CLC")).empty()) throw ProgramEnd{};
     show_working_screen(mode);

@@ -1,7 +1,7 @@
 #include "distributor/start_up.h"
 
 #include "common/messages.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::distributor {

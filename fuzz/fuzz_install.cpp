@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "sample/sample_install.h"
 
 namespace qv::fuzzing {

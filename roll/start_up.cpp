@@ -1,6 +1,6 @@
 #include "roll/start_up.h"
 
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::roll {

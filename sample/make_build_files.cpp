@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 
 namespace {
 

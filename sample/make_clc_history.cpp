@@ -7,10 +7,10 @@
 #include "common/calendar.h"
 #include "common/clc_file.h"
 #include "common/contract_rule.h"
-#include "common/environment.h"
-#include "common/files.h"
+#include "common/platform/environment.h"
+#include "common/platform/files.h"
 #include "common/holidays.h"
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/tables.h"
 
 #include <algorithm>

@@ -17,10 +17,10 @@
 
 #include "common/calendar.h"
 #include "common/cot_file.h"
-#include "common/environment.h"
-#include "common/files.h"
+#include "common/platform/environment.h"
+#include "common/platform/files.h"
 #include "common/idx_file.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace {
 

@@ -24,12 +24,12 @@
 
 #include "common/calendar.h"
 #include "common/clc_file.h"
-#include "common/console.h"
-#include "common/environment.h"
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/environment.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace {
 

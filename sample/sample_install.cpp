@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/calendar.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::sample {
 

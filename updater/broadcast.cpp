@@ -4,15 +4,16 @@
 #include <string>
 
 #include "common/build_settings.h"
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view bcast_file = "\\QUORVANT\\BCAST.TXT";
-constexpr std::string_view work_file = "\\QUORVANT\\AUTOBLDX.TMP";
+constexpr std::string_view bcast_file = install::broadcast_list_file;
+constexpr std::string_view work_file = install::broadcast_work_list;
 // BCAST.TXT lines are read 44 characters at a time.
 constexpr std::size_t bcast_line_length = 44;
 
@@ -56,7 +57,7 @@ void prepare_broadcast(UpdaterState& state) {
             const std::string name = trimmed_name(line);
             if (name.empty()) continue;
             FilePtr build = open_file(name, "r");
-            const std::string in_auto = "\\QUORVANT\\AUTO\\" + name;
+            const std::string in_auto = std::string(install::auto_folder) + name;
             if (!build) build = open_file(in_auto, "r");
             if (!build) {
                 updater_message(

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/update_file.h"
 
 namespace qv {

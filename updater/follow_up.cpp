@@ -6,16 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view batch_file = "\\QUORVANT\\TEMPZIP.BAT";
-constexpr std::string_view roll_file = "\\QUORVANT\\$ROLL";
-constexpr std::string_view bcast_file = "\\QUORVANT\\BCAST.TXT";
+constexpr std::string_view batch_file = install::hand_over_batch;
+constexpr std::string_view roll_file = install::roll_list;
+constexpr std::string_view bcast_file = install::broadcast_list_file;
 // BCAST.TXT is read in pieces of at most 100 characters here.
 constexpr std::size_t bcast_piece = 100;
 constexpr std::size_t build_line_length = 255;
@@ -53,7 +54,7 @@ bool set_needs_rebuild(const UpdaterState& state, const std::vector<std::string>
 }  // namespace
 
 void write_rebuild_list(const UpdaterState& state) {
-    if (file_exists("\\QUORVANT\\$NOROLL")) return;
+    if (file_exists(install::no_roll_marker)) return;
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) return;
     FilePtr roll;
@@ -61,7 +62,7 @@ void write_rebuild_list(const UpdaterState& state) {
     while (read_line(list.get(), piece, bcast_piece)) {
         const std::string name = without_line_end(piece);
         if (name.empty()) continue;
-        const FilePtr build = open_file("\\QUORVANT\\" + name, "r");
+        const FilePtr build = open_file(std::string(install::root) + name, "r");
         if (!build) continue;
         const std::vector<std::string> lines = read_lines(build.get());
 
@@ -92,7 +93,7 @@ void write_rebuild_list(const UpdaterState& state) {
 }
 
 void add_cash_index_builds(const UpdaterState& state) {
-    if (!state.idx_merged || file_exists("\\QUORVANT\\$NOCASH")) return;
+    if (!state.idx_merged || file_exists(install::no_cash_marker)) return;
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) return;
     // 'A' an ASCII build, 'M' a MetaStock build; a later line decides.
@@ -108,7 +109,7 @@ void add_cash_index_builds(const UpdaterState& state) {
     if (!roll) return;
     for (int n = 1; n <= 3; ++n) {
         if (builds[n] == 0) continue;
-        const FilePtr build = open_file(format("\\QUORVANT\\$C%d.%s", n, builds[n] == 'A' ? "ASC" : "MS"), "rb");
+        const FilePtr build = open_file(format("%s$C%d.%s", std::string(install::root).c_str(), n, builds[n] == 'A' ? "ASC" : "MS"), "rb");
         if (!build) continue;
         std::fputc('\n', roll.get());
         char chunk[4096];
@@ -138,8 +139,8 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
         if (!batch) return;
         if (file_exists(roll_file)) put_line(batch.get(), "CALL DFORGE $ROLL");
         if (!list_matching(state.update_directory + "EU??????.CLC").empty()) {
-            put_line(batch.get(), "\\QUORVANT\\DFANOUT.EXE");
-            put_line(batch.get(), "\\QUORVANT\\BULSHOW.EXE");
+            put_line(batch.get(), install::distributor_program);
+            put_line(batch.get(), install::bulletin_viewer);
         }
     }
     if (file_exists(batch_file)) run_batch(batch_file);

@@ -1,4 +1,4 @@
-#include "common/process.h"
+#include "common/platform/process.h"
 #include "common/start_up.h"
 #include "updater/run.h"
 

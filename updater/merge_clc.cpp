@@ -10,18 +10,19 @@
 
 #include "common/clc_file.h"
 #include "common/clc_price.h"
-#include "common/console.h"
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "common/update_file.h"
 #include "common/update_lines.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view work_file_path = "\\QUORVANT\\CLC\\TEMP_CLC.QVT";
+constexpr std::string_view work_file_path = install::clc_work_file;
 constexpr std::size_t io_chunk = 256 * 1024;
 
 // Records of a daily update older than the update's day by more than this many

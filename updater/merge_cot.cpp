@@ -4,19 +4,20 @@
 #include <optional>
 #include <string>
 
-#include "common/console.h"
+#include "common/platform/console.h"
 #include "common/cot_file.h"
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "common/update_file.h"
 #include "common/update_lines.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view work_file_path = "\\QUORVANT\\COT\\TEMP_COT.QVT";
+constexpr std::string_view work_file_path = install::cot_work_file;
 
 // The update side of one commodity: its report lines, one at a time.
 class CotUpdates {

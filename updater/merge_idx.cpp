@@ -7,20 +7,21 @@
 #include <system_error>
 #include <vector>
 
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/idx_file.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "common/platform/paths.h"
+#include "common/platform/text.h"
 #include "common/update_file.h"
 #include "common/update_lines.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view work_file_path = "\\QUORVANT\\IDX\\TEMP_IDX.QVT";
+constexpr std::string_view work_file_path = install::idx_work_file;
 
 // The last stored line must be longer than this (line end counted) for the
 // update to be appended to the file.

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "common/console.h"
-#include "common/files.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "updater/broadcast.h"
 #include "updater/bulletins.h"
 #include "updater/merge_kinds.h"

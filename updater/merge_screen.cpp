@@ -1,6 +1,6 @@
 #include "updater/merge_screen.h"
 
-#include "common/console.h"
+#include "common/platform/console.h"
 #include "updater/updater.h"
 
 namespace qv {

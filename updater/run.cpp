@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "common/clock.h"
-#include "common/console.h"
-#include "common/files.h"
+#include "common/platform/clock.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
 #include "common/messages.h"
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/settings.h"
 #include "common/start_up.h"
 #include "updater/broadcast.h"

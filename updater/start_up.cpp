@@ -3,18 +3,19 @@
 #include <cstdio>
 #include <string>
 
-#include "common/console.h"
-#include "common/files.h"
-#include "common/process.h"
-#include "common/text.h"
+#include "common/platform/console.h"
+#include "common/platform/files.h"
+#include "common/platform/process.h"
+#include "common/platform/text.h"
 #include "common/update_file.h"
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
+#include "common/install_files.h"
 
 namespace qv {
 
 namespace {
 
-constexpr std::string_view fixed_update_folder = "\\QUORVANT\\UPDATES\\";
+constexpr std::string_view fixed_update_folder = install::updates_folder;
 
 void delete_matching(const std::string& folder, std::string_view pattern) {
     for (const FolderEntry& entry : list_matching(folder + std::string(pattern))) delete_file(folder + entry.name);
@@ -45,7 +46,7 @@ void rename_replacing(const std::string& folder, const std::string& from, const 
 void show_updater_screen() { show_start_screen(format("QUORUP PROGRAM, VERSION %s", updater_version)); }
 
 void delete_leftovers() {
-    const std::string root = "\\QUORVANT\\";
+    const std::string root(install::root);
     const std::string updates(fixed_update_folder);
     delete_file(root + "$ROLL");
     delete_matching(root, "?????ZIP.EXE");
@@ -101,7 +102,7 @@ void fill_received_files(UpdaterState& state) {
 // message is lost at any moment. Without an earlier message file the header
 // starts the new one.
 void start_message_file(DayNumber today) {
-    WorkFile work("\\QUORVANT\\QUORUP.TMP", "\\QUORVANT\\QUORUP.MSG");
+    WorkFile work(install::message_work_file, install::message_file);
     if (!work.is_open()) {
         console().write("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE, CONTINUING ANYWAY.");
         return;
@@ -109,7 +110,7 @@ void start_message_file(DayNumber today) {
     const Date date = lotus_to_date(today);
     std::fputs(format("QUORUP.MSG FILE        DATE:%d/%d/%d\n\n\n", date.month, date.day, date.year).c_str(),
                work.file());
-    if (const FilePtr earlier = open_file("\\QUORVANT\\QUORUP.MSG", "rb")) {
+    if (const FilePtr earlier = open_file(install::message_file, "rb")) {
         char piece[4096];
         std::size_t got = 0;
         while ((got = std::fread(piece, 1, sizeof piece, earlier.get())) > 0) std::fwrite(piece, 1, got, work.file());

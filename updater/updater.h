@@ -14,6 +14,7 @@
 #include "common/holidays.h"
 #include "common/tables.h"
 #include "common/tool.h"
+#include "common/install_files.h"
 
 namespace qv {
 
@@ -35,8 +36,8 @@ inline constexpr int rebuild_outputs = 2;
 struct UpdaterState {
     CommodityTable tables;
     HolidayTable holidays;
-    std::string update_directory = "\\QUORVANT\\UPDATES\\";      // ends in a backslash
-    std::string bulletin_directory = "\\QUORVANT\\BULLETIN\\";   // ends in a backslash
+    std::string update_directory{install::updates_folder};      // ends in a backslash
+    std::string bulletin_directory{install::bulletin_folder};   // ends in a backslash
     DayNumber today = no_date;
 
     std::vector<ReceivedFile> received;

@@ -24,10 +24,10 @@
 
 #include "bench/bench_support.h"
 #include "common/calendar.h"
-#include "common/console.h"
-#include "common/environment.h"
+#include "common/platform/console.h"
+#include "common/platform/environment.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 #include "distributor/ascii_append.h"
 #include "distributor/distribution.h"

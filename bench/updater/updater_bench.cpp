@@ -25,12 +25,12 @@
 
 #include "bench/bench_support.h"
 #include "common/clc_file.h"
-#include "common/console.h"
-#include "common/environment.h"
+#include "common/platform/console.h"
+#include "common/platform/environment.h"
 #include "common/holidays.h"
-#include "common/process.h"
+#include "common/platform/process.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "sample/sample_install.h"
 #include "updater/merge_clc.h"
 

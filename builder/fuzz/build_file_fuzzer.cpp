@@ -14,8 +14,8 @@
 #include "builder/input_line.h"
 #include "builder/validation.h"
 #include "common/build_settings.h"
-#include "common/console.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/program_end.h"
 
 namespace {
 

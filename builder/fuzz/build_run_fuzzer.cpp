@@ -22,11 +22,11 @@
 #include "builder/driver.h"
 #include "common/calendar.h"
 #include "common/clc_file.h"
-#include "common/console.h"
+#include "common/platform/console.h"
 #include "common/cot_file.h"
-#include "common/files.h"
-#include "common/program_end.h"
-#include "common/text.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
+#include "common/platform/text.h"
 #include "fuzz/fuzz_install.h"
 
 namespace {

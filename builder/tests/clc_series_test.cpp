@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/clc_file.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

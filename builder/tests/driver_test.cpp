@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "common/clc_file.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/start_up.h"
 #include "common/testing/metastock_reader.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/sample_install.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::builder {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/calendar.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/testing/recording_console.h"
 
 namespace qv::builder {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

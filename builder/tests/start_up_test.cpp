@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/sample_install.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "builder/build_file.h"
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

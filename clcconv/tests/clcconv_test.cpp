@@ -2,8 +2,8 @@
 
 #include "common/clc_file.h"
 #include "common/clc_price.h"
-#include "common/text.h"
-#include "common/program_end.h"
+#include "common/platform/text.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

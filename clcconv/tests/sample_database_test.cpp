@@ -5,8 +5,8 @@
 
 #include "common/clc_file.h"
 #include "common/contract_rule.h"
-#include "common/process.h"
-#include "common/program_end.h"
+#include "common/platform/process.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 #include "common/tool.h"

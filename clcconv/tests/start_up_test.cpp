@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/sample_install.h"
 

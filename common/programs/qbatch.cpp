@@ -1,8 +1,8 @@
 // qbatch FILE: runs a batch file line by line with the suite's command
 // interpreter. The tools exec it to run a batch file in place of themselves.
-#include "common/command.h"
-#include "common/console.h"
-#include "common/program_end.h"
+#include "common/platform/command.h"
+#include "common/platform/console.h"
+#include "common/platform/program_end.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::testing {
 

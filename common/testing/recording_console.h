@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/console.h"
+#include "common/platform/console.h"
 
 namespace qv::testing {
 

@@ -1,6 +1,6 @@
 #include "common/testing/sample_install.h"
 
-#include "common/environment.h"
+#include "common/platform/environment.h"
 #include "sample/sample_install.h"
 
 namespace qv::testing {

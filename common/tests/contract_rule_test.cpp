@@ -1,5 +1,5 @@
 #include "common/contract_rule.h"
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 
 #include <gtest/gtest.h>

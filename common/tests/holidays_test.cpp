@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/program_end.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/testing/temp_install.h"
 
 namespace qv {

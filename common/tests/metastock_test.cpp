@@ -1,7 +1,7 @@
 #include "common/metastock.h"
 #include "common/metastock_data.h"
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/testing/temp_install.h"
 
 #include <gtest/gtest.h>

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/environment.h"
-#include "common/program_end.h"
+#include "common/platform/environment.h"
+#include "common/platform/program_end.h"
 #include "common/settings.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"

@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/console.h"
-#include "common/program_end.h"
+#include "common/platform/console.h"
+#include "common/platform/program_end.h"
 #include "common/tables.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "common/tool.h"
 #include "distributor/ascii_append.h"
 #include "distributor/distribution.h"

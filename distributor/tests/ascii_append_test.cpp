@@ -9,7 +9,7 @@
 #include "common/calendar.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "distributor/ascii_line.h"
 
 namespace qv::distributor {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "common/calendar.h"
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/metastock.h"
 #include "common/metastock_data.h"
 #include "common/testing/metastock_reader.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "distributor/meta_security.h"
 
 namespace qv::distributor {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/files.h"
+#include "common/platform/files.h"
 #include "common/metastock.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv::distributor {
 namespace {

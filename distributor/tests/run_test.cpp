@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "common/files.h"
-#include "common/program_end.h"
+#include "common/platform/files.h"
+#include "common/platform/program_end.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/sample_install.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "distributor/distributor_settings.h"
 
 namespace qv::distributor {

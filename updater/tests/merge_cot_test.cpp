@@ -8,7 +8,7 @@
 
 #include "common/cot_file.h"
 #include "common/testing/recording_console.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "updater/tests/fixture.h"
 
 namespace qv {

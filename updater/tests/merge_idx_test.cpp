@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/testing/recording_console.h"
-#include "common/text.h"
+#include "common/platform/text.h"
 #include "updater/tests/fixture.h"
 
 namespace qv {

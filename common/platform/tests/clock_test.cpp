@@ -1,6 +1,6 @@
-#include "common/clock.h"
+#include "common/platform/clock.h"
 
-#include "common/environment.h"
+#include "common/platform/environment.h"
 
 #include <gtest/gtest.h>
 

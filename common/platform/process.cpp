@@ -1,9 +1,9 @@
-#include "common/process.h"
+#include "common/platform/process.h"
 
-#include "common/command.h"
-#include "common/console.h"
-#include "common/environment.h"
-#include "common/files.h"
+#include "common/platform/command.h"
+#include "common/platform/console.h"
+#include "common/platform/environment.h"
+#include "common/platform/files.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

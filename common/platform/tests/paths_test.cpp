@@ -1,6 +1,6 @@
-#include "common/paths.h"
+#include "common/platform/paths.h"
 
-#include "common/environment.h"
+#include "common/platform/environment.h"
 #include "common/testing/temp_install.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "common/console.h"
+#include "common/platform/console.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,7 +1,7 @@
-#include "common/files.h"
+#include "common/platform/files.h"
 
-#include "common/paths.h"
-#include "common/text.h"
+#include "common/platform/paths.h"
+#include "common/platform/text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

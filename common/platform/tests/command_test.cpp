@@ -1,8 +1,8 @@
-#include "common/command.h"
+#include "common/platform/command.h"
 
-#include "common/environment.h"
-#include "common/files.h"
-#include "common/process.h"
+#include "common/platform/environment.h"
+#include "common/platform/files.h"
+#include "common/platform/process.h"
 #include "common/testing/recording_console.h"
 #include "common/testing/temp_install.h"
 

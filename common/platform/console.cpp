@@ -2,7 +2,7 @@
 // sequences when standard output is a terminal, plain ordered lines otherwise;
 // keys read raw from a terminal, or taken from piped standard input.
 
-#include "common/console.h"
+#include "common/platform/console.h"
 
 #include <poll.h>
 #include <termios.h>
@@ -13,7 +13,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "common/text.h"
+#include "common/platform/text.h"
 
 namespace qv {
 

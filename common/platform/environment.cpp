@@ -1,4 +1,4 @@
-#include "common/environment.h"
+#include "common/platform/environment.h"
 
 #include <cstdlib>
 

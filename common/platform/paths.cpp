@@ -1,7 +1,7 @@
-#include "common/paths.h"
+#include "common/platform/paths.h"
 
-#include "common/environment.h"
-#include "common/text.h"
+#include "common/platform/environment.h"
+#include "common/platform/text.h"
 
 #include <dirent.h>
 

@@ -1,4 +1,4 @@
-#include "common/text.h"
+#include "common/platform/text.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,7 +1,7 @@
-#include "common/work_file.h"
+#include "common/platform/work_file.h"
 
-#include "common/environment.h"
-#include "common/paths.h"
+#include "common/platform/environment.h"
+#include "common/platform/paths.h"
 
 #include <fcntl.h>
 #include <stdio.h>
