@@ -15,18 +15,6 @@ char BuildContext::separator() const {
     }
 }
 
-double apply_operator(const FieldTerm& term, double value, double zero_operand) {
-    const double operand = std::strtod(term.operand.c_str(), nullptr);
-    switch (term.op) {
-    case '*': return value * operand;
-    case '/': return value / (operand == 0.0 ? zero_operand : operand);
-    case '+': return value + operand;
-    case '-': return value - operand;
-    case '^': return operand / (value == 0.0 ? 0.00001 : value);
-    default: return value;
-    }
-}
-
 long OutputDayCount::steps(DayNumber from, DayNumber target) {
     if (from != from_ || target < target_ || steps_ == 0) {
         from_ = from;

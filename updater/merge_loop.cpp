@@ -66,6 +66,13 @@ std::optional<std::size_t> next_file(const UpdaterState& state, DatabaseKind kin
     return found;
 }
 
+// The merged files wait for the broadcast, and so do those of an earlier run
+// that was stopped before its broadcast had served them all.
+void broadcast_waiting_files(UpdaterState& state) {
+    if (state.broadcast_ready) broadcast(state);
+    else finish_unserved_broadcasts(state);
+}
+
 }  // namespace
 
 int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_file) {
@@ -102,14 +109,18 @@ MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file) {
     }
     if (!updates && !distributor_files) {
         updater_message("YOUR \\QUORVANT\\UPDATES DIRECTORY DOES NOT CONTAIN@ANY UPDATE FILES TO BE MERGED??");
+        broadcast_waiting_files(state);
         return MergeOutcome::nothing_to_merge;
     }
-    if (!updates) return MergeOutcome::distributor_only;
+    if (!updates) {
+        broadcast_waiting_files(state);
+        return MergeOutcome::distributor_only;
+    }
 
     show_merge_screen();
     for (const DatabaseKind kind : {DatabaseKind::idx, DatabaseKind::clc, DatabaseKind::cot})
         if (merge_kind(state, kind, merge_file) != 0) break;
-    if (state.broadcast_ready) broadcast(state);
+    broadcast_waiting_files(state);
     return MergeOutcome::done;
 }
 

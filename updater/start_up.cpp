@@ -50,7 +50,9 @@ void delete_leftovers() {
     const std::string updates(fixed_update_folder);
     delete_file(root + "$ROLL");
     delete_matching(root, "?????ZIP.EXE");
-    delete_matching(updates, "DB*.*");
+    // DB files of a run stopped during its broadcast are kept: this run's
+    // broadcast serves them (writing a day into an output twice changes
+    // nothing), so that no output misses their day.
     delete_file(root + "TEMPZIP.BAT");
     for (const char* pattern : {"D*.*", "E*.*"})
         for (const FolderEntry& entry : list_matching(updates + pattern))
