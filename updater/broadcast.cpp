@@ -71,6 +71,7 @@ ListFill fill_broadcast_list(const UpdaterState& state, std::vector<std::string>
         if (list.size() == broadcast_list_limit) {
             updater_message(
                 "NOTICE - TOO MANY FILES TO PERFORM BROADCAST OPERATION,@PLEASE USE DATAFORGE TO BUILD YOUR FILES");
+            note_failed_run();  // the outputs miss these days until they are rebuilt
             return ListFill::too_many;
         }
         list.push_back(to_upper(entry.name));
@@ -93,6 +94,7 @@ std::optional<std::vector<std::string>> list_autobuild_files() {
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) {
         updater_message("ERROR-CANNOT FIND 'BCAST.TXT' FILE@BYPASSING BROADCASTING OF UPDATES");
+        note_failed_run();
         return std::nullopt;
     }
     updater_message("\nBROADCASTING UPDATES USING THESE AUTOBUILD FILES:");
@@ -180,6 +182,7 @@ void broadcast(UpdaterState& state) {
     if (!sets) {
         updater_message(
             "ERROR-CANNOT FIND SYSTEM AUTOBUILD FILE 'AUTOBLDX.TMP'@BYPASSING BROADCASTING OF UPDATES");
+        note_failed_run();
         write_rollover_notice(state);
         return;
     }
@@ -192,12 +195,17 @@ void broadcast(UpdaterState& state) {
         show_at(52, 13, name);
         if (*kind != DatabaseKind::cot) {
             const BroadcastUpdate lines = read_broadcast_update(name, state);
-            if (walk_sets(sets.get(), *names, lines, *kind, state, output_failed) == Walk::stopped) break;
+            if (walk_sets(sets.get(), *names, lines, *kind, state, output_failed) == Walk::stopped) {
+                note_failed_run();
+                break;
+            }
         }
         rename_broadcast_file(state, name);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));
         if (!output_failed) updater_message(name + " BROADCASTED O.K.");
     }
+    // An output that could not be served is a skipped output of the run.
+    if (output_failed) note_failed_run();
     write_rollover_notice(state);
 }
 
