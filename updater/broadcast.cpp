@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/build_settings.h"
 #include "common/install_files.h"
@@ -46,19 +47,15 @@ void copy_all(std::FILE* from, std::FILE* to) {
 }
 
 void show_at(int column, int row, std::string_view text) {
-    Console& screen = console();
-    screen.go_to(column, row);
-    screen.clear_to_end_of_line();
-    screen.write(text);
-    screen.flush();
+    console().draw({{column, row, text, true}});
+    console().flush();
 }
 
+// Rows 10 to 25 of the updater's screen cleared, then the broadcast's labels.
 void show_broadcast_screen() {
-    Console& screen = console();
-    for (int row = 10; row <= 25; ++row) {
-        screen.go_to(1, row);
-        screen.clear_to_end_of_line();
-    }
+    std::vector<ScreenText> screen;
+    for (int row = 10; row <= 25; ++row) screen.push_back({1, row, "", true});
+    console().draw(screen);
     show_at(13, 11, "DISTRIBUTING UPDATES TO YOUR ASCII & METASTOCK DATA FILES");
     show_at(24, 13, "Update File Being Processed:");
     show_at(24, 15, "Data File Being Updated:");
