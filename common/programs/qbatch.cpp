@@ -1,5 +1,6 @@
 // qbatch FILE: runs a batch file line by line with the suite's command
 // interpreter. The tools exec it to run a batch file in place of themselves.
+#include "common/installation_lock.h"
 #include "common/platform/command.h"
 #include "common/platform/console.h"
 #include "common/platform/program_end.h"
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        // The batch file's programs share the lock that qbatch holds, or that
+        // the program which ran qbatch in its place holds already.
+        qv::hold_installation("qbatch");
         qv::CommandInterpreter interpreter;
         interpreter.run_batch(argv[1]);
     } catch (const qv::ProgramEnd&) {
