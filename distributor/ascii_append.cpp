@@ -129,7 +129,8 @@ void put_line(std::FILE* out, std::string_view text) {
 
 void raise_newest(Distribution& run, DayNumber day) { run.newest_written = std::max(run.newest_written, day); }
 
-void cannot_write(const std::string& path) {
+void cannot_write(const std::string& path, Distribution& run) {
+    write_failed(run, path);
     message(distributor_profile,
             format("ERROR-CANNOT OPEN FILE %s FOR WRITING,@PLEASE CHECK IF IT IS WRITE PROTECTED?", path.c_str()));
 }
@@ -177,6 +178,7 @@ void create_ascii_file(const std::string& path, const std::vector<std::string>& 
         make_directories(path, distributor_profile);
         work = WorkFile(work_path, path);
         if (!work.is_open()) {
+            write_failed(run, path);
             message(distributor_profile, format("ERROR-could not create the new ASCII file@ %s", path.c_str()));
             return;
         }
@@ -194,7 +196,7 @@ void create_ascii_file(const std::string& path, const std::vector<std::string>& 
         if (write_ascii_line(work.file(), *reformatted, line, first, last_written, run) != 0) break;
         first = false;
     }
-    if (!work.commit()) cannot_write(path);
+    if (!work.commit()) cannot_write(path, run);
 }
 
 // Brings the contract's update lines into the file's lines: a day already
@@ -236,7 +238,7 @@ void merge_ascii_lines(std::vector<AsciiLine>& lines, const std::vector<std::str
 void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
     AsciiFile file;
     switch (read_ascii_file(path, run, file)) {
-        case FileRead::unreadable: cannot_write(path); return;
+        case FileRead::unreadable: cannot_write(path, run); return;
         case FileRead::foreign_dates:
             message(distributor_profile,
                     format("ERROR-dates of %s do not read in the DATA FORMAT@of QUORUP.INI, bypassing this contract.",
@@ -268,7 +270,7 @@ void update_ascii_file(const std::string& path, const std::vector<std::string>& 
     } else {
         merge_ascii_lines(file.lines, contract, run);
     }
-    if (!write_ascii_file(path, heading, file.lines)) cannot_write(path);
+    if (!write_ascii_file(path, heading, file.lines)) cannot_write(path, run);
 }
 
 // Short lines are no data; a lone deletion is, so that a contract whose only

@@ -1,5 +1,8 @@
 #include "distributor/distribution.h"
 
+#include <algorithm>
+#include <string>
+
 #include "common/platform/console.h"
 
 namespace qv::distributor {
@@ -12,6 +15,12 @@ void show_contract(std::string_view kind, std::string_view tag, const Distributi
     }
     screen.go_to(50, 17);
     screen.write(tag.substr(0, 2));
+}
+
+void write_failed(Distribution& run, std::string_view path) {
+    const std::string name(path);
+    if (std::find(run.failed_writes.begin(), run.failed_writes.end(), name) == run.failed_writes.end())
+        run.failed_writes.push_back(name);
 }
 
 }  // namespace qv::distributor
