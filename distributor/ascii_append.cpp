@@ -281,6 +281,16 @@ bool starts_contract(const std::string& line) {
            update_line_day(line) != no_date;
 }
 
+// Passes over the lines that follow a contract's first line and share its key.
+void skip_contract(UpdateLines& lines, const std::string& first) {
+    const std::string key = first.substr(0, 6);
+    std::string dropped;
+    while (const std::string* next = lines.peek()) {
+        if (next->substr(0, 6) != key) break;
+        lines.next(dropped);
+    }
+}
+
 }  // namespace
 
 int append_ascii_updates(const std::string& update_path, Distribution& run) {
@@ -294,6 +304,10 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
     lines.next(line);  // the heading
     while (lines.next(line)) {
         if (!starts_contract(line)) continue;
+        if (!check_contract_key(line, run)) {
+            skip_contract(lines, line);
+            continue;
+        }
         std::string path;
         std::string name;
         // A mask that cannot name the contract warns for each of its lines.

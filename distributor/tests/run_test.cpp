@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -383,6 +384,41 @@ TEST(RunDistributor, AFailedWriteKeepsTheUpdatePendingAndTheRerunCompletesIt) {
     EXPECT_EQ(outputs(install), uninterrupted);
     EXPECT_NE(install.read("QUORUP.MSG").find("EU201207.CLC MERGED O.K.\n"), std::string::npos);
     EXPECT_EQ(eu_line(install), "EU LAST DATE = 12/7/20");
+}
+
+std::set<std::string> every_file(const SampleInstall& install) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(install.root()))
+        if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), install.root()).string());
+    return files;
+}
+
+// The vendor's contract keys become file and folder names: a tag such as
+// ".." or "/.", a year or a month code that is no such thing, is warned about
+// and skipped, and nothing is written outside the contract folders; the good
+// contract of the same file is carried as always.
+TEST(RunDistributor, ContractKeysThatAreNoNamesAreSkipped) {
+    SampleInstall install;
+    install.write("UPDATES/EU201207.CLC",
+                  "EU201207.CLC\n"
+                  ".. 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "/. 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 2/H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 21/201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n");
+    const std::set<std::string> before = every_file(install);
+    RecordingConsole screen;
+    EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+    for (const char* key : {"\".. 21H\"", "\"/. 21H\"", "\"W_ 2/H\"", "\"W_ 21/\""})
+        EXPECT_NE(screen.text().find(std::string("ERROR-INVALID CONTRACT ") + key), std::string::npos) << key;
+    for (const std::string& file : every_file(install)) {
+        if (before.count(file)) continue;
+        const bool allowed = file.rfind("ASCII/W_/", 0) == 0 || file.rfind("META/W_/", 0) == 0 ||
+                             file == "UPDATES/E_201207.CLC" || file == "QUORUP.MSG" || file == "QUORUP.BAK";
+        EXPECT_TRUE(allowed) << file;
+    }
+    EXPECT_EQ(install.read("ASCII/W_/W_H21.TXT"), "12/07/20,5.8500,5.9500,5.8000,5.9000,2100,4100\n");
+    EXPECT_TRUE(fs::exists(install.path("META/W_/MASTER")));
 }
 
 }  // namespace
