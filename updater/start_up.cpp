@@ -5,7 +5,6 @@
 
 #include "common/platform/console.h"
 #include "common/platform/files.h"
-#include "common/platform/process.h"
 #include "common/platform/text.h"
 #include "common/update_file.h"
 #include "common/platform/work_file.h"
@@ -84,7 +83,9 @@ void make_sure_folder_exists(std::string_view folder) {
     std::string path(folder);
     if (!path.empty() && path.back() == '\\') path.pop_back();
     if (path.empty() || folder_exists(path)) return;
-    run_command("MKDIR " + path);
+    // Made directly, not through a command line, which would split a name
+    // with blanks into several folders.
+    create_folders(path);
 }
 
 void fill_received_files(UpdaterState& state) {

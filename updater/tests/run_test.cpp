@@ -179,6 +179,20 @@ TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
     EXPECT_EQ(install_.read("TEMPZIP.BAT"), "@ECHO OFF\n");
 }
 
+// A bulletin folder whose name holds a blank is made as one folder; it is
+// not split into words that make stray folders in the working directory.
+TEST_F(UpdaterRun, MakesAFolderWithABlankInItsName) {
+    std::string settings = install_.read("QUORUP.INI");
+    const std::string old_line = "BULLETIN DIRECTORY = C:\\QUORVANT\\BULLETIN\\";
+    ASSERT_NE(settings.find(old_line), std::string::npos);
+    settings.replace(settings.find(old_line), old_line.size(), "BULLETIN DIRECTORY = C:\\QUORVANT\\MY BULLETINS\\");
+    install_.write("QUORUP.INI", settings);
+    run();
+    EXPECT_TRUE(std::filesystem::is_directory(install_.path("MY BULLETINS")));
+    EXPECT_FALSE(has("MY"));
+    EXPECT_FALSE(has("BULLETINS"));
+}
+
 class UpdaterRunFirstDecember : public UpdaterRun {
 protected:
     UpdaterRunFirstDecember() : UpdaterRun("2020-12-01") {}
