@@ -4,6 +4,9 @@
 #include <string>
 
 #include "common/platform/console.h"
+#include "common/platform/environment.h"
+#include "common/platform/paths.h"
+#include "common/platform/program_end.h"
 #include "common/platform/files.h"
 #include "common/platform/text.h"
 #include "common/update_file.h"
@@ -102,11 +105,17 @@ void fill_received_files(UpdaterState& state) {
 // work file then takes the message file's place in one rename, so that no
 // message is lost at any moment. Without an earlier message file the header
 // starts the new one.
+//
+// Without the work file the install folder takes no writing (read-only, or a
+// full disk): the run ends before it merges anything, saying so, instead of
+// merging without a message file to report to.
 void start_message_file(DayNumber today) {
     WorkFile work(install::message_work_file, install::message_file);
     if (!work.is_open()) {
-        console().write("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE, CONTINUING ANYWAY.");
-        return;
+        console().write(format("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE IN %s,\n"
+                               "THE FOLDER TAKES NO WRITING (READ-ONLY OR FULL?): NOTHING WAS MERGED.\n",
+                               install_root().string().c_str()));
+        throw ProgramEnd{env_flag("QUORVANT_EXIT_STATUS") ? 1 : 0};
     }
     const Date date = lotus_to_date(today);
     std::fputs(format("QUORUP.MSG FILE        DATE:%d/%d/%d\n\n\n", date.month, date.day, date.year).c_str(),

@@ -193,6 +193,22 @@ TEST_F(UpdaterRun, MakesAFolderWithABlankInItsName) {
     EXPECT_FALSE(has("BULLETINS"));
 }
 
+// An install folder that takes no writing (here QUORUP.TMP cannot be made,
+// as in a read-only folder): the updater names the folder, says that nothing
+// was merged, and merges nothing.
+TEST_F(UpdaterRun, WithoutItsMessageWorkFileItMergesNothing) {
+    add("DU201207.CLC");
+    std::filesystem::create_directories(install_.path("QUORUP.TMP"));
+    EXPECT_THROW(run(), ProgramEnd);
+    const std::string text = screen_.text();
+    EXPECT_NE(text.find("WARNING:UNABLE TO OPEN QUORUP.TMP FILE IN " + install_.root().string()), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("NOTHING WAS MERGED."), std::string::npos) << text;
+    EXPECT_TRUE(merged_.empty());
+    EXPECT_TRUE(batches_.empty());
+    EXPECT_TRUE(has("UPDATES/DU201207.CLC"));
+}
+
 class UpdaterRunFirstDecember : public UpdaterRun {
 protected:
     UpdaterRunFirstDecember() : UpdaterRun("2020-12-01") {}
