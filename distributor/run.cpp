@@ -99,6 +99,15 @@ void report_failed_writes(std::string_view name, const std::vector<std::string>&
                                         files.c_str(), std::string(name).c_str()));
 }
 
+// The folders whose files the distribution of an update file wrote.
+std::vector<std::string> written_folders(const Distribution& run) {
+    std::vector<std::string> folders{std::string(install::root)};
+    const char kind = run.settings.extended_contracts;
+    if (kind == 'A' || kind == 'B') folders.push_back(run.settings.ascii_path);
+    if (kind == 'M' || kind == 'B') folders.push_back(run.settings.meta_path);
+    return folders;
+}
+
 }  // namespace
 
 DistributorSteps distributor_steps() {
@@ -187,6 +196,8 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
             std::fprintf(log.get(), "%s MERGED O.K.\n", entry->name.c_str());
         const DayNumber day = update_file_day(entry->name);
         if (record_last_eu_date(day >= first_dated_update ? day : run.newest_written) != 0) start_favourites(steps);
+        // What the file's done name promises is on the disk first.
+        sync_to_disk(written_folders(run));
         rename_file(path, update_path(done_name(entry->name)));
         entry->status = '_';
     }
