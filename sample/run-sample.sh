@@ -99,4 +99,13 @@ run_tool MKPICKS
 run_tool roll
 run_tool clcconv /1
 run_tool clcconv /2
+# The database for today's tools: a SQLite file (a second run adds only what
+# changed) and a chart of the wheat series beside its back adjustment.
+if [ -x "$bin/qvexport" ]; then
+    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
+    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
+fi
+if [ -x "$bin/qvchart" ]; then
+    run_tool qvchart W_ "$install/W_.png"
+fi
 echo "==== sample installation in $install"
