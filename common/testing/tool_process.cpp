@@ -1,9 +1,11 @@
 #include "common/testing/tool_process.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -50,6 +52,11 @@ ToolProcess::ToolProcess(const fs::path& root, const ToolStart& start, const fs:
     const int null = ::open("/dev/null", O_RDONLY);
     const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (null < 0 || out < 0) ::_exit(127);
+    if (start.file_size_limit > 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit{start.file_size_limit, start.file_size_limit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    }
     ::dup2(null, STDIN_FILENO);
     ::dup2(out, STDOUT_FILENO);
     ::dup2(out, STDERR_FILENO);

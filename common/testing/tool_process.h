@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -17,6 +18,9 @@ struct ToolStart {
     std::string program;  // a program of the build's bin folder: "QUORUP", "DFANOUT"
     std::vector<std::string> arguments;
     std::map<std::string, std::string> environment;
+    // A full disk: files may grow to this many bytes, and a write beyond it
+    // fails (RLIMIT_FSIZE, with SIGXFSZ ignored). 0: no limit.
+    std::uint64_t file_size_limit = 0;
 };
 
 class ToolProcess {

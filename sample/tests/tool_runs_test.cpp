@@ -1,12 +1,24 @@
+// Whole programs on a sample installation, the way the daily chain runs them.
+//
 // Two runs of each program that writes an installation, started at the same
-// moment on one sample installation: one of them works, the other is refused
-// with its message and changes nothing, and every file ends as one run alone
-// leaves it. A run may also end before the other starts; then both work, one
-// after the other, and the files are those of two runs in a row.
+// moment: one of them works, the other is refused with its message and
+// changes nothing, and every file ends as one run alone leaves it. A run may
+// also end before the other starts; then both work, one after the other, and
+// the files are those of two runs in a row.
+//
+// The distributor and the builder killed at random moments, or stopped by a
+// full disk: every file is afterwards old or new, and a run after it gives
+// what one uninterrupted run gives.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
+#include <csignal>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
 
 #include <chrono>
 #include <filesystem>
@@ -43,12 +55,20 @@ public:
         fs::create_directories(pristine());
         for (const char* maker : {"make_sample", "make_clc_history", "make_updates", "make_cot_idx", "make_build_files"})
             run_tool(pristine(), {maker, {pristine().string()}, run_environment()});
+        // One day of contracts for the distributor: a cut-off run then leaves
+        // each file before or after that day.
+        copy_folder(pristine(), one_day());
+        for (const auto& entry : fs::directory_iterator(one_day() / "UPDATES")) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("EU", 0) == 0 && name != "EU201207.CLC") fs::remove(entry.path());
+        }
     }
     ~SampleFolder() {
         std::error_code ignored;
         fs::remove_all(base_, ignored);
     }
     fs::path pristine() const { return base_ / "pristine"; }
+    fs::path one_day() const { return base_ / "one-day"; }
     fs::path work() const { return base_ / "work"; }
     fs::path output(int n) const { return base_ / ("run" + std::to_string(n) + ".out"); }
 
@@ -146,7 +166,7 @@ TEST_P(TwoRunsAtOnce, LeaveOneRunsFilesAndRefuseTheOther) {
 
 const WritingProgram writing_programs[] = {
     {"QUORUP", {"/M"}}, {"DFANOUT", {}}, {"DFORGE", {}},      {"PREQUOR", {}},
-    {"POSTQUOR", {}},   {"MKPICKS", {}}, {"roll", {}},        {"clcconv", {"/1"}},
+    {"POSTQUOR", {}},   {"MKPICKS", {}}, {"roll", {}},        {"clcconv", {"/1", "/W_", "/SP"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, TwoRunsAtOnce, ::testing::ValuesIn(writing_programs),
@@ -205,6 +225,126 @@ TEST(InstallationLock, TheDailyChainSharesTheLock) {
     EXPECT_EQ(screen.find(refusal), std::string::npos) << screen;  // not the distributor either
     EXPECT_TRUE(distributed(sample().work())) << screen;
 }
+
+// Work files a cut-off run may leave (the next run writes them afresh), the
+// lock file, the settings backup (which holds whatever QUORUP.INI said before
+// its last rewrite) and the message file, whose lines are compared without
+// the repeats of a file noted both before and after a kill and without the
+// report of writes that failed.
+bool left_aside(const std::string& path) {
+    const std::string name = fs::path(path).filename().string();
+    return name.rfind("TEMP", 0) == 0 || name == "QUORVANT.LCK" || name == "QUORUP.BAK" || name == "QUORUP.MSG";
+}
+
+std::set<std::string> message_lines(const FileSnapshot& files) {
+    std::set<std::string> lines;
+    const auto found = files.find("QUORUP.MSG");
+    if (found == files.end()) return lines;
+    std::istringstream in(found->second);
+    // A run that could not write says so, naming the files; the run after it
+    // adds what one run writes.
+    for (std::string line; std::getline(in, line);)
+        if (line.find(" NOT MERGED, ") == std::string::npos && line.rfind("   ", 0) != 0) lines.insert(line);
+    return lines;
+}
+
+// Every file is as it was before the run or as the whole run leaves it.
+std::vector<std::string> neither_old_nor_new(const FileSnapshot& old_files, const FileSnapshot& new_files,
+                                             const FileSnapshot& now) {
+    std::set<std::string> names;
+    for (const FileSnapshot* files : {&old_files, &new_files, &now})
+        for (const auto& [name, bytes] : *files) names.insert(name);
+    std::vector<std::string> torn;
+    for (const std::string& name : names) {
+        if (left_aside(name)) continue;
+        const auto in = [&](const FileSnapshot& files) -> std::optional<std::string> {
+            const auto found = files.find(name);
+            if (found == files.end()) return std::nullopt;
+            return found->second;
+        };
+        const auto current = in(now);
+        if (current != in(old_files) && current != in(new_files)) torn.push_back(name);
+    }
+    return torn;
+}
+
+std::vector<std::string> differing_results(const FileSnapshot& expected, const FileSnapshot& now) {
+    FileSnapshot a;
+    FileSnapshot b;
+    for (const auto& [name, bytes] : expected)
+        if (!left_aside(name)) a[name] = bytes;
+    for (const auto& [name, bytes] : now)
+        if (!left_aside(name)) b[name] = bytes;
+    std::vector<std::string> differ = differing_files(a, b);
+    if (message_lines(expected) != message_lines(now)) differ.push_back("QUORUP.MSG");
+    return differ;
+}
+
+class Interrupted : public ::testing::TestWithParam<WritingProgram> {};
+
+TEST_P(Interrupted, AKilledRunLeavesEveryFileOldOrNewAndTheNextRunCompletesIt) {
+    const ToolStart start = start_of(GetParam());
+    const FileSnapshot old_files = snapshot_files(sample().one_day());
+    copy_folder(sample().one_day(), sample().work());
+    const auto begin = std::chrono::steady_clock::now();
+    run_tool(sample().work(), start);
+    const auto whole_run =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+    const FileSnapshot new_files = snapshot_files(sample().work());
+    ASSERT_FALSE(differing_results(old_files, new_files).empty()) << "the program changed nothing";
+
+    std::mt19937 random(20201207);
+    for (int trial = 0; trial < 25; ++trial) {
+        SCOPED_TRACE(trial);
+        copy_folder(sample().one_day(), sample().work());
+        {
+            ToolProcess run(sample().work(), start, sample().output(1));
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % (whole_run.count() + 1)));
+            ::kill(run.pid(), SIGKILL);
+            run.wait();
+        }
+        EXPECT_EQ(neither_old_nor_new(old_files, new_files, snapshot_files(sample().work())),
+                  std::vector<std::string>{});
+        run_tool(sample().work(), start);
+        EXPECT_EQ(differing_results(new_files, snapshot_files(sample().work())), std::vector<std::string>{});
+    }
+}
+
+// A full disk (files may not grow past 40, 100 or 1000 bytes): what could be
+// written is old or new, nothing is claimed done that was not written, and
+// once there is room again the next run gives the uninterrupted result.
+TEST_P(Interrupted, AFullDiskLeavesEveryFileOldOrNewAndTheNextRunCompletesIt) {
+    const ToolStart start = start_of(GetParam());
+    const FileSnapshot old_files = snapshot_files(sample().one_day());
+    copy_folder(sample().one_day(), sample().work());
+    run_tool(sample().work(), start);
+    const FileSnapshot new_files = snapshot_files(sample().work());
+    for (const std::uint64_t limit : {40u, 100u, 1000u}) {
+        SCOPED_TRACE(limit);
+        copy_folder(sample().one_day(), sample().work());
+        ToolStart full = start;
+        full.file_size_limit = limit;
+        run_tool(sample().work(), full);
+        const FileSnapshot now = snapshot_files(sample().work());
+        EXPECT_EQ(neither_old_nor_new(old_files, new_files, now), std::vector<std::string>{});
+        run_tool(sample().work(), start);
+        // The message file may hold a report cut short by the full disk; the
+        // run after it ends the file with what one run writes.
+        FileSnapshot after = snapshot_files(sample().work());
+        const std::string& expected_end = new_files.count("QUORUP.MSG") ? new_files.at("QUORUP.MSG") : "";
+        const std::string& messages = after["QUORUP.MSG"];
+        EXPECT_TRUE(messages.size() >= expected_end.size() &&
+                    messages.compare(messages.size() - expected_end.size(), expected_end.size(), expected_end) == 0)
+            << messages;
+        after["QUORUP.MSG"] = expected_end;
+        EXPECT_EQ(differing_results(new_files, after), std::vector<std::string>{});
+    }
+}
+
+const WritingProgram interrupted_programs[] = {{"DFANOUT", {}}, {"DFORGE", {}}};
+
+INSTANTIATE_TEST_SUITE_P(DistributorAndBuilder, Interrupted, ::testing::ValuesIn(interrupted_programs),
+                         [](const auto& info) { return info.param.program; });
 
 }  // namespace
 }  // namespace qv::testing
