@@ -5,7 +5,7 @@
 #include "common/install_files.h"
 #include "common/messages.h"
 #include "common/platform/console.h"
-#include "common/platform/environment.h"
+#include "common/platform/run_status.h"
 #include "common/platform/installation_lock.h"
 #include "common/platform/paths.h"
 #include "common/platform/program_end.h"
@@ -34,7 +34,8 @@ void hold_installation(std::string_view program, bool record_in_message_file) {
     const std::size_t at = text.find('@');
     console().write("\n" + text.substr(0, at) + "\n" + text.substr(at + 1) + "\n");
     if (record_in_message_file && outcome == LockOutcome::busy) append_message(text);
-    throw ProgramEnd{env_flag("QUORVANT_EXIT_STATUS") ? 1 : 0};
+    note_failed_run();
+    throw ProgramEnd{};
 }
 
 }  // namespace qv

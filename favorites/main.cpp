@@ -1,9 +1,9 @@
 #include "common/installation_lock.h"
-#include "common/tool.h"
 #include "favorites/start_up.h"
 
-int main() {
-    return qv::run_program([] {
+// MKPICKS takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::favorites_profile, argc, argv, [](const auto&) {
         qv::hold_installation(qv::favorites_profile.program);
         qv::favorites::start_up();
     });

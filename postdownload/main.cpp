@@ -1,9 +1,9 @@
 #include "common/installation_lock.h"
-#include "common/tool.h"
 #include "postdownload/start_up.h"
 
-int main() {
-    return qv::run_program([] {
+// POSTQUOR takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::postdownload_profile, argc, argv, [](const auto&) {
         qv::hold_installation(qv::postdownload_profile.program);
         qv::postdownload::start_up();
     });

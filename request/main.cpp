@@ -1,9 +1,9 @@
 #include "common/installation_lock.h"
-#include "common/tool.h"
 #include "request/start_up.h"
 
-int main() {
-    return qv::run_program([] {
+// PREQUOR takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::request_profile, argc, argv, [](const auto&) {
         qv::hold_installation(qv::request_profile.program);
         qv::request::start_up();
     });

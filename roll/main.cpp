@@ -1,9 +1,9 @@
 #include "common/installation_lock.h"
-#include "common/tool.h"
 #include "roll/start_up.h"
 
-int main() {
-    return qv::run_program([] {
+// roll takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::roll_profile, argc, argv, [](const auto&) {
         qv::hold_installation(qv::roll_profile.program);
         qv::roll::start_up();
     });

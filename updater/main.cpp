@@ -1,13 +1,13 @@
 #include "common/installation_lock.h"
-#include "common/tool.h"
 #include "common/platform/process.h"
 #include "common/start_up.h"
 #include "updater/run.h"
 
 // QUORUP takes no arguments; whatever its command line holds ("/M") is ignored.
-int main() {
-    return qv::run_program([] {
-        qv::hold_installation(qv::updater_profile.program, true);
-        qv::run_updater(qv::replace_by_batch);
-    });
+int main(int argc, char** argv) {
+    return qv::run_program(qv::updater_profile, argc, argv,
+                           [](const auto&) {
+                               qv::hold_installation(qv::updater_profile.program, true);
+                               qv::run_updater(qv::replace_by_batch);
+                           });
 }

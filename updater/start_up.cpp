@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/platform/console.h"
-#include "common/platform/environment.h"
+#include "common/platform/run_status.h"
 #include "common/platform/paths.h"
 #include "common/platform/program_end.h"
 #include "common/platform/files.h"
@@ -45,14 +45,16 @@ void rename_replacing(const std::string& folder, const std::string& from, const 
 
 }  // namespace
 
-void show_updater_screen() { show_start_screen(format("QUORUP PROGRAM, VERSION %s", updater_version)); }
+void show_updater_screen() { show_start_screen(updater_profile.banner); }
 
 void delete_leftovers() {
     const std::string root(install::root);
     const std::string updates(fixed_update_folder);
     delete_file(root + "$ROLL");
     delete_matching(root, "?????ZIP.EXE");
-    delete_matching(updates, "DB*.*");
+    // DB files of a run stopped during its broadcast are kept: this run's
+    // broadcast serves them (writing a day into an output twice changes
+    // nothing), so that no output misses their day.
     delete_file(root + "TEMPZIP.BAT");
     for (const char* pattern : {"D*.*", "E*.*"})
         for (const FolderEntry& entry : list_matching(updates + pattern))
@@ -115,7 +117,8 @@ void start_message_file(DayNumber today) {
         console().write(format("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE IN %s,\n"
                                "THE FOLDER TAKES NO WRITING (READ-ONLY OR FULL?): NOTHING WAS MERGED.\n",
                                install_root().string().c_str()));
-        throw ProgramEnd{env_flag("QUORVANT_EXIT_STATUS") ? 1 : 0};
+        note_failed_run();
+        throw ProgramEnd{};
     }
     const Date date = lotus_to_date(today);
     std::fputs(format("QUORUP.MSG FILE        DATE:%d/%d/%d\n\n\n", date.month, date.day, date.year).c_str(),
