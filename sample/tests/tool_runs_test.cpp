@@ -38,7 +38,10 @@ constexpr std::string_view refusal = "ANOTHER PROGRAM OF THE SUITE IS WORKING ON
 
 // A refused run says so before anything else (the updater's bulletin viewer
 // may show the refusal that the other run recorded in QUORUP.MSG, later).
-bool was_refused(const std::string& screen) { return screen.rfind("\n" + std::string(refusal), 0) == 0; }
+bool was_refused(const std::string& screen) {
+    const std::size_t text = screen.find_first_not_of('\n');
+    return text != std::string::npos && screen.compare(text, refusal.size(), refusal) == 0;
+}
 
 std::map<std::string, std::string> run_environment() {
     return {{"QUORVANT_TODAY", "2020-12-07"}, {"QUORVANT_SYNC", "1"}, {"QUORVANT_LOCK_WAIT", "0"}};
