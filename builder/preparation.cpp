@@ -57,7 +57,7 @@ void show_output(std::string_view output_name, bool metastock) {
 // as the user's earlier builds expect.
 bool output_writable(const std::string& output_name) {
     if (open_file(output_name, "a")) return true;
-    CommandInterpreter().run_line(format("ATTRIB -R %s", output_name.c_str()));
+    CommandInterpreter().run_line(format("ATTRIB -R \"%s\"", output_name.c_str()));  // a name may hold blanks
     return static_cast<bool>(open_file(output_name, "a"));
 }
 

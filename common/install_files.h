@@ -13,6 +13,12 @@ namespace qv::install {
 // The install folder itself.
 inline constexpr std::string_view root = "\\QUORVANT\\";
 
+// The lock that one program at a time holds while it writes the installation.
+// The fixed work-file names below (TEMP_CLC.QVT, TEMP0001.QVT, QUORUP.TMP and
+// the others) are safe because of it: no second program of the suite writes
+// the installation while the holder has them open.
+inline constexpr std::string_view lock_file = "\\QUORVANT\\QUORVANT.LCK";
+
 // Support files.
 inline constexpr std::string_view tables_file = "\\QUORVANT\\TABLES.INI";
 inline constexpr std::string_view holidays_file = "\\QUORVANT\\HOLIDAYS.QVT";
