@@ -8,7 +8,7 @@
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -73,4 +73,4 @@ void prepare_broadcast(UpdaterState& state) {
 
 void broadcast(UpdaterState&) {}
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -7,7 +7,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // The build settings' defaults from \QUORVANT\LASTMAP.QVT (read by the
 // broadcast, which is still to come: nothing is read yet).
@@ -22,4 +22,4 @@ void prepare_broadcast(UpdaterState& state);
 // broadcast leftovers are.
 void broadcast(UpdaterState& state);
 
-}  // namespace qv
+}  // namespace qv::updater

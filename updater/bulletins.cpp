@@ -6,7 +6,7 @@
 #include "common/platform/files.h"
 #include "common/update_file.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -58,4 +58,4 @@ void show_bulletins(const UpdaterState& state) {
     }
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -10,7 +10,7 @@
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -146,4 +146,4 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
     if (file_exists(batch_file)) run_batch(batch_file);
 }
 
-}  // namespace qv
+}  // namespace qv::updater

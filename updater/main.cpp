@@ -4,5 +4,5 @@
 
 // QUORUP takes no arguments; whatever its command line holds ("/M") is ignored.
 int main() {
-    return qv::run_program([] { qv::run_updater(qv::replace_by_batch); });
+    return qv::run_program([] { qv::updater::run_updater(qv::replace_by_batch); });
 }

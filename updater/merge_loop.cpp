@@ -10,7 +10,7 @@
 #include "updater/bulletins.h"
 #include "updater/merge_kinds.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -112,4 +112,4 @@ MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file) {
     return MergeOutcome::done;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -3,7 +3,7 @@
 #include "common/platform/console.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 void show_merge_tag(std::string_view tag) {
     Console& screen = console();
@@ -21,4 +21,4 @@ void check_merge_key() {
     updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -15,7 +15,7 @@
 #include "updater/merge_kinds.h"
 #include "updater/start_up.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -63,4 +63,4 @@ void run_updater(const BatchRunner& run_batch, const FileMerge& merge_file) {
     run_follow_up_batch(state, run_batch);
 }
 
-}  // namespace qv
+}  // namespace qv::updater

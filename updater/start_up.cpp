@@ -11,7 +11,7 @@
 #include "common/platform/work_file.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -119,4 +119,4 @@ void start_message_file(DayNumber today) {
     work.commit();
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -8,7 +8,7 @@
 #include "common/start_up.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 inline constexpr const char* updater_version = "5.5";
 
@@ -40,4 +40,4 @@ void fill_received_files(UpdaterState& state);
 // earlier content after it.
 void start_message_file(DayNumber today);
 
-}  // namespace qv
+}  // namespace qv::updater
