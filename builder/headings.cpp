@@ -7,6 +7,7 @@
 
 #include "builder/index_tags.h"
 #include "builder/input_line.h"
+#include "builder/series_class.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/platform/program_end.h"
@@ -122,27 +123,27 @@ std::string table_heading(const std::vector<std::string>& table, int field) {
 // every ASCII column of the output file, `asc_columns` counting them.
 void append_input_headings(std::vector<std::string>& out, std::string_view input_line, const InputLine& input,
                            const HeadingTables& headings, int& asc_columns) {
+    const SeriesClassRow& row = series_class_row(input.series_class);
     for (const FieldTerm& term : input.terms) {
         std::string heading;
         if (term.op != '\0') {
             heading = format("#%d%c%.5s", term.field, term.op, term.operand.c_str()).substr(0, short_heading);
         }
-        switch (input.series_class) {
-            case SeriesClass::asc:
+        switch (row.headings) {
+            case HeadingSource::column_letters:
                 if (term.op == '\0') heading = column_letter(asc_columns);
                 ++asc_columns;
                 break;
-            case SeriesClass::cot:
-            case SeriesClass::clc: {
+            case HeadingSource::commodity_table: {
                 if (term.op != '\0') break;
-                const auto& table = input.series_class == SeriesClass::cot ? headings.cot : headings.clc;
+                const std::vector<std::string>& table = headings.*row.heading_table;
                 heading = table_heading(table, term.field);
                 if (!table.empty() && is_placeholder(table.front())) {
                     heading = with_tag(heading, placeholder_tag(input_line));
                 }
                 break;
             }
-            case SeriesClass::idx: {
+            case HeadingSource::index_table: {
                 if (term.op != '\0') break;
                 const std::string tag = index_tag_of(input_line, input.series);
                 const auto found = headings.idx.find(tag);

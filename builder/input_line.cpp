@@ -1,5 +1,6 @@
 #include "builder/input_line.h"
 
+#include "builder/series_class.h"
 #include "common/messages.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
@@ -50,7 +51,7 @@ Scan scan_input_line(std::string_view line, bool check_fields) {
     if (at == line.size()) return failed(scan, Fault::no_fields);
     if (!is_digit(line[at])) return failed(scan, Fault::first_not_number);
 
-    const int highest = highest_field(scan.series_class);
+    const int highest = series_class_row(scan.series_class).highest_field;
     while (true) {
         FieldTerm term;
         long field = 0;
@@ -92,22 +93,10 @@ void show(const std::string& text) { message(builder_profile, text); }
 
 }  // namespace
 
-int highest_field(SeriesClass series_class) {
-    switch (series_class) {
-        case SeriesClass::cot: return 18;
-        case SeriesClass::clc: return 8;
-        case SeriesClass::idx: return 99;
-        case SeriesClass::asc: return 240;
-    }
-    return 0;
-}
-
 SeriesClass find_series_class(std::string_view series) {
-    constexpr std::pair<std::string_view, SeriesClass> classes[] = {
-        {"COT", SeriesClass::cot}, {"CLC", SeriesClass::clc}, {"IDX", SeriesClass::idx}, {"ASC", SeriesClass::asc}};
-    for (std::size_t at = 0; at + 3 <= series.size(); ++at) {
-        for (const auto& [name, series_class] : classes) {
-            if (equal_no_case(series.substr(at, 3), name)) return series_class;
+    for (std::size_t at = 0; at < series.size(); ++at) {
+        for (const SeriesClassRow& row : series_classes()) {
+            if (equal_no_case(series.substr(at, row.name.size()), row.name)) return row.series_class;
         }
     }
     return SeriesClass::asc;
