@@ -1,5 +1,11 @@
 #pragma once
 
+// The suite's calendar. Every file of the database and every output dates its
+// days by day number, a count of days; here are the conversions between day
+// numbers and dates, the two-digit-year rules of each kind of file, the steps
+// to the next trading day, weekday or output day, and the date texts of the
+// builder's outputs.
+
 #include <cstdint>
 #include <optional>
 #include <string>

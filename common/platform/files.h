@@ -1,5 +1,10 @@
 #pragma once
 
+// Files and folders as the tools knew them on DOS: opened by any form of path,
+// read as text lines with LF or CR LF ends, listed by DOS wildcards with names
+// matched without regard to case, and renamed without ever replacing a file
+// that already has the new name.
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

@@ -1,5 +1,10 @@
 #pragma once
 
+// Text helpers of the platform layer, shared with the whole suite:
+// printf-style formatting (the tools' messages and file lines are printf
+// formats), numbers printed exactly as printf prints them, and comparisons
+// without regard to case.
+
 #include <cstdarg>
 #include <string>
 #include <string_view>
