@@ -43,20 +43,10 @@ bool read_heading_lines(std::string_view path, const std::function<bool(std::str
     FilePtr file = open_file(path, "r");
     if (!file) return false;
     std::string line;
-    std::string piece;
-    bool open_line = false;
-    while (read_line(file.get(), piece, 4096)) {
-        open_line = true;
-        const bool ends = piece.back() == '\n';
-        if (ends) piece.pop_back();
-        if (line.size() < kept) line += piece.substr(0, kept - line.size());
-        if (ends) {
-            open_line = false;
-            if (!take(std::move(line))) return true;
-            line.clear();
-        }
+    while (read_whole_line(file.get(), line)) {
+        if (line.back() == '\n') line.pop_back();
+        if (!take(line.substr(0, kept))) return true;
     }
-    if (open_line) take(std::move(line));
     return true;
 }
 
@@ -70,14 +60,6 @@ std::optional<std::vector<std::string>> short_headings(std::string_view path, st
     });
     if (!read || headings.size() != count) return std::nullopt;
     return headings;
-}
-
-char column_separator(const BuildSettings& settings) {
-    switch (settings.col_separator_character) {
-        case 'S': return ' ';
-        case 'T': return '\t';
-        default: return ',';
-    }
 }
 
 bool is_placeholder(std::string_view heading) {
@@ -206,7 +188,7 @@ bool write_title_and_headings(std::string& text, const BuildSettings& settings,
     }
 
     const bool quoted = settings.col_headings_in_quotes == 'Y';
-    const char separator = column_separator(settings);
+    const char separator = settings.column_separator();
     text += quoted ? "\"Date\"" : "Date";
     for (const std::string& heading : columns) {
         text += separator;

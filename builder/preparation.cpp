@@ -6,7 +6,6 @@
 #include "builder/build_file.h"
 #include "builder/series_class.h"
 #include "common/calendar.h"
-#include "common/platform/clock.h"
 #include "common/platform/command.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
@@ -32,11 +31,6 @@ DayNumber setting_day(const std::string& slashed) {
     if (std::sscanf(slashed.c_str(), "%d/%d/%d", &month, &day, &year) != 3) return no_date;
     if (month == 0 && day == 0 && year == 0) return no_date;
     return date_to_lotus(year, month, day);
-}
-
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(time.year, time.month, time.day);
 }
 
 std::size_t name_start(std::string_view output_name) {

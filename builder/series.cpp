@@ -7,14 +7,6 @@
 
 namespace qv::builder {
 
-char BuildContext::separator() const {
-    switch (settings.col_separator_character) {
-    case 'S': return ' ';
-    case 'T': return '\t';
-    default: return ',';
-    }
-}
-
 double apply_operator(const FieldTerm& term, double value, double zero_operand) {
     const double operand = std::strtod(term.operand.c_str(), nullptr);
     switch (term.op) {

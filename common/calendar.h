@@ -39,6 +39,9 @@ inline DayNumber date_to_lotus(const Date& date) { return date_to_lotus(date.yea
 // The date of a day number; 0 gives 0, 0, 0.
 Date lotus_to_date(DayNumber day);
 
+// The day number of today's date (the clock's, so QUORVANT_TODAY sets it).
+DayNumber today();
+
 // Day of week of a slashed date text M/D/YYYY: 1 = Sunday ... 7 = Saturday;
 // 0 when the text holds no month 1 to 12.
 int day_of_week(std::string_view slashed_date);

@@ -4,16 +4,13 @@
 #include <string>
 
 #include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "common/update_file.h"
 
 namespace qv::updater {
 
 namespace {
 
-std::string without_line_end(std::string line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
-}
 
 }  // namespace
 

@@ -21,11 +21,6 @@ constexpr std::string_view bcast_file = install::broadcast_list_file;
 constexpr std::size_t bcast_piece = 100;
 constexpr std::size_t build_line_length = 255;
 
-std::string without_line_end(std::string line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
-}
-
 void put_line(std::FILE* file, std::string_view line) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);

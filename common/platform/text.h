@@ -23,6 +23,8 @@ void append_fixed(std::string& out, double value, int decimals);
 void append_whole(std::string& out, long long value);
 
 std::string to_upper(std::string_view text);
+// A line as read from a file without the line feeds and carriage returns at its end.
+std::string without_line_end(std::string_view line);
 bool equal_no_case(std::string_view a, std::string_view b);
 bool starts_with_no_case(std::string_view text, std::string_view prefix);
 
