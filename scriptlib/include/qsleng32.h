@@ -142,6 +142,16 @@ QSL_API int find_var(QslHandle instance, const char *name);
 QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size);
 QSL_API void VFree(QslHandle instance, uint32_t offset);
 
+/*
+ * Checks and splits a date-time string "year:month:day[:hour:minute:second]"
+ * into fields[0..5] (year, month, day, hour, minute, second). Check levels:
+ * 0 syntax only; 1 full date and time; 2 like 1, but hour 24 is accepted
+ * (as 0) and the time fields are not range-checked; 3 the time fields only.
+ * With expand_years, a year of one or two digits becomes 2000+ (below 50)
+ * or 1900+. Returns 1 when valid, else 0.
+ */
+QSL_API int ParseYMDHMS(const char *text, int32_t fields[6], int check_level, int expand_years);
+
 /* ---- global memory blocks ----------------------------------------------- */
 
 QSL_API QslHandle QslGlobalAlloc(unsigned flags, size_t bytes);
@@ -160,6 +170,13 @@ QSL_API QslHandle QslGlobalFree(QslHandle handle); /* 0 on success */
  * options disable breaking ignores the request.
  */
 QSL_API void QslRequestBreak(void);
+
+/* Where the statement of this thread's last error report stands: returns its
+ * line number in its script (the first line is 1; 0 before any report) and
+ * copies into file (at most file_size bytes) the script file a CALL ran, or
+ * "" for the script the host handed over. A host calls it from its message
+ * box to name the place of the error. */
+QSL_API int QslErrorPlace(char *file, size_t file_size);
 
 /* ---- replaceable interfaces --------------------------------------------- */
 
