@@ -128,21 +128,11 @@ std::vector<std::string> split_fields(std::string_view line, std::size_t from) {
 // The next line of the file that is a data line, without its line end, however
 // long it is. False at the end of the file.
 bool next_data_line(std::FILE* file, std::string& line) {
-    std::string piece;
-    while (true) {
-        line.clear();
-        bool any = false;
-        while (read_line(file, piece, 4096)) {
-            any = true;
-            line += piece;
-            if (line.back() == '\n') {
-                line.pop_back();
-                break;
-            }
-        }
-        if (!any) return false;
+    while (read_whole_line(file, line)) {
+        if (line.back() == '\n') line.pop_back();
         if (is_data_line(line)) return true;
     }
+    return false;
 }
 
 void show(const std::string& text, int code = 0) { message(builder_profile, text, code); }
@@ -151,7 +141,7 @@ class AsciiSeries final : public InputSeries {
 public:
     AsciiSeries(FilePtr file, std::string path, const InputLine& input, const BuildContext& context)
         : file_(std::move(file)), path_(std::move(path)), terms_(input.terms), settings_(context.settings),
-          separator_(context.separator()), input_number_(context.input_number) {
+          separator_(context.settings.column_separator()), input_number_(context.input_number) {
         // Reading starts at the first data line whose date reads, the line the
         // check of the file took its first day from.
         std::string line;

@@ -20,16 +20,7 @@ LineKind classify_line(std::string_view line) {
 }
 
 bool read_build_line(std::FILE* file, std::string& line) {
-    constexpr std::size_t piece_length = 149;
-    line.clear();
-    std::string piece;
-    bool read_any = false;
-    while (read_line(file, piece, piece_length)) {
-        read_any = true;
-        line += piece;
-        if (!line.empty() && line.back() == '\n') break;
-    }
-    if (!read_any) return false;
+    if (!read_whole_line(file, line)) return false;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
         line.pop_back();
     }

@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "builder/ascii_series.h"
-#include "builder/clc_series.h"
 #include "builder/contract_name.h"
-#include "builder/cot_series.h"
 #include "builder/final_pass.h"
-#include "builder/idx_series.h"
 #include "builder/output_table.h"
+#include "builder/series_class.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -66,13 +63,7 @@ private:
 };
 
 std::unique_ptr<InputSeries> open_series(const PreparedInput& prepared, BuildContext& context, OpenResult& result) {
-    switch (prepared.input.series_class) {
-        case SeriesClass::cot: return open_cot_series(prepared.path, prepared.input, context, result);
-        case SeriesClass::clc: return open_clc_series(prepared.path, prepared.input, context, result);
-        case SeriesClass::idx: return open_idx_series(prepared.path, prepared.input, context, result);
-        case SeriesClass::asc: break;
-    }
-    return open_ascii_series(prepared.path, prepared.input, context, result);
+    return series_class_row(prepared.input.series_class).open(prepared.path, prepared.input, context, result);
 }
 
 bool put(std::FILE* file, std::string_view text) {

@@ -157,7 +157,7 @@ public:
           reader_(commodity),
           linking_(static_cast<Linking>(context.settings.clc_linking_method)),
           handling_(context.settings.clc_neg_price_handling),
-          separator_(context.separator()),
+          separator_(context.settings.column_separator()),
           leave_out_empty_days_(context.single_input && upper(context.settings.include_holidays) == 'N'),
           empty_day_value_(upper(context.settings.value_of_included_holiday)),
           first_day_(context.first_day),

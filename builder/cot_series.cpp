@@ -116,7 +116,7 @@ public:
           between_reports_(context.settings.include_holidays, context.holidays) {}
 
     FieldsResult append_fields(std::string& line, DayNumber day) override {
-        const char separator = context_.separator();
+        const char separator = context_.settings.column_separator();
         if (records_.empty() || day < records_.front().day) {
             for (std::size_t i = 0; i < input_.terms.size(); ++i) {
                 line += separator;

@@ -122,11 +122,7 @@ FinalPass::FinalPass(const BuildSettings& settings, const HolidayTable& holidays
     State& state = *state_;
     state.period = static_cast<char>(std::toupper(static_cast<unsigned char>(settings.sampling_period)));
     state.date_format = settings.output_date_format;
-    switch (settings.col_separator_character) {
-        case 'S': case 's': state.separator = ' '; break;
-        case 'T': case 't': state.separator = '\t'; break;
-        default: state.separator = ','; break;
-    }
+    state.separator = settings.column_separator();
     state.days_per_bar = std::max(1, std::atoi(settings.days_per_bar.c_str()));
     if (state.period >= '1' && state.period <= '6') {
         state.target = state.period - '0';

@@ -7,6 +7,7 @@
 
 #include "builder/index_tags.h"
 #include "builder/input_line.h"
+#include "builder/series_class.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/platform/program_end.h"
@@ -42,20 +43,10 @@ bool read_heading_lines(std::string_view path, const std::function<bool(std::str
     FilePtr file = open_file(path, "r");
     if (!file) return false;
     std::string line;
-    std::string piece;
-    bool open_line = false;
-    while (read_line(file.get(), piece, 4096)) {
-        open_line = true;
-        const bool ends = piece.back() == '\n';
-        if (ends) piece.pop_back();
-        if (line.size() < kept) line += piece.substr(0, kept - line.size());
-        if (ends) {
-            open_line = false;
-            if (!take(std::move(line))) return true;
-            line.clear();
-        }
+    while (read_whole_line(file.get(), line)) {
+        if (line.back() == '\n') line.pop_back();
+        if (!take(line.substr(0, kept))) return true;
     }
-    if (open_line) take(std::move(line));
     return true;
 }
 
@@ -69,14 +60,6 @@ std::optional<std::vector<std::string>> short_headings(std::string_view path, st
     });
     if (!read || headings.size() != count) return std::nullopt;
     return headings;
-}
-
-char column_separator(const BuildSettings& settings) {
-    switch (settings.col_separator_character) {
-        case 'S': return ' ';
-        case 'T': return '\t';
-        default: return ',';
-    }
 }
 
 bool is_placeholder(std::string_view heading) {
@@ -122,27 +105,27 @@ std::string table_heading(const std::vector<std::string>& table, int field) {
 // every ASCII column of the output file, `asc_columns` counting them.
 void append_input_headings(std::vector<std::string>& out, std::string_view input_line, const InputLine& input,
                            const HeadingTables& headings, int& asc_columns) {
+    const SeriesClassRow& row = series_class_row(input.series_class);
     for (const FieldTerm& term : input.terms) {
         std::string heading;
         if (term.op != '\0') {
             heading = format("#%d%c%.5s", term.field, term.op, term.operand.c_str()).substr(0, short_heading);
         }
-        switch (input.series_class) {
-            case SeriesClass::asc:
+        switch (row.headings) {
+            case HeadingSource::column_letters:
                 if (term.op == '\0') heading = column_letter(asc_columns);
                 ++asc_columns;
                 break;
-            case SeriesClass::cot:
-            case SeriesClass::clc: {
+            case HeadingSource::commodity_table: {
                 if (term.op != '\0') break;
-                const auto& table = input.series_class == SeriesClass::cot ? headings.cot : headings.clc;
+                const std::vector<std::string>& table = headings.*row.heading_table;
                 heading = table_heading(table, term.field);
                 if (!table.empty() && is_placeholder(table.front())) {
                     heading = with_tag(heading, placeholder_tag(input_line));
                 }
                 break;
             }
-            case SeriesClass::idx: {
+            case HeadingSource::index_table: {
                 if (term.op != '\0') break;
                 const std::string tag = index_tag_of(input_line, input.series);
                 const auto found = headings.idx.find(tag);
@@ -205,7 +188,7 @@ bool write_title_and_headings(std::string& text, const BuildSettings& settings,
     }
 
     const bool quoted = settings.col_headings_in_quotes == 'Y';
-    const char separator = column_separator(settings);
+    const char separator = settings.column_separator();
     text += quoted ? "\"Date\"" : "Date";
     for (const std::string& heading : columns) {
         text += separator;

@@ -248,7 +248,7 @@ private:
     }
 
     void append_columns(std::string& line, std::vector<std::string> columns) {
-        const char separator = context_.separator();
+        const char separator = context_.settings.column_separator();
         for (const std::string& column : columns) {
             line += separator;
             line += column;

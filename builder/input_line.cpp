@@ -1,5 +1,6 @@
 #include "builder/input_line.h"
 
+#include "builder/series_class.h"
 #include "common/messages.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
@@ -12,22 +13,10 @@ void show(const std::string& text) { message(builder_profile, text); }
 
 }  // namespace
 
-int highest_field(SeriesClass series_class) {
-    switch (series_class) {
-        case SeriesClass::cot: return 18;
-        case SeriesClass::clc: return 8;
-        case SeriesClass::idx: return 99;
-        case SeriesClass::asc: return 240;
-    }
-    return 0;
-}
-
 SeriesClass find_series_class(std::string_view series) {
-    constexpr std::pair<std::string_view, SeriesClass> classes[] = {
-        {"COT", SeriesClass::cot}, {"CLC", SeriesClass::clc}, {"IDX", SeriesClass::idx}, {"ASC", SeriesClass::asc}};
-    for (std::size_t at = 0; at + 3 <= series.size(); ++at) {
-        for (const auto& [name, series_class] : classes) {
-            if (equal_no_case(series.substr(at, 3), name)) return series_class;
+    for (std::size_t at = 0; at < series.size(); ++at) {
+        for (const SeriesClassRow& row : series_classes()) {
+            if (equal_no_case(series.substr(at, row.name.size()), row.name)) return row.series_class;
         }
     }
     return SeriesClass::asc;
@@ -44,7 +33,7 @@ std::optional<std::string> clc_tag(std::string_view series) {
 int check_input_line(std::string_view line) {
     // ASCII files are not checked here: their fields are counted when they are read.
     const SeriesClass series_class = find_series_class(line.substr(0, line.find_first_of(" ,")));
-    const FieldList scan = scan_field_list(line, series_class == SeriesClass::asc ? 0 : highest_field(series_class));
+    const FieldList scan = scan_field_list(line, series_class == SeriesClass::asc ? 0 : series_class_row(series_class).highest_field);
     const std::string text(line);
     switch (scan.fault) {
         case FieldListFault::none: return 0;

@@ -12,10 +12,9 @@
 
 namespace qv::builder {
 
+// The class of an input's series; what sets the classes apart is the table of
+// series_class.h.
 enum class SeriesClass { cot = 1, clc = 2, idx = 3, asc = 4 };
-
-// The highest field number of a class: COT 18, CLC 8, IDX 99, ASC 240.
-int highest_field(SeriesClass series_class);
 
 // The class a series name names: at each position from the left, "COT", "CLC",
 // "IDX" and "ASC" are tried in that order (case ignored) and the first hit

@@ -30,23 +30,12 @@ namespace {
 constexpr std::size_t symbol_length = 14;
 // The header of F%d.DAT counts its data records + 1 in 16 bits.
 constexpr std::size_t most_counted_records = 0xFFFF - 1;
-// Lines of the output table are read whole, however long; this is the piece
-// read at a time.
-constexpr std::size_t line_piece = 4096;
 
 constexpr std::string_view no_directory_question =
     "ARE YOU SURE YOU WANT TO BUILD THIS FILE@IN THE QUORVANT DIRECTORY?? (Y or N):";
 constexpr std::string_view overwrite_question = "WARNING-OUTPUT FILE EXISTS, OVERWRITE IT? (Y or N):";
 
 char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-char column_separator(char setting) {
-    switch (upper(setting)) {
-        case 'S': return ' ';
-        case 'T': return '\t';
-        default: return ',';
-    }
-}
 
 // The linking letter that ends the security name of a linked CLC series.
 char linking_letter(char method) {
@@ -78,16 +67,9 @@ std::vector<std::string_view> columns_of(std::string_view text, char separator) 
 
 // Reads the next table line whole, without its line end.
 bool next_table_line(std::FILE* table, std::string& line) {
-    line.clear();
-    std::string piece;
-    while (read_line(table, piece, line_piece)) {
-        line += piece;
-        if (line.back() == '\n') {
-            line.pop_back();
-            return true;
-        }
-    }
-    return !line.empty();
+    if (!read_whole_line(table, line)) return false;
+    if (line.back() == '\n') line.pop_back();
+    return true;
 }
 
 // The lines the driver writes above the data of the output table: the
@@ -297,7 +279,7 @@ bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
     bool have_line = false;
     for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = next_table_line(table.get(), line);
 
-    const char separator = column_separator(settings_.col_separator_character);
+    const char separator = settings_.column_separator();
     const std::size_t columns = have_line ? columns_of(line, separator).size() : 0;
     const int field_count = field_count_for(columns, settings_.sampling_period);
     if (field_count == 0) {

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "builder/ascii_series.h"
 #include "builder/build_file.h"
-#include "builder/clc_series.h"
-#include "builder/cot_series.h"
-#include "builder/idx_series.h"
+#include "builder/series_class.h"
 #include "common/calendar.h"
 #include "common/platform/command.h"
 #include "common/platform/console.h"
@@ -84,25 +81,13 @@ std::optional<WorkFile> open_ascii_output(const BuildRun& run, const std::string
     return work;
 }
 
-SpanResult day_span(const PreparedInput& prepared, const BuildContext& context, DaySpan& span) {
-    switch (prepared.input.series_class) {
-        case SeriesClass::cot: return cot_day_span(prepared.path, prepared.input, context, span);
-        case SeriesClass::clc: return clc_day_span(prepared.path, prepared.input, context, span);
-        case SeriesClass::idx: return idx_day_span(prepared.path, prepared.input, context, span);
-        case SeriesClass::asc: break;
-    }
-    return ascii_day_span(prepared.path, prepared.input, context, span);
-}
-
 }  // namespace
 
 std::string input_path(const InputLine& input) {
     const std::string& series = input.series;
-    if (series.find_first_of(":\\") != std::string::npos || input.series_class == SeriesClass::asc) return series;
-    const char* folder = input.series_class == SeriesClass::cot   ? "COT"
-                         : input.series_class == SeriesClass::clc ? "CLC"
-                                                                  : "IDX";
-    std::string path = format("\\QUORVANT\\%s\\%s", folder, series.c_str());
+    const std::string_view folder = series_class_row(input.series_class).folder;
+    if (series.find_first_of(":\\") != std::string::npos || folder.empty()) return series;
+    std::string path = std::string(folder) + series.c_str();
     if (series.find('.') == std::string::npos) path += ".QVT";
     return path;
 }
@@ -155,7 +140,8 @@ std::optional<Preparation> prepare_output(const BuildRun& run, const Block& bloc
     for (std::size_t i = 0; i < prepared.inputs.size(); ++i) {
         context.input_number = static_cast<int>(i + 1);
         DaySpan span;
-        switch (day_span(prepared.inputs[i], context, span)) {
+        const PreparedInput& input = prepared.inputs[i];
+        switch (series_class_row(input.input.series_class).day_span(input.path, input.input, context, span)) {
             case SpanResult::ok: break;
             case SpanResult::missing:
                 // The user learns of a missing input by the missing output file.

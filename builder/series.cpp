@@ -7,14 +7,6 @@
 
 namespace qv::builder {
 
-char BuildContext::separator() const {
-    switch (settings.col_separator_character) {
-    case 'S': return ' ';
-    case 'T': return '\t';
-    default: return ',';
-    }
-}
-
 long OutputDayCount::steps(DayNumber from, DayNumber target) {
     if (from != from_ || target < target_ || steps_ == 0) {
         from_ = from;

@@ -30,10 +30,6 @@ struct BuildContext {
     // the exchanges still traded on Saturdays), 0 from then on. The value left
     // by the last such day decides Saturday filtering and the weekly target.
     bool index_saturday = false;
-
-    // The column separator by COLSEPARATORCHARACTER: 'C' comma, 'S' blank,
-    // 'T' tab.
-    char separator() const;
 };
 
 // What an input answers for one output day.

@@ -157,6 +157,14 @@ OptionLine split_option_line(std::string_view line) {
 
 const std::array<OptionRow, option_count>& option_table() { return rows; }
 
+char BuildSettings::column_separator() const {
+    switch (col_separator_character) {
+        case 'S': case 's': return ' ';
+        case 'T': case 't': return '\t';
+        default: return ',';
+    }
+}
+
 int find_option(std::string_view keyword) {
     if (keyword.size() < keyword_significant) return option_unknown;
     const std::string_view significant = keyword.substr(0, keyword_significant);

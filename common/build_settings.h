@@ -40,6 +40,10 @@ struct BuildSettings {
     char month_substitution = '&';
     char year_substitution = '%';
 
+    // The column separator of the output lines by COLSEPARATORCHARACTER: 'S' a
+    // blank, 'T' a tab, else a comma.
+    char column_separator() const;
+
     bool operator==(const BuildSettings&) const = default;
 };
 

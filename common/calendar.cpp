@@ -5,6 +5,7 @@
 
 #include "common/platform/clock.h"
 #include "common/holidays.h"
+#include "common/platform/clock.h"
 #include "common/platform/text.h"
 
 namespace qv {
@@ -113,6 +114,11 @@ Date lotus_to_date(DayNumber n) {
         month = static_cast<int>(f + 3);
     }
     return {static_cast<int>(e + 1900), month, day};
+}
+
+DayNumber today() {
+    const LocalTime time = now();
+    return date_to_lotus(time.year, time.month, time.day);
 }
 
 int day_of_week(std::string_view slashed_date) {

@@ -1,5 +1,11 @@
 #pragma once
 
+// The suite's calendar. Every file of the database and every output dates its
+// days by day number, a count of days; here are the conversions between day
+// numbers and dates, the two-digit-year rules of each kind of file, the steps
+// to the next trading day, weekday or output day, and the date texts of the
+// builder's outputs.
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +38,9 @@ inline DayNumber date_to_lotus(const Date& date) { return date_to_lotus(date.yea
 
 // The date of a day number; 0 gives 0, 0, 0.
 Date lotus_to_date(DayNumber day);
+
+// The day number of today's date (the clock's, so QUORVANT_TODAY sets it).
+DayNumber today();
 
 // Day of week of a slashed date text M/D/YYYY: 1 = Sunday ... 7 = Saturday;
 // 0 when the text holds no month 1 to 12.

@@ -22,19 +22,7 @@ constexpr const char* too_many_message = "TOO MANY HOLIDAYS, CAN'T LOAD HOLIDAY 
 
 // Reads one whole line: at most 79 characters are kept with the line end, the
 // rest of an overlong line is dropped instead of being read as a line of its own.
-bool next_line(std::FILE* file, std::string& line) {
-    if (!read_line(file, line, line_limit)) return false;
-    if (line.back() != '\n') {
-        std::string rest;
-        while (read_line(file, rest, line_limit)) {
-            if (rest.back() == '\n') {
-                line.push_back('\n');
-                break;
-            }
-        }
-    }
-    return true;
-}
+bool next_line(std::FILE* file, std::string& line) { return read_limited_line(file, line, line_limit); }
 
 // A two-character number field: two digits, or a blank and a digit.
 std::optional<int> field(std::string_view line, std::size_t from) {

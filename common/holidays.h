@@ -1,5 +1,10 @@
 #pragma once
 
+// The exchange holidays of HOLIDAYS.QVT. The tools that need them load them
+// once at start-up, each with its own bound, folder and way of reporting a
+// bad file; the calendar's steps to the next trading or output day then ask
+// the table which days are holidays.
+
 #include <algorithm>
 #include <cstddef>
 #include <functional>

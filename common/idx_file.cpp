@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "common/install_files.h"
 
 namespace qv {
@@ -19,11 +20,6 @@ int number(std::string_view digits) {
     int value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
     return value;
-}
-
-std::string without_line_end(std::string line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
 }
 
 // The last line from `offset` on; the first piece is a whole line only when
@@ -64,15 +60,7 @@ DayNumber idx_line_day(std::string_view line) {
 
 std::string idx_file_name(std::string_view tag) { return std::string(install::idx_folder) + std::string(tag) + "_IDX.QVT"; }
 
-bool read_idx_line(std::FILE* file, std::string& line) {
-    line.clear();
-    std::string piece;
-    while (read_line(file, piece, idx_line_length)) {
-        line += piece;
-        if (!line.empty() && line.back() == '\n') return true;
-    }
-    return !line.empty();
-}
+bool read_idx_line(std::FILE* file, std::string& line) { return read_whole_line(file, line); }
 
 bool write_idx_line(std::FILE* file, std::string_view line) {
     if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) return false;

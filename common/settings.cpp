@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/calendar.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
 #include "common/platform/program_end.h"
@@ -29,14 +30,8 @@ constexpr DayNumber dial_number_change = 37209;
 // buffer keeps its first characters; the rest of it is dropped instead of being
 // read as a line of its own, where it could pose as another key.
 bool read_settings_line(std::FILE* file, std::string& line) {
-    if (!read_line(file, line, settings_line_length + 1)) return false;
-    if (!line.empty() && line.back() == '\n') {
-        line.pop_back();
-        return true;
-    }
-    std::string rest;
-    while (read_line(file, rest, settings_line_length + 1))
-        if (!rest.empty() && rest.back() == '\n') break;
+    if (!read_limited_line(file, line, settings_line_length + 1)) return false;
+    if (line.back() == '\n') line.pop_back();
     return true;
 }
 

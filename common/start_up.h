@@ -1,5 +1,9 @@
 #pragma once
 
+// What every tool does first and last: the start screen with the maker's
+// line, the farewell screen, and the frame that runs a tool's main flow and
+// turns how it ended into the program's exit code.
+
 #include <chrono>
 #include <functional>
 #include <span>

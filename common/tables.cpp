@@ -41,19 +41,7 @@ class IniReader {
 public:
     explicit IniReader(std::FILE* file) : file_(file) {}
 
-    bool next(std::string& line) {
-        if (!read_line(file_, line, line_limit)) return false;
-        if (line.back() != '\n') {
-            std::string rest;
-            while (read_line(file_, rest, line_limit)) {
-                if (rest.back() == '\n') {
-                    line.push_back('\n');
-                    break;
-                }
-            }
-        }
-        return true;
-    }
+    bool next(std::string& line) { return read_limited_line(file_, line, line_limit); }
 
 private:
     std::FILE* file_;

@@ -1,5 +1,11 @@
 #pragma once
 
+// The commodity table of \QUORVANT\TABLES.INI: one row per commodity with its
+// two-character tag, its name, how its prices are stored (decimal places and
+// width), its roll rule and its contract cycle. Every tool loads it at
+// start-up within its own limits; database files, update lines and outputs
+// find their commodity in it by the tag.
+
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -26,11 +26,6 @@ bool all_letters(std::string_view text) {
     return true;
 }
 
-std::string without_line_end(std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    return std::string(line);
-}
-
 }  // namespace
 
 std::optional<DatabaseKind> database_kind(std::string_view extension) {

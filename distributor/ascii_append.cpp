@@ -27,17 +27,9 @@ constexpr DayNumber first_price_day = 24990;
 
 // Reads a whole line, however long, without its line end.
 bool read_text_line(std::FILE* file, std::string& line) {
-    line.clear();
-    std::string piece;
-    while (read_line(file, piece, 4096)) {
-        if (piece.back() == '\n') {
-            piece.pop_back();
-            line += piece;
-            return true;
-        }
-        line += piece;
-    }
-    return !line.empty();
+    if (!read_whole_line(file, line)) return false;
+    if (line.back() == '\n') line.pop_back();
+    return true;
 }
 
 // The update file's lines, one at a time, with a look at the next one.

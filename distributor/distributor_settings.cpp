@@ -30,14 +30,8 @@ std::string folder_value(std::string_view value) {
 // One line of the file with the rest of an overlong line passed over; false at
 // the end of the file.
 bool next_settings_line(std::FILE* file, std::string& line) {
-    if (!read_line(file, line, distributor_settings_line_length)) return false;
-    if (!line.empty() && line.back() == '\n') {
-        line.pop_back();
-    } else {
-        std::string rest;
-        while (read_line(file, rest, distributor_settings_line_length) && (rest.empty() || rest.back() != '\n')) {
-        }
-    }
+    if (!read_limited_line(file, line, distributor_settings_line_length)) return false;
+    if (line.back() == '\n') line.pop_back();
     return true;
 }
 

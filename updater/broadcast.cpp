@@ -16,7 +16,7 @@
 #include "updater/broadcast_set.h"
 #include "updater/option_set.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -228,4 +228,4 @@ void write_rollover_notice(const UpdaterState& state) {
     if (const FilePtr file = open_file(install::message_file, "a")) std::fputs(text.c_str(), file.get());
 }
 
-}  // namespace qv
+}  // namespace qv::updater

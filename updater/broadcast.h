@@ -9,7 +9,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // The build settings' defaults from \QUORVANT\LASTMAP.QVT, which every build
 // file of the broadcast starts from.
@@ -32,4 +32,4 @@ void finish_unserved_broadcasts(const UpdaterState& state);
 // state 2, three display names to a line.
 void write_rollover_notice(const UpdaterState& state);
 
-}  // namespace qv
+}  // namespace qv::updater

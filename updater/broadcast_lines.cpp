@@ -3,7 +3,7 @@
 #include "common/platform/text.h"
 #include "common/update_file.h"
 
-namespace qv {
+namespace qv::updater {
 
 const std::string* BroadcastUpdate::line_of(std::string_view tag) const {
     for (const std::string& line : lines)
@@ -37,4 +37,4 @@ std::optional<std::string> update_line_field(std::string_view line, int n) {
     }
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -13,7 +13,7 @@
 #include "common/calendar.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 struct BroadcastUpdate {
     DayNumber day = no_date;          // the file's date; no_date when nothing was read
@@ -30,4 +30,4 @@ BroadcastUpdate read_broadcast_update(std::string_view name, UpdaterState& state
 // The n-th blank-separated field after the date of an update line, from 1.
 std::optional<std::string> update_line_field(std::string_view line, int n);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -10,7 +10,7 @@
 #include "common/platform/work_file.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -18,14 +18,6 @@ namespace {
 // repeated write of the day before), and the holiday rows that may stand
 // between the trading day before and the update's day.
 constexpr std::size_t rows_read_back = 12;
-
-char separator_of(char setting) {
-    switch (setting) {
-        case 'S': return ' ';
-        case 'T': return '\t';
-        default: return ',';
-    }
-}
 
 std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;
@@ -39,7 +31,7 @@ std::vector<std::string> split(std::string_view text, char separator) {
 }
 
 std::optional<OutputRow> read_row(std::string_view line, const BuildSettings& settings) {
-    std::vector<std::string> parts = split(line, separator_of(settings.col_separator_character));
+    std::vector<std::string> parts = split(line, settings.column_separator());
     const auto date = read_output_date(parts.front(), settings.output_date_format);
     if (!date) return std::nullopt;
     OutputRow row;
@@ -108,7 +100,7 @@ OutputWrite write_ascii_output(const std::string& path, DayNumber day, const std
     for (const OutputRow& row : rows) changed = changed || row.changed;
     if (!changed) return OutputWrite::written;
 
-    const char separator = separator_of(settings.col_separator_character);
+    const char separator = settings.column_separator();
     std::string tail;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const OutputRow& row = rows[i];
@@ -210,4 +202,4 @@ OutputWrite write_metastock_output(const std::string& output, DayNumber day, con
     return OutputWrite::written;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

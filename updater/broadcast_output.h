@@ -14,7 +14,7 @@
 #include "common/holidays.h"
 #include "updater/output_rows.h"
 
-namespace qv {
+namespace qv::updater {
 
 enum class OutputWrite {
     written,      // the output holds the update (also when it already did)
@@ -36,4 +36,4 @@ OutputWrite write_metastock_output(const std::string& output, DayNumber day, con
 
 inline constexpr std::size_t longest_broadcast_line = 5000;
 
-}  // namespace qv
+}  // namespace qv::updater

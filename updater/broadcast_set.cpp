@@ -11,7 +11,7 @@
 #include "common/sampling.h"
 #include "updater/broadcast_output.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -168,4 +168,4 @@ SetResult broadcast_into_set(OptionSet set, const BroadcastUpdate& lines, Databa
     return SetResult::failed;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

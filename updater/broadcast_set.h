@@ -15,7 +15,7 @@
 #include "updater/output_rows.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // The kind of an update file by its name: it contains "IDX", "CLC" or "COT",
 // looked for in that order. Nothing for a name with none of them.
@@ -41,4 +41,4 @@ std::vector<FieldWrite> field_writes(const OptionSet& set, const BroadcastUpdate
 // The last trading day before `day`: neither a weekend nor a holiday.
 DayNumber previous_trading_day(DayNumber day, const HolidayTable& holidays);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -5,20 +5,16 @@
 #include <vector>
 
 #include "common/platform/files.h"
+#include "common/platform/text.h"
 #include "common/platform/work_file.h"
 #include "common/update_file.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
 // The work file of a bulletin, in the bulletin folder.
 constexpr std::string_view bulletin_work_file = "TEMP_BU.QVT";
-
-std::string without_line_end(std::string line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
-}
 
 }  // namespace
 
@@ -75,4 +71,4 @@ void show_bulletins(const UpdaterState& state) {
     }
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -9,7 +9,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // A bulletin file holds at most this many lines.
 inline constexpr int bulletin_line_limit = 20;
@@ -22,4 +22,4 @@ void extract_bulletin(const UpdaterState& state, std::string_view name);
 // empty line, and marks it shown.
 void show_bulletins(const UpdaterState& state);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -11,7 +11,7 @@
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -21,11 +21,6 @@ constexpr std::string_view bcast_file = install::broadcast_list_file;
 // BCAST.TXT is read in pieces of at most 100 characters here.
 constexpr std::size_t bcast_piece = 100;
 constexpr std::size_t build_line_length = 255;
-
-std::string without_line_end(std::string line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    return line;
-}
 
 void put_line(std::FILE* file, std::string_view line) {
     std::fwrite(line.data(), 1, line.size(), file);
@@ -148,4 +143,4 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
     if (file_exists(batch_file)) run_batch(batch_file);
 }
 
-}  // namespace qv
+}  // namespace qv::updater

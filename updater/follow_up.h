@@ -6,7 +6,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // Writes \QUORVANT\$ROLL from the rebuild states: every set of the build files
 // listed in BCAST.TXT that reads a commodity to be rebuilt, with the option
@@ -21,4 +21,4 @@ void add_cash_index_builds(const UpdaterState& state);
 // could not be started, or when it could not be written).
 void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch);
 
-}  // namespace qv
+}  // namespace qv::updater

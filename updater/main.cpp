@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
     return qv::run_program(qv::updater_profile, argc, argv,
                            [](const auto&) {
                                qv::hold_installation(qv::updater_profile.program, true);
-                               qv::run_updater(qv::replace_by_batch);
+                               qv::updater::run_updater(qv::replace_by_batch);
                            });
 }

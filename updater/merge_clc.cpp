@@ -18,7 +18,7 @@
 #include "common/platform/work_file.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -489,4 +489,4 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
     }
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -9,7 +9,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 struct ClcMergeOptions {
     // Long runs of old records are copied in blocks without being decoded; the
@@ -23,4 +23,4 @@ struct ClcMergeOptions {
 // the several-day flag of each commodity that got more than one line.
 int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions& options = {});
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -13,7 +13,7 @@
 #include "common/platform/work_file.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -155,4 +155,4 @@ int merge_cot(UpdaterState& state, std::string_view name) {
     return 0;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

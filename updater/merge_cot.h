@@ -9,11 +9,11 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // Merges the update file `name` from the update directory. 0 on success, -1 on
 // failure (the message is in the message file; the failing commodity's COT
 // file is as it was, earlier ones stay merged).
 int merge_cot(UpdaterState& state, std::string_view name);
 
-}  // namespace qv
+}  // namespace qv::updater

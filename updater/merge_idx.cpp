@@ -17,7 +17,7 @@
 #include "common/platform/work_file.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -229,4 +229,4 @@ int merge_idx(UpdaterState& state, std::string_view name) {
     return 0;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

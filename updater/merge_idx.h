@@ -10,7 +10,7 @@
 
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // A run of more than this many lines that are too short or carry no valid tag,
 // met while looking for the next tag, ends the merge of the file.
@@ -21,4 +21,4 @@ inline constexpr int idx_unusable_line_run = 51;
 // as it was, earlier ones stay merged).
 int merge_idx(UpdaterState& state, std::string_view name);
 
-}  // namespace qv
+}  // namespace qv::updater

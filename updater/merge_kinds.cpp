@@ -4,7 +4,7 @@
 #include "updater/merge_cot.h"
 #include "updater/merge_idx.h"
 
-namespace qv {
+namespace qv::updater {
 
 int merge_update_file(UpdaterState& state, DatabaseKind kind, std::string_view name) {
     switch (kind) {
@@ -19,4 +19,4 @@ int merge_update_file(UpdaterState& state, DatabaseKind kind, std::string_view n
     return -1;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

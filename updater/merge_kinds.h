@@ -8,7 +8,7 @@
 #include "common/update_file.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 int merge_cot(UpdaterState& state, std::string_view name);
 int merge_idx(UpdaterState& state, std::string_view name);
@@ -16,4 +16,4 @@ int merge_idx(UpdaterState& state, std::string_view name);
 // The merge of the kind: merge_clc, merge_cot or merge_idx.
 int merge_update_file(UpdaterState& state, DatabaseKind kind, std::string_view name);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -12,7 +12,7 @@
 #include "updater/bulletins.h"
 #include "updater/merge_kinds.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -139,4 +139,4 @@ MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file) {
     return MergeOutcome::done;
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -9,7 +9,7 @@
 #include "common/update_file.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 enum class MergeOutcome {
     done,              // merged (or stopped at a problem); the run goes on with the bulletins
@@ -26,4 +26,4 @@ MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file);
 // failure (that file keeps its name, and nothing after it is merged).
 int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_file);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -3,7 +3,7 @@
 #include "common/platform/console.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 void show_merge_tag(std::string_view tag) {
     console().draw({{59, 14, "    "}, {59, 14, tag}});
@@ -17,4 +17,4 @@ void check_merge_key() {
     updater_message("  DO YOU WANT TO STOP THE UPDATE PROCESS? (Y or N):");
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace qv {
+namespace qv::updater {
 
 // Shows the tag of the commodity being merged in its progress field.
 void show_merge_tag(std::string_view tag);
@@ -11,4 +11,4 @@ void show_merge_tag(std::string_view tag);
 // recorded for the user, who is not there to answer it.
 void check_merge_key();
 
-}  // namespace qv
+}  // namespace qv::updater

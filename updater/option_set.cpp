@@ -7,7 +7,7 @@
 #include "common/platform/text.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -98,4 +98,4 @@ void expand_single_field(OptionSet& set) {
     line += "," + std::to_string(list.terms.front().field) + "*0.0";
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -17,7 +17,7 @@
 
 #include "common/build_settings.h"
 
-namespace qv {
+namespace qv::updater {
 
 struct OptionSet {
     BuildSettings settings;            // as the set's option lines leave them
@@ -50,4 +50,4 @@ inline constexpr std::size_t set_line_limit = 11;
 // and its volume is 0, as the builder fills a series of one column.
 void expand_single_field(OptionSet& set);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -4,7 +4,7 @@
 
 #include "common/platform/text.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -74,4 +74,4 @@ void write_field(std::vector<OutputRow>& rows, const FieldWrite& write, const Bu
     }
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -15,7 +15,7 @@
 #include "common/calendar.h"
 #include "common/holidays.h"
 
-namespace qv {
+namespace qv::updater {
 
 struct OutputRow {
     DayNumber day = no_date;
@@ -59,4 +59,4 @@ bool append_rows_up_to(std::vector<OutputRow>& rows, DayNumber day, const BuildS
 void write_field(std::vector<OutputRow>& rows, const FieldWrite& write, const BuildSettings& settings,
                  const ValueFormat& format);
 
-}  // namespace qv
+}  // namespace qv::updater

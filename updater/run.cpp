@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/calendar.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -14,7 +15,7 @@
 #include "updater/merge_kinds.h"
 #include "updater/start_up.h"
 
-namespace qv {
+namespace qv::updater {
 
 void run_updater(const BatchRunner& run_batch) { run_updater(run_batch, merge_update_file); }
 
@@ -53,4 +54,4 @@ void run_updater(const BatchRunner& run_batch, const FileMerge& merge_file) {
     run_follow_up_batch(state, run_batch);
 }
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -13,7 +13,7 @@
 #include "common/platform/work_file.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 namespace {
 
@@ -132,4 +132,4 @@ void start_message_file(DayNumber today) {
     work.commit();
 }
 
-}  // namespace qv
+}  // namespace qv::updater

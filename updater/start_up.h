@@ -8,7 +8,7 @@
 #include "common/start_up.h"
 #include "updater/updater.h"
 
-namespace qv {
+namespace qv::updater {
 
 // Row 2 and 3 of the start screen.
 void show_updater_screen();
@@ -39,4 +39,4 @@ void fill_received_files(UpdaterState& state);
 // merged, when the work file QUORUP.TMP cannot be made.
 void start_message_file(DayNumber today);
 
-}  // namespace qv
+}  // namespace qv::updater

@@ -2,7 +2,7 @@
 
 #include "common/messages.h"
 
-namespace qv {
+namespace qv::updater {
 
 void UpdaterState::reset_commodity_states() {
     rebuild_state.assign(tables.size(), rebuild_nothing);
@@ -11,4 +11,4 @@ void UpdaterState::reset_commodity_states() {
 
 void updater_message(std::string_view text) { message(updater_profile, text); }
 
-}  // namespace qv
+}  // namespace qv::updater

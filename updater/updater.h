@@ -16,7 +16,7 @@
 #include "common/tool.h"
 #include "common/install_files.h"
 
-namespace qv {
+namespace qv::updater {
 
 // The received-files list holds at most this many entries.
 inline constexpr std::size_t received_files_limit = 500;
@@ -60,4 +60,4 @@ void updater_message(std::string_view text);
 // be started. Tests put a recorder in its place.
 using BatchRunner = std::function<void(std::string_view path)>;
 
-}  // namespace qv
+}  // namespace qv::updater

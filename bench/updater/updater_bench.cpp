@@ -42,6 +42,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace qv;
+using namespace qv::updater;
 
 constexpr std::size_t commodities = 72;
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// The date and time the tools work by: the system's local time, or the moment
+// QUORVANT_TODAY names, so that a run (the sample run, a test) can be made to
+// happen on a given day. Every tool's "today" comes from here.
+
 namespace qv {
 
 struct LocalTime {

@@ -1,5 +1,10 @@
 #pragma once
 
+// Command lines and batch files, as the tools hand work to one another (the
+// updater's follow-up TEMPZIP.BAT, START of another program, ATTRIB -R on a
+// read-only output file): split into words and carried out by the suite's own
+// interpreter, never by a shell.
+
 #include <string>
 #include <string_view>
 #include <vector>

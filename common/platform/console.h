@@ -1,5 +1,10 @@
 #pragma once
 
+// The text screen the tools draw on and the keys they read: a screen of 80 by
+// 25 with ANSI sequences on a terminal, plain lines in order when the output
+// goes to a file or a pipe (the daily chain runs unattended), and a console
+// that tests and benchmarks can put in its place.
+
 #include <initializer_list>
 #include <memory>
 #include <span>

@@ -91,6 +91,30 @@ bool read_line(std::FILE* file, std::string& line, std::size_t max_chars) {
     return !line.empty();
 }
 
+bool read_whole_line(std::FILE* file, std::string& line) {
+    line.clear();
+    std::string piece;
+    while (read_line(file, piece, 4096)) {
+        line += piece;
+        if (line.back() == '\n') return true;
+    }
+    return !line.empty();
+}
+
+bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars) {
+    if (!read_line(file, line, max_chars)) return false;
+    if (line.back() != '\n') {
+        std::string rest;
+        while (read_line(file, rest, max_chars)) {
+            if (rest.back() == '\n') {
+                line.push_back('\n');
+                break;
+            }
+        }
+    }
+    return true;
+}
+
 bool file_exists(std::string_view path) {
     struct stat info;
     if (stat_path(translate_path(path), info)) return !S_ISDIR(info.st_mode);

@@ -1,5 +1,10 @@
 #pragma once
 
+// Files and folders as the tools knew them on DOS: opened by any form of path,
+// read as text lines with LF or CR LF ends, listed by DOS wildcards with names
+// matched without regard to case, and renamed without ever replacing a file
+// that already has the new name.
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +30,16 @@ FilePtr open_file(std::string_view path, const char* mode);
 // max_chars characters, the line feed included when it fits. A carriage return
 // just before the line feed is dropped. False at the end of the file.
 bool read_line(std::FILE* file, std::string& line, std::size_t max_chars);
+
+// Reads one whole line, however long, with its line feed when it has one (a
+// CR LF line end reads as LF, as with read_line). False at the end of the file.
+bool read_whole_line(std::FILE* file, std::string& line);
+
+// Reads one line of a file whose lines have a limit: at most max_chars
+// characters are kept, then the line feed when the line has one. The rest of
+// a longer line is read and dropped rather than taken for a line of its own.
+// False at the end of the file.
+bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars);
 
 // A file (not a folder) exists. A name ending in ".EXE" that is not on disk is
 // looked for as one of the suite's programs beside the running program, so that

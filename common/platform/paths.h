@@ -1,5 +1,9 @@
 #pragma once
 
+// The paths of the installation: the DOS form in which the tools, the settings
+// and the build files name files (\QUORVANT\..., drive letters, either
+// separator) turned into Linux paths below the install folder.
+
 #include <filesystem>
 #include <string>
 #include <string_view>

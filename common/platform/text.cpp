@@ -105,6 +105,11 @@ std::string to_lower(std::string_view text) {
     return out;
 }
 
+std::string without_line_end(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return std::string(line);
+}
+
 bool equal_no_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)

@@ -1,5 +1,10 @@
 #pragma once
 
+// Text helpers of the platform layer, shared with the whole suite:
+// printf-style formatting (the tools' messages and file lines are printf
+// formats), numbers printed exactly as printf prints them, and comparisons
+// without regard to case.
+
 #include <cstdarg>
 #include <string>
 #include <string_view>
@@ -19,6 +24,8 @@ void append_whole(std::string& out, long long value);
 
 std::string to_upper(std::string_view text);
 std::string to_lower(std::string_view text);
+// A line as read from a file without the line feeds and carriage returns at its end.
+std::string without_line_end(std::string_view line);
 bool equal_no_case(std::string_view a, std::string_view b);
 bool starts_with_no_case(std::string_view text, std::string_view prefix);
 

@@ -22,7 +22,7 @@
 #include "updater/tests/fixture.h"
 #include "updater/tests/programs.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 namespace fs = std::filesystem;
@@ -256,4 +256,4 @@ TEST_F(BroadcastChain, AKilledBroadcastLeavesOutputsOldOrNewAndTheRerunFinishesI
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

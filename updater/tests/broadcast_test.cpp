@@ -14,7 +14,7 @@
 #include "updater/broadcast_set.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using testing::day;
@@ -193,4 +193,4 @@ TEST_F(Broadcast, OutputsThatCannotBeServedAreReported) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

@@ -6,7 +6,7 @@
 
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 class Bulletins : public ::testing::Test {
@@ -95,4 +95,4 @@ TEST_F(Bulletins, WaitingBulletinsAreCopiedIntoTheMessageFileAndMarkedShown) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

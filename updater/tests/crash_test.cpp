@@ -22,7 +22,7 @@
 #include "common/testing/sample_install.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -113,4 +113,4 @@ TEST(UpdaterCrash, AKilledMergeLeavesEveryClcFileOldOrNew) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

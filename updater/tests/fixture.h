@@ -66,8 +66,8 @@ inline std::string clc_path(std::string_view tag) { return "CLC/" + std::string(
 
 // An updater state for the rows, with the holidays given, as the start-up
 // leaves it.
-inline UpdaterState updater_state(std::vector<Commodity> rows, std::vector<DayNumber> holidays = {}) {
-    UpdaterState state;
+inline updater::UpdaterState updater_state(std::vector<Commodity> rows, std::vector<DayNumber> holidays = {}) {
+    updater::UpdaterState state;
     state.tables = CommodityTable(std::move(rows));
     state.holidays = HolidayTable(std::move(holidays));
     state.reset_commodity_states();

@@ -7,7 +7,7 @@
 
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 // Sets of a build file: the first holds only options, the third begins with
@@ -96,4 +96,4 @@ TEST_F(FollowUp, NothingToRebuild) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

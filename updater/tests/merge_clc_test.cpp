@@ -7,7 +7,7 @@
 #include "common/testing/recording_console.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using testing::clc_bytes;
@@ -329,4 +329,4 @@ TEST_F(MergeClcTest, BlockCopyGivesTheSameFileAsTheRecordMerge) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

@@ -11,7 +11,7 @@
 #include "common/platform/text.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using testing::day;
@@ -168,4 +168,4 @@ TEST_F(MergeCotTest, AMissingUpdateFileIsReported) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

@@ -10,7 +10,7 @@
 #include "common/platform/text.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 class MergeIdxTest : public ::testing::Test {
@@ -157,4 +157,4 @@ TEST_F(MergeIdxTest, ALeftoverWorkFileIsDeletedFirst) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

@@ -14,7 +14,7 @@
 #include "updater/run.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using testing::clc_bytes;
@@ -98,4 +98,4 @@ TEST_F(MergeOrder, AFailedKindStopsTheKindsAfterIt) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

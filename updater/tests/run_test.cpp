@@ -11,7 +11,7 @@
 #include "common/testing/sample_install.h"
 #include "updater/tests/fixture.h"
 
-namespace qv {
+namespace qv::updater {
 namespace {
 
 using testing::RecordingConsole;
@@ -252,4 +252,4 @@ TEST_F(UpdaterRun, MergesIntoTheDatabaseAndReportsProblems) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::updater

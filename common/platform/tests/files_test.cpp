@@ -1,12 +1,14 @@
 #include "common/platform/files.h"
 
 #include "common/platform/environment.h"
+#include "common/platform/text.h"
 #include "common/testing/temp_install.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,26 @@ TEST(Files, ReadsLinesLikeFgetsWithEitherLineEnd) {
     auto c = open_file("\\QUORVANT\\CR.TXT", "rb");
     ASSERT_TRUE(read_line(c.get(), line, 80));
     EXPECT_EQ(line, "A\rB\n");
+}
+
+TEST(Files, ReadsWholeLinesAndLinesCutAtTheirLimit) {
+    testing::TempInstall install;
+    // A long line whose CR LF end comes where a piece read of it ends, a short
+    // line, an empty line, and a last line without a line end.
+    const std::string long_line(4095, 'x');
+    install.write("LINES.TXT", long_line + "\r\nAB\n\nlast");
+    const auto lines_of = [](const std::function<bool(std::FILE*, std::string&)>& read) {
+        auto file = open_file("\\QUORVANT\\LINES.TXT", "rb");
+        std::vector<std::string> lines;
+        std::string line;
+        while (read(file.get(), line)) lines.push_back(line);
+        return lines;
+    };
+    EXPECT_EQ(lines_of(read_whole_line), (std::vector<std::string>{long_line + "\n", "AB\n", "\n", "last"}));
+    // The rest of a longer line is dropped, not read as lines of its own.
+    EXPECT_EQ(lines_of([](std::FILE* file, std::string& line) { return read_limited_line(file, line, 3); }),
+              (std::vector<std::string>{"xxx\n", "AB\n", "\n", "las"}));
+    EXPECT_EQ(without_line_end("AB\r\n\n"), "AB");
 }
 
 TEST(Files, FileOperationsOnDosNames) {
