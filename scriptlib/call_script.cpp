@@ -86,11 +86,11 @@ int load_script_file(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return 102;
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return 206;
-    if (!data.empty() && (data[0] == 1 || data[0] == 2 || data[0] == 3)) return 211;
+    if (in.bad()) return errors::script_read_error;
+    if (!data.empty() && (data[0] == 1 || data[0] == 2 || data[0] == 3)) return errors::script_protected;
     auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     if (data.size() > 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        if (!convert_utf16(bytes, data.size(), text)) return 215;
+        if (!convert_utf16(bytes, data.size(), text)) return errors::script_unicode_error;
         return 0;
     }
     text = std::move(data);
@@ -138,10 +138,10 @@ int set_parameters(Context& c, const std::string& parameters) {
 
 void call_script(Context& c, const std::string& file, const std::string& parameters) {
     Instance& in = *c.in;
-    if (in.call_depth + 1 > kCallDepthMax) fail(3211);
+    if (in.call_depth + 1 > call_depth_max) fail(errors::call_too_deep);
     set_parameters(c, parameters);
     std::string path = find_script(file);
-    if (path.empty()) fail(1400);
+    if (path.empty()) fail(errors::call_file_not_found);
     std::string text;
     if (int message = load_script_file(path, text)) {
         show_box(std::to_string(message) + ":  " + error_text(message), file, QSL_MB_OK);
@@ -156,7 +156,7 @@ void call_script(Context& c, const std::string& file, const std::string& paramet
     int16_t token_class = in.token_class, token_code = in.token_code;
     double token_float = in.token_float;
     Buffer caller = c.buffer;
-    c.push(kFrameCall, 0, 0, 0);
+    c.push(frame_call, 0, 0, 0);
     if (in.host_options & QSL_NOTIFY_CALL) notify_host(c, -4, "1");
     ++in.call_depth;
     int result = run_buffer(c, text.data(), uint32_t(text.size()));

@@ -9,7 +9,7 @@
 
 namespace qsl {
 
-constexpr int kMaxArguments = 20;
+constexpr int max_arguments = 20;
 
 // Calls the function named by the current token; leaves the token after it.
 void call_function(Context& c, Value& out);

@@ -29,7 +29,7 @@ extern std::atomic<uint32_t> g_break_requests;
 void fail(int number) { throw ScriptError{number}; }
 
 void Context::push(int16_t kind, int16_t state, int32_t position, int16_t extra) {
-    if (in->depth >= kStackMax) fail(3353);
+    if (in->depth >= stack_max) fail(errors::nesting_too_deep);
     in->stack[in->depth++] = Frame{kind, state, position, extra, 0};
 }
 
@@ -82,7 +82,7 @@ public:
         }
         auto* in = static_cast<Instance*>(QslGlobalLock(handle));
         if (!in) return;
-        if (QslGlobalSize(handle) < sizeof(Instance) || in->magic != kInstanceMagic) {
+        if (QslGlobalSize(handle) < sizeof(Instance) || in->magic != instance_magic) {
             QslGlobalUnlock(handle);
             return;
         }
@@ -120,17 +120,21 @@ void copy_name(char* target, size_t size, const char* text) {
 
 int phase_one(Instance* in, int count, const char* first) {
     std::memset(in, 0, sizeof *in);
-    in->magic = kInstanceMagic;
+    in->magic = instance_magic;
     in->phase = 1;
     in->interface_word = uintptr_t(count);
     copy_name(in->app_name, sizeof in->app_name, first);
     in->sounds = read_setting("MAIN", "Sounds", 0);
     in->pretty_dialogs = read_setting("MAIN", "PrettyDialogs", 1);
-    in->error_mode = kErrorModeCancel;
+    in->error_mode = error_mode_cancel;
     in->last_if = -1;
     in->decimals = -1;
     in->list_delimiter = '\t';
     std::strcpy(in->line_end, "\r\n");
+    in->line_end_code = 1;
+    in->multiple_select = 1;
+    in->share_read = 1;
+    in->four_digit_years = 1;
     in->read_buffer_size = 4096;
     in->window_retry = 9;
     return 52;
@@ -153,7 +157,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
     } unlock{handle};
     if (QslGlobalSize(handle) < sizeof(Instance)) return 0;
     if (phase == 1) return phase_one(in, count, first);
-    if (in->magic != kInstanceMagic) return 0;
+    if (in->magic != instance_magic) return 0;
     Context c;
     c.in = in;
     c.handle = handle;
@@ -255,7 +259,7 @@ QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle s
     in.parent = parent ? parent : window;
     in.trace_mode = 0;
     in.trace_started = 0;
-    in.error_mode = kErrorModeCancel;
+    in.error_mode = error_mode_cancel;
     in.depth = 0;
     in.call_depth = 0;
     in.last_if = -1;
@@ -379,7 +383,7 @@ QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assign
     try {
         Value v(c);
         evaluate(c, v, assignment_allowed != 0);
-        if ((v.r.type & QSL_TYPE_STRING) && (v.r.type & kBorrowed)) v.set_string(std::string(v.text()));
+        if ((v.r.type & QSL_TYPE_STRING) && (v.r.type & borrowed)) v.set_string(std::string(v.text()));
         *value = v.r;
         v.r.type = 0;  // the caller owns the string now
         return 1;
@@ -397,11 +401,11 @@ QSL_API int find_var(QslHandle instance, const char* name) {
     for (char& ch : lower) ch = char(std::tolower(static_cast<unsigned char>(ch)));
     int index = find_variable(c, lower);
     if (index < 0) {
-        c.in->last_error = 3051;
+        c.in->last_error = errors::undefined_name;
         return 0xFFFF;
     }
     if (!(read_slot(c, index).type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING))) {
-        c.in->last_error = 3052;
+        c.in->last_error = errors::uninitialized_variable;
         return 0xFFFF;
     }
     return index;

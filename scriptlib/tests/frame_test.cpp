@@ -61,6 +61,17 @@ TEST(Frame, ErrorModeOffSuppressesMinorErrorsOnly) {
     EXPECT_EQ(host.boxes[0].text, "w = 1 / 0\n\nQSL Version: 2.8jbt");
 }
 
+TEST(Frame, SuppressedMinorErrorStillAssignsTheResult) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("m = errormode(@OFF)\nc = call(\"missing.qsl\", \"\")\nd = 1 + call(\"missing.qsl\", \"\")\n"
+                       "e = lasterror()\n"),
+              0);
+    EXPECT_EQ(host.var("c"), "0");  // the result record starts as integer 0
+    EXPECT_EQ(host.var("d"), "1");  // and the rest of the expression goes on
+    EXPECT_EQ(host.var("e"), "1400");
+    EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST(Frame, ErrorModeNotifyAsksWhetherToGoOn) {
     ScriptHost host;
     host.answers = {QSL_ID_OK, QSL_ID_CANCEL};
@@ -138,6 +149,7 @@ TEST_F(Extender, ErrorCarriesTheExtendersOwnNumber) {
               0);
     EXPECT_EQ(host.var("own"), "4711");
     EXPECT_EQ(host.var("bare"), "999");
+    EXPECT_EQ(host.var("y"), "0");  // assigned although the extender answered -1
     std::string trace = read_file(trace_);
     EXPECT_NE(trace.find("y = xfail()\r\n"), std::string::npos);
     EXPECT_NE(trace.find("EXTENDER ERROR SUPPRESSED =>4711 (4711: Failure on purpose)\r\n"), std::string::npos);
@@ -200,6 +212,26 @@ TEST(Frame, DisabledFunctionsGive3472) {
     EXPECT_EQ(host.run("x = decimals(2)\n"), 3472);
     EXPECT_EQ(DLLServices(host.instance, 24, "decimals", const_cast<char*>(","), 1, 0), 1);
     EXPECT_EQ(host.run("x = decimals(2)\n"), 0);
+}
+
+// Settings of the file, time and window functions as a new instance has them.
+TEST(Frame, IntControlDefaultsAndLineEndCodes) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("a = intcontrol(33, \"0\", \"\", \"\", \"\")\nb = intcontrol(39, \"0\", \"\", \"\", \"\")\n"
+                       "c = intcontrol(41, \"0\", \"\", \"\", \"\")\nd = intcontrol(41, \"1\", \"\", \"\", \"\")\n"
+                       "e = intcontrol(53, \"2\", \"\", \"\", \"\")\nf = intcontrol(53, \"4\", \"\", \"\", \"\")\n"
+                       "g = intcontrol(53, \"0\", \"\", \"\", \"\")\nh = intcontrol(53, \"3\", \"\", \"\", \"\")\n"),
+              0);
+    EXPECT_EQ(host.var("a"), "1");
+    EXPECT_EQ(host.var("b"), "1");
+    EXPECT_EQ(host.var("c"), "1");
+    EXPECT_EQ(host.var("d"), "0");
+    EXPECT_EQ(host.var("e"), "1");  // CR LF at start
+    EXPECT_EQ(host.var("f"), "2");
+    EXPECT_EQ(host.var("g"), "4");
+    EXPECT_EQ(host.var("h"), "0");
+    EXPECT_EQ(host.run("x = intcontrol(53, \"5\", \"\", \"\", \"\")\n"), 1464);
+    EXPECT_EQ(host.run("x = intcontrol(53, \"-1\", \"\", \"\", \"\")\n"), 1464);
 }
 
 TEST(Frame, ControlsReturnTheirPreviousSettings) {

@@ -20,6 +20,17 @@ TEST(Structures, SingleLineIfWithElseOnTheNextLine) {
     EXPECT_EQ(host.var("c"), "2");  // the inner single-line IF set the result the ELSE reads
 }
 
+// The subroutine's own IFs do not change the result the ELSE after the
+// GOSUB reads, whether the GOSUB line runs from the text or from the cache.
+TEST(Structures, GosubKeepsTheLastIfResultForAnElse) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("n = 0\nWHILE n < 2\n n = n + 1\n IF n == 5 THEN a = 1\n GOSUB sub\n ELSE b = n\nENDWHILE\nEXIT\n"
+                       ":sub\nIF 1 THEN c = 1\nRETURN\n"),
+              9000);
+    EXPECT_EQ(host.var("b"), "2");
+    EXPECT_EQ(host.var("a"), "<none>");
+}
+
 TEST(Structures, BlockIfElse) {
     ScriptHost host;
     EXPECT_EQ(host.run("IF 0 THEN\n a = 1\nELSE\n a = 2\n IF 1\n  b = 1\n ELSE\n  b = 2\n ENDIF\nEND IF\n"), 0);
