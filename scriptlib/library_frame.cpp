@@ -14,6 +14,7 @@
 #include "scriptlib/calls.h"
 #include "scriptlib/expressions.h"
 #include "scriptlib/extenders.h"
+#include "scriptlib/file_slots.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/run_loop.h"
@@ -201,6 +202,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
             Context& ctx = running ? *running : c;
             if (in->callback) notify_host(ctx, -3, "");
             unload_extenders(ctx);
+            close_script_files(ctx);
             in->phase = 99;
             return 1;
         }
