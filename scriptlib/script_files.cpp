@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/platform/environment.h"
 #include "common/platform/paths.h"
 
 namespace qsl {
@@ -40,6 +41,10 @@ fs::path script_path(std::string_view name) {
     fs::path full = fs::absolute(path, ignored).lexically_normal();
     if (lies_within(full, root)) return full;
     return (root / full.relative_path()).lexically_normal();
+}
+
+fs::path settings_folder() {
+    return script_path(qv::get_env_or("HOME", ".") + "/.config/qsleng32");
 }
 
 void confine_files(const fs::path& root) {

@@ -18,6 +18,10 @@ namespace qsl {
 // folder were the root of the file system.
 std::filesystem::path script_path(std::string_view name);
 
+// The folder of the library's own files on this machine (win.ini, the
+// registry store): ~/.config/qsleng32.
+std::filesystem::path settings_folder();
+
 // Confines every file name to `root` (empty: no confinement).
 void confine_files(const std::filesystem::path& root);
 const std::filesystem::path& file_confinement();
