@@ -15,6 +15,7 @@
 #include "scriptlib/expressions.h"
 #include "scriptlib/extenders.h"
 #include "scriptlib/file_slots.h"
+#include "scriptlib/library_slots.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/run_loop.h"
@@ -203,6 +204,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
             if (in->callback) notify_host(ctx, -3, "");
             unload_extenders(ctx);
             close_script_files(ctx);
+            free_script_libraries(ctx);
             in->phase = 99;
             return 1;
         }
