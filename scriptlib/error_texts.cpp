@@ -252,6 +252,12 @@ constexpr Text builtin_texts[] = {
     {errors::dll_free_bad_handle, "DllFree: Invalid library handle"},
     {errors::file_write_failed, "FileWrite: Write failed"},
     {errors::copy_move_bad_target, "FileCopy/Move: Target wildcard does not fit the source"},
+    {errors::dde_execute_failed, "DDEExec: Invalid DDE channel"},
+    {errors::dde_request_failed, "DDEReq: Invalid DDE channel"},
+    {errors::dde_poke_failed, "DDEPoke: Invalid DDE channel"},
+    {errors::wait_for_key_failed, "WaitForKey: No keyboard to wait for"},
+    {errors::ignore_input_failed, "IgnoreInput: Input cannot be blocked"},
+    {errors::shortcut_dir_failed, "ShortcutDir: No desktop folders exist"},
     {errors::previously_reported, "Previously reported error"},
     {errors::user_cancel, "User requested Cancel"},
 };

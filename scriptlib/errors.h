@@ -256,6 +256,12 @@ constexpr int shell_print_failed = 3387;
 constexpr int dll_free_bad_handle = 3391;
 constexpr int file_write_failed = 3467;
 constexpr int copy_move_bad_target = 3473;
+constexpr int dde_execute_failed = 3145;
+constexpr int dde_request_failed = 3151;
+constexpr int dde_poke_failed = 3160;
+constexpr int wait_for_key_failed = 3123;
+constexpr int ignore_input_failed = 1465;
+constexpr int shortcut_dir_failed = 1541;
 
 // Ends without a message of its own.
 constexpr int previously_reported = 9002;

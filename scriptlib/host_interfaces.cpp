@@ -1,7 +1,7 @@
 // Headless defaults: a box is written to standard error as its title line
 // and its text and answered with its default button; the registry is a text
 // file (registry_store.h); the clipboard lives in the process; sounds
-// are silent; no window exists but those a host knows.
+// other than the plain beep are silent; no window exists but those a host knows.
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/registry_store.h"
 
@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace qsl {
@@ -54,7 +55,15 @@ int default_clipboard_put(void*, const char* text) {
     return 1;
 }
 
-void default_sound(void*, const char*) {}
+// The default beep rings the terminal's bell; named event sounds have no
+// player here.
+void default_sound(void*, const char* event_name) {
+    if (event_name && *event_name) return;
+    if (isatty(STDERR_FILENO)) {
+        std::fputc('\a', stderr);
+        std::fflush(stderr);
+    }
+}
 int default_window_exists(void*, QslHandle) { return 0; }
 QslHandle default_window_parent(void*, QslHandle) { return 0; }
 
@@ -100,6 +109,14 @@ bool registry_write(const std::string& key, const std::string& value_name, const
 }
 
 void play_sound(const char* event_name) { g_current.play_sound(g_current.user, event_name); }
+
+std::string clipboard_read() {
+    std::vector<char> buffer(1 << 20);
+    if (!g_current.clipboard_get(g_current.user, buffer.data(), buffer.size())) return "";
+    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+bool clipboard_write(const std::string& text) { return g_current.clipboard_put(g_current.user, text.c_str()) != 0; }
 bool window_exists(QslHandle window) { return g_current.window_exists(g_current.user, window) != 0; }
 QslHandle window_parent(QslHandle window) { return g_current.window_parent(g_current.user, window); }
 

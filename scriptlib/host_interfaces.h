@@ -15,6 +15,8 @@ int step_dialog(const std::string& text, std::string& name);
 bool registry_read(const std::string& key, const std::string& value_name, std::string& out);
 bool registry_write(const std::string& key, const std::string& value_name, const std::string& value);
 void play_sound(const char* event_name);
+std::string clipboard_read();
+bool clipboard_write(const std::string& text);
 bool window_exists(QslHandle window);
 QslHandle window_parent(QslHandle window);
 
