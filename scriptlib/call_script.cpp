@@ -4,12 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 #include "scriptlib/calls.h"
 #include "scriptlib/error_texts.h"
+#include "scriptlib/file_bytes.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/run_loop.h"
 #include "scriptlib/variables.h"
@@ -83,10 +82,14 @@ bool convert_utf16(const unsigned char* data, size_t size, std::string& out) {
 }
 
 int load_script_file(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return 102;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return errors::script_read_error;
+    std::string data;
+    switch (read_file_bytes(path, data, script_file_max)) {
+        case FileRead::ok: break;
+        case FileRead::missing: return errors::script_not_found;
+        case FileRead::too_large: return errors::script_out_of_memory;
+        case FileRead::not_regular:
+        case FileRead::failed: return errors::script_read_error;
+    }
     if (!data.empty() && (data[0] == 1 || data[0] == 2 || data[0] == 3)) return errors::script_protected;
     auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     if (data.size() > 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
@@ -156,6 +159,13 @@ void call_script(Context& c, const std::string& file, const std::string& paramet
     int16_t token_class = in.token_class, token_code = in.token_code;
     double token_float = in.token_float;
     Buffer caller = c.buffer;
+    // The called script has labels of its own; the caller's index waits.
+    struct LabelsAside {
+        Context& c;
+        LabelIndex saved;
+        explicit LabelsAside(Context& context) : c(context), saved(std::move(context.labels)) { c.labels = {}; }
+        ~LabelsAside() { c.labels = std::move(saved); }
+    } labels_aside(c);
     c.push(frame_call, 0, 0, 0);
     if (in.host_options & QSL_NOTIFY_CALL) notify_host(c, -4, "1");
     ++in.call_depth;

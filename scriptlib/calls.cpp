@@ -40,11 +40,25 @@ Entry entry_of(const Context& c, int code) {
     return {token_entry_class(c), e.count, e.mask};
 }
 
+// Why a string is no float: too many dots, too many exponents, or else.
+int float_conversion_error(const Value& v) {
+    if (v.is_string() && !v.is_object()) {
+        int dots = 0, exponents = 0;
+        for (const char* p = v.text(); *p; ++p) {
+            dots += *p == '.';
+            exponents += *p == 'e' || *p == 'E';
+        }
+        if (dots > 1) return errors::fp_too_many_dots;
+        if (exponents > 1) return errors::fp_too_many_exponents;
+    }
+    return errors::not_a_float;
+}
+
 void convert_argument(Value& v, int index, int mask) {
     if (mask & (1 << index)) {
         to_string(v);
     } else if (mask & (1 << (index + 8))) {
-        if (!to_float(v)) fail(errors::not_a_float);
+        if (!to_float(v)) fail(float_conversion_error(v));
     } else if (!to_integer(v)) {
         // A float that is a whole number in range still makes an integer.
         if (!to_float(v) || !to_integer(v)) fail(errors::not_a_number);
@@ -237,7 +251,7 @@ extern "C" QSL_API int ViperAnswer(intptr_t code, uintptr_t, uintptr_t answer_co
     try {
         if (string_flag) answer->out->set_string(text ? text : "");
         else answer->out->set_int(int32_t(int_value));
-    } catch (const qsl::ScriptError&) {
+    } catch (...) {
         return -4;
     }
     return int(code);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "scriptlib/binary_buffers.h"
 #include "scriptlib/call_script.h"
 #include "scriptlib/error_texts.h"
 #include "scriptlib/extenders.h"
@@ -166,7 +167,7 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
             return swap_setting(opcode == 39 ? in.share_read : in.share_write, mode);
         }
         case 41: return swap_setting(in.four_digit_years, read_int(p1) != 0);
-        case 42: return "0";  // binary buffers are not part of this build
+        case 42: return std::to_string(binary_address(c, read_int(p1)));
         case 44: return "";
         case 46: return swap_setting(in.window_retry, read_int(p1));
         case 53: {

@@ -16,7 +16,21 @@ std::array<BuiltinFunction, name_table_size>& functions_by_code() {
     return table;
 }
 
+std::vector<FamilyTeardown>& teardowns() {
+    static std::vector<FamilyTeardown> list;
+    return list;
+}
+
 }  // namespace
+
+bool register_teardown(FamilyTeardown teardown) {
+    teardowns().push_back(teardown);
+    return true;
+}
+
+void tear_down_families(Context& c) {
+    for (FamilyTeardown teardown : teardowns()) teardown(c);
+}
 
 bool register_family(std::span<const Builtin> functions) {
     auto& table = functions_by_code();

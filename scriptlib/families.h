@@ -28,10 +28,18 @@ struct Call {
     int32_t integer(int i) const { return args[size_t(i)].r.int_value; }
     double real(int i) const { return args[size_t(i)].r.float_value; }
     std::string text(int i) const { return args[size_t(i)].text(); }
+    // Valid until the next string is stored: the heap may move when it grows.
     std::string_view view(int i) const { return args[size_t(i)].text(); }
 };
 
 using BuiltinFunction = void (*)(Call&);
+
+// The longest string a function builds (strfill, strfix, strcat, ...): a
+// longer result is 3096, before any memory is spent on it.
+constexpr size_t built_string_max = size_t(16) << 20;
+inline void check_built_length(uint64_t length) {
+    if (length > built_string_max) fail(errors::strings_out_of_memory);
+}
 
 struct Builtin {
     std::string_view name;  // the word of the name table, lower case
@@ -44,6 +52,13 @@ struct Builtin {
 // as the initializer of a file-scope registration:
 //     [[maybe_unused]] const bool registered = register_family(functions);
 bool register_family(std::span<const Builtin> functions);
+
+// Registers what a family releases when its instance is torn down (phase 99):
+// its buffers, files, channels. Returns true, like register_family.
+using FamilyTeardown = void (*)(Context&);
+bool register_teardown(FamilyTeardown teardown);
+// Runs every registered teardown.
+void tear_down_families(Context& c);
 
 // The function a family registered for a code, or nullptr.
 BuiltinFunction family_function(int code);

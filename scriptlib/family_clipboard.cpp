@@ -14,21 +14,27 @@ constexpr int format_oem_text = 7;
 constexpr int format_unicode_text = 13;
 constexpr int format_last = 0xFFFF;
 
+std::string clipboard(Call& call) {
+    std::string text;
+    if (!clipboard_text(text)) fail_because(call.c, errors::clip_get_ex_unavailable, "the clipboard cannot be read");
+    return text;
+}
+
 void put(Call& call, const std::string& text) {
-    if (!clipboard_write(text)) fail_because(call.c, errors::clip_get_ex_unavailable, "the clipboard did not take the text");
+    if (!set_clipboard_text(text)) fail_because(call.c, errors::clip_get_ex_unavailable, "the clipboard did not take the text");
     call.out.set_int(1);
 }
 
 void clip_put(Call& call) { put(call, call.text(0)); }
-void clip_append(Call& call) { put(call, clipboard_read() + call.text(0)); }
-void clip_get(Call& call) { call.out.set_string(clipboard_read()); }
+void clip_append(Call& call) { put(call, clipboard(call) + call.text(0)); }
+void clip_get(Call& call) { call.out.set_string(clipboard(call)); }
 
 void clip_get_ex(Call& call) {
     int format = call.integer(0);
     if (format <= 0 || format > format_last) fail(errors::clip_get_ex_bad_format);
     if (format != format_text && format != format_oem_text && format != format_unicode_text)
         fail_because(call.c, errors::clip_get_ex_unavailable, "the clipboard holds text only");
-    call.out.set_string(clipboard_read());
+    call.out.set_string(clipboard(call));
 }
 
 const Builtin functions[] = {

@@ -16,7 +16,6 @@
 
 #include "scriptlib/errors.h"
 #include "scriptlib/families.h"
-#include "scriptlib/library_slots.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/script_files.h"
 #include "scriptlib/tokenizer.h"
@@ -212,15 +211,7 @@ void dll_hwnd(Call& call) {
     fail_because(call.c, errors::dll_not_loaded, "no window of this library belongs to a library");
 }
 
-const Builtin functions[] = {
-    {"dllcall", dll_call}, {"dllfree", dll_free}, {"dllhinst", dll_hinst},
-    {"dllhwnd", dll_hwnd}, {"dllload", dll_load},
-};
-
-[[maybe_unused]] const bool registered = register_family(functions);
-
-}  // namespace
-
+// Teardown closes every library the instance loaded.
 void free_script_libraries(Context& c) {
     for (uintptr_t& library : c.in->libraries) {
         if (library) ::dlclose(reinterpret_cast<void*>(library));
@@ -228,4 +219,13 @@ void free_script_libraries(Context& c) {
     }
 }
 
+const Builtin functions[] = {
+    {"dllcall", dll_call}, {"dllfree", dll_free}, {"dllhinst", dll_hinst},
+    {"dllhwnd", dll_hwnd}, {"dllload", dll_load},
+};
+
+[[maybe_unused]] const bool registered = register_family(functions);
+[[maybe_unused]] const bool torn_down = register_teardown(free_script_libraries);
+
+}  // namespace
 }  // namespace qsl

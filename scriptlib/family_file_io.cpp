@@ -204,6 +204,12 @@ void file_close(Call& call) {
     call.out.set_int(1);
 }
 
+// Teardown closes every open slot and frees its read buffer.
+void close_script_files(Context& c) {
+    for (FileSlot& slot : c.in->files)
+        if (slot.mode) release(slot);
+}
+
 const Builtin functions[] = {
     {"fileclose", file_close},
     {"fileopen", file_open},
@@ -212,12 +218,7 @@ const Builtin functions[] = {
 };
 
 [[maybe_unused]] const bool registered = register_family(functions);
+[[maybe_unused]] const bool torn_down = register_teardown(close_script_files);
 
 }  // namespace
-
-void close_script_files(Context& c) {
-    for (FileSlot& slot : c.in->files)
-        if (slot.mode) release(slot);
-}
-
 }  // namespace qsl

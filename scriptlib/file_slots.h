@@ -17,7 +17,4 @@ constexpr int32_t file_mode_write = 4;
 constexpr int32_t file_mode_pipe = file_mode_read | file_mode_write;
 constexpr int32_t file_mode_end_returned = 8;
 
-// Closes every open slot and frees its read buffer (teardown).
-void close_script_files(Context& c);
-
 }  // namespace qsl

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 
 #include "scriptlib/errors.h"
 #include "scriptlib/include/qsleng32.h"
@@ -66,6 +67,15 @@ constexpr int file_slot_count = 5;
 
 // A library loaded by dllload: its dlopen handle, 0 when the slot is free.
 constexpr int library_slot_count = 16;
+
+// A binary buffer: a zero-filled moveable block, its size and end of data.
+struct BinarySlot {
+    QslHandle block;  // 0: the slot is free
+    int32_t size;
+    int32_t eod;
+    int32_t ole_type;
+};
+constexpr int binary_slot_count = 10;
 
 struct ExtenderSlot {
     uintptr_t library;  // dlopen handle
@@ -151,6 +161,8 @@ struct Instance {
     // files, libraries
     FileSlot files[file_slot_count];
     uintptr_t libraries[library_slot_count];
+
+    BinarySlot binaries[binary_slot_count];
     // texts left by a failing function
     char error_detail[256];
     char extender_error_text[256];
@@ -177,6 +189,15 @@ struct Outcome {
 struct Buffer {
     char* text = nullptr;
     uint32_t length = 0;
+};
+
+// The labels of a script buffer, found in one pass the first time a jump
+// looks for one: the upper-case label word and the offset of its line (the
+// first line of that label wins).
+struct LabelIndex {
+    const char* text = nullptr;
+    uint32_t length = 0;
+    std::unordered_map<std::string, uint32_t> offsets;
 };
 
 class Context;
@@ -214,6 +235,7 @@ public:
     bool line_has_percent = true;  // set by the line reader
     Outcome outcome;
     WordCache names;
+    LabelIndex labels;
 
     // Locks the variable table and the string heap; false when either fails.
     bool lock_blocks();

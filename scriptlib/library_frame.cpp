@@ -14,8 +14,8 @@
 #include "scriptlib/calls.h"
 #include "scriptlib/expressions.h"
 #include "scriptlib/extenders.h"
-#include "scriptlib/file_slots.h"
-#include "scriptlib/library_slots.h"
+#include "scriptlib/exception_errors.h"
+#include "scriptlib/families.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/run_loop.h"
@@ -203,8 +203,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
             Context& ctx = running ? *running : c;
             if (in->callback) notify_host(ctx, -3, "");
             unload_extenders(ctx);
-            close_script_files(ctx);
-            free_script_libraries(ctx);
+            tear_down_families(ctx);
             in->phase = 99;
             return 1;
         }
@@ -227,13 +226,13 @@ QSL_API int DoDaDllInit(QslHandle window, QslHandle instance, QslHandle second, 
     BusyCounter busy;
     try {
         return initialise(window, instance, second, phase, count, first_name, second_name);
-    } catch (const ScriptError&) {
+    } catch (...) {
         return 0;
     }
 }
 
 QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle script, QslExtenderProc host_callback,
-                               uintptr_t host_data) {
+                               uintptr_t host_data) try {
     // A script of an instance that is already running here would reset the
     // running one's control stack under it: refused.
     if (g_active && g_active->handle == instance) return 0;
@@ -277,17 +276,22 @@ QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle s
     uint32_t length = uint32_t(strnlen(text, size));
     try {
         in.run_result = run_buffer(*c, text, length);
-    } catch (const ScriptError& e) {
-        in.last_error = e.number;
+    } catch (...) {
+        in.last_error = current_exception_error();
         in.run_result = 0;
     }
-    pump_messages(*c);
+    try {
+        pump_messages(*c);
+    } catch (...) {
+    }
     QslGlobalUnlock(script);
     return 1;
+} catch (...) {
+    return 0;
 }
 
 QSL_API int DLLServices(QslHandle instance, int service, const char* first_text, char* second_text, int number,
-                        uintptr_t extra) {
+                        uintptr_t extra) try {
     Session session(instance);
     Context* c = session.get();
     if (!c) return 0;
@@ -362,25 +366,29 @@ QSL_API int DLLServices(QslHandle instance, int service, const char* first_text,
             }
             default: result = 0;
         }
-    } catch (const ScriptError&) {
+    } catch (...) {
         result = 0;
     }
     in.last_error = saved_error;
     return result;
+} catch (...) {
+    return 0;
 }
 
-QSL_API int get_token(QslHandle instance) {
+QSL_API int get_token(QslHandle instance) try {
     Session session(instance);
     if (!session.ready()) return -1;
     try {
         return next_token(*session.get());
-    } catch (const ScriptError& e) {
-        session.get()->in->last_error = e.number;
+    } catch (...) {
+        session.get()->in->last_error = current_exception_error();
         return -1;
     }
+} catch (...) {
+    return -1;
 }
 
-QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assignment_allowed) {
+QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assignment_allowed) try {
     Session session(instance);
     if (!session.ready() || !value) return 0;
     Context& c = *session.get();
@@ -391,13 +399,15 @@ QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assign
         *value = v.r;
         v.r.type = 0;  // the caller owns the string now
         return 1;
-    } catch (const ScriptError& e) {
-        c.in->last_error = e.number;
+    } catch (...) {
+        c.in->last_error = current_exception_error();
         return 0;
     }
+} catch (...) {
+    return 0;
 }
 
-QSL_API int find_var(QslHandle instance, const char* name) {
+QSL_API int find_var(QslHandle instance, const char* name) try {
     Session session(instance);
     if (!session.ready() || !name) return 0xFFFF;
     Context& c = *session.get();
@@ -413,17 +423,22 @@ QSL_API int find_var(QslHandle instance, const char* name) {
         return 0xFFFF;
     }
     return index;
+} catch (...) {
+    return 0xFFFF;
 }
 
-QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size) {
+QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size) try {
     Session session(instance);
     if (!session.ready()) return 0;
     return heap_alloc(*session.get(), size);
+} catch (...) {
+    return 0;
 }
 
-QSL_API void VFree(QslHandle instance, uint32_t offset) {
+QSL_API void VFree(QslHandle instance, uint32_t offset) try {
     Session session(instance);
     if (session.ready()) heap_free(*session.get(), offset);
+} catch (...) {
 }
 
 QSL_API void QslRequestBreak(void) { g_break_requests.fetch_add(1); }

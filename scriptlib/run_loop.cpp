@@ -11,6 +11,7 @@
 
 #include "scriptlib/calls.h"
 #include "scriptlib/error_texts.h"
+#include "scriptlib/exception_errors.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/script_text.h"
 #include "scriptlib/statements.h"
@@ -69,8 +70,8 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
     int result;
     try {
         result = execute_statement(c, stmt, place);
-    } catch (const ScriptError& e) {
-        in.last_error = e.number;
+    } catch (...) {
+        in.last_error = current_exception_error();
         result = 0;
     }
     if (in.last_error == QSL_USER_CANCEL) {

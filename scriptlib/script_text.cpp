@@ -16,7 +16,7 @@ namespace {
 
 struct LineEnds {
     bool at[256];
-    constexpr LineEnds() : at() { at['\r'] = at['\n'] = at[26] = at[0] = true; }
+    constexpr LineEnds() : at() { at[int('\r')] = at[int('\n')] = at[26] = at[0] = true; }
 };
 constexpr LineEnds line_ends;
 
@@ -77,32 +77,42 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
     return LineRead::line;
 }
 
-uint32_t find_label(Context& c, std::string_view label) {
-    const char* text = c.buffer.text;
-    uint32_t length = c.buffer.length;
-    if (!text) fail(errors::goto_lock_failed);
+namespace {
+
+// One pass over the buffer: every line that starts (after blanks and empty
+// lines) with ":" names the label word up to a blank, a tab, ";" or the line
+// end.
+void index_labels(LabelIndex& index, const char* text, uint32_t length) {
+    index.text = text;
+    index.length = length;
+    index.offsets.clear();
     uint32_t p = 0;
     while (p < length && text[p]) {
         while (p < length && (text[p] == ' ' || text[p] == '\t' || text[p] == '\n' || text[p] == '\r')) ++p;
-        uint32_t start = p;
         if (p < length && text[p] == ':') {
             uint32_t q = p + 1;
-            size_t i = 0;
-            while (i < label.size() && q < length &&
-                   std::toupper(static_cast<unsigned char>(text[q])) == std::toupper(static_cast<unsigned char>(label[i]))) {
-                ++q;
-                ++i;
-            }
-            if (i == label.size()) {
-                char after = q < length ? text[q] : '\0';
-                if (after == ' ' || after == '\t' || after == ';' || line_end(after)) return start;
-            }
+            std::string word;
+            while (q < length && text[q] != ' ' && text[q] != '\t' && text[q] != ';' && !line_end(text[q]))
+                word += char(std::toupper(static_cast<unsigned char>(text[q++])));
+            index.offsets.emplace(std::move(word), p);
         }
         while (p < length && !line_end(text[p])) ++p;
         if (p < length && text[p] == '\0') break;
         if (p < length) ++p;
     }
-    fail(errors::label_not_found);
+}
+
+}  // namespace
+
+uint32_t find_label(Context& c, std::string_view label) {
+    if (!c.buffer.text) fail(errors::goto_lock_failed);
+    if (c.labels.text != c.buffer.text || c.labels.length != c.buffer.length)
+        index_labels(c.labels, c.buffer.text, c.buffer.length);
+    std::string key(label);
+    for (char& ch : key) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+    auto at = c.labels.offsets.find(key);
+    if (at == c.labels.offsets.end()) fail(errors::label_not_found);
+    return at->second;
 }
 
 void cache_label(Context& c, uint32_t at, uint32_t target) {

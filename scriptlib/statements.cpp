@@ -3,6 +3,7 @@
 #include "scriptlib/statements.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -252,6 +253,16 @@ int to_clause(Context& c, bool jumped) {
     load_variable(c, index, counter);
     numeric_or_fail(counter);
     if (jumped) {
+        // An integer counter that would pass the 32-bit limit has gone past
+        // every end it can have: the loop ends with the counter at its last value.
+        if (counter.is_int() && step.is_int()) {
+            int64_t next = int64_t(counter.r.int_value) + step.r.int_value;
+            if (next > INT32_MAX || next < INT32_MIN) {
+                c.top()->state = skip_not_taken;
+                note_value(c, "FOR FALSE==>", counter);
+                return 1;
+            }
+        }
         Value sum(c);
         sum.r = counter.r;
         sum.r.type &= ~uint32_t(QSL_TYPE_STRING | borrowed);

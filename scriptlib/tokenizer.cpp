@@ -23,12 +23,12 @@ enum Start : uint8_t { start_other, start_end, start_blank, start_digit, start_w
 struct Starts {
     Start of[256];
     constexpr Starts() : of() {
-        of[0] = of[';'] = start_end;
-        of[' '] = of['\t'] = start_blank;
+        of[0] = of[int(';')] = start_end;
+        of[int(' ')] = of[int('\t')] = start_blank;
         for (int ch = '0'; ch <= '9'; ++ch) of[ch] = start_digit;
         for (int ch = 'a'; ch <= 'z'; ++ch) of[ch] = of[ch - 32] = start_word;
-        of['@'] = of['_'] = start_word;
-        of['"'] = of['\''] = of['`'] = start_quote;
+        of[int('@')] = of[int('_')] = start_word;
+        of[int('"')] = of[int('\'')] = of[int('`')] = start_quote;
     }
 };
 constexpr Starts start_of_byte;

@@ -1,27 +1,31 @@
-// Runs whole scripts of arbitrary bytes through the library's entry points,
-// with every function family in: files are confined to a temporary folder
-// (emptied before each script), programs and libraries cannot be started,
-// the registry and win.ini live in the folder, files cannot grow beyond 1 MiB
-// and a script is stopped after 400 statements. Functions that wait for the
-// world (appwaitclose, the delays), read scripts from elsewhere (call) or
-// write outside the folder (debugtrace) are disabled.
+// Runs whole scripts through the library's entry points, the way a host
+// does: the input is the script text, and every function family runs for
+// real. Files are confined to a temporary folder (emptied before each
+// script), where the registry and win.ini live too; programs and libraries
+// cannot be started; no file grows beyond 1 MiB; a host callback stops a
+// script after a few hundred statements so that loops end. What reads or
+// writes outside the folder by other ways (CALL and #include, extenders,
+// trace files, the binary buffers' file functions) and the waits are
+// disabled. Checks: the run returns and the string heap stays whole; the
+// sanitizers watch the rest.
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "scriptlib/include/qsleng32.h"
 #include "scriptlib/script_files.h"
+#include "scriptlib/string_heap.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int statement_limit = 400;
+constexpr int statement_budget = 300;
 constexpr rlim_t file_size_limit = 1 << 20;
 int statements = 0;
 
@@ -31,14 +35,19 @@ int quiet_box(void*, const char*, const char*, int buttons) {
 int quiet_step(void*, const char*, char*, size_t) { return QSL_STEP_RUN; }
 void quiet_sound(void*, const char*) {}
 
-int host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t, uintptr_t,
-         uintptr_t what, uintptr_t, uintptr_t, uintptr_t) {
+int counting_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t, uintptr_t,
+                  uintptr_t what, uintptr_t, uintptr_t, uintptr_t) {
     if (request == -1 && what && std::strcmp(reinterpret_cast<const char*>(what), "2") == 0 &&
-        ++statements > statement_limit)
+        ++statements > statement_budget)
         return QSL_STOP_REQUESTED;
     return 0;
 }
 
+const char* const disabled =
+    "call,addextender,debugtrace,binaryread,binarywrite,binaryreadex,binarywriteex,delay,timedelay,timewait,"
+    "appwaitclose,yields";
+
+// The folder every file of a script lies in; set up once.
 const fs::path& folder() {
     static const fs::path root = [] {
         std::string pattern = (fs::temp_directory_path() / "qsl-script-fuzz-XXXXXX").string();
@@ -76,33 +85,40 @@ void empty_folder(const fs::path& root) {
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const fs::path& root = folder();
-    empty_folder(root);
+    if (size > 4096) return 0;
+    empty_folder(folder());
     statements = 0;
-
-    int bytes = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);
-    QslHandle instance = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(bytes));
-    QslHandle variables = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, 200 * QSL_VARIABLE_SLOT_SIZE);
-    QslHandle heap = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, 8192);
-    uintptr_t record[3] = {0, 0, 0};
+    uintptr_t record[4] = {};
+    int instance_size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);
+    QslHandle instance = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(instance_size));
+    QslHandle variables = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, 100 * QSL_VARIABLE_SLOT_SIZE);
+    QslHandle heap = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, 4096);
     DoDaDllInit(0, instance, 0, 1, 0, "fuzz", nullptr);
-    DoDaDllInit(0, instance, variables, 2, 200, "fuzz", "fuzz");
-    DoDaDllInit(0, instance, heap, 3, 8192, "fuzz", reinterpret_cast<const char*>(record));
+    DoDaDllInit(0, instance, variables, 2, 100, "fuzz", "fuzz");
+    DoDaDllInit(0, instance, heap, 3, 4096, "fuzz", reinterpret_cast<const char*>(record));
+    char separator[] = ",";
+    DLLServices(instance, 24, disabled, separator, 0, 0);
     DLLServices(instance, 23, "", nullptr, 1, 0);
-    DLLServices(instance, 3, "", nullptr, QSL_NOTIFY_STATEMENT, 0);
-    char separator[] = "|";
-    DLLServices(instance, 24, "appwaitclose|call|addextender|debugtrace|delay|timedelay|timewait|yields", separator, 0, 0);
+    DLLServices(instance, 3, nullptr, nullptr, QSL_NOTIFY_STATEMENT, 0);
 
     QslHandle script = QslGlobalAlloc(QSL_GMEM_MOVEABLE, size + 2);
-    auto* text = static_cast<char*>(QslGlobalLock(script));
-    std::memcpy(text, data, size);
-    text[size] = text[size + 1] = '\0';
+    auto* bytes = static_cast<char*>(QslGlobalLock(script));
+    std::memcpy(bytes, data, size);
+    bytes[size] = bytes[size + 1] = '\0';
     QslGlobalUnlock(script);
-    ProcessDaBatBuffer(0, instance, script, host, 0);
+    // Only a UTF-16 text that cannot be converted is refused without a run.
+    bool utf16 = size > 1 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+    if (ProcessDaBatBuffer(0, instance, script, counting_host, 0) != 1 && !utf16) std::abort();
+    QslGlobalFree(script);
+
+    // The heap may have grown: the host record's third word holds its handle.
+    if (record[2]) heap = QslHandle(record[2]);
+    auto* heap_bytes = static_cast<const char*>(QslGlobalLock(heap));
+    if (!qsl::heap_check(heap_bytes, uint32_t(QslGlobalSize(heap)))) std::abort();
+    QslGlobalUnlock(heap);
 
     DoDaDllInit(0, instance, 0, 99, 0, nullptr, nullptr);
-    QslGlobalFree(script);
-    QslGlobalFree(record[2] ? QslHandle(record[2]) : heap);
+    QslGlobalFree(heap);
     QslGlobalFree(variables);
     QslGlobalFree(instance);
     return 0;

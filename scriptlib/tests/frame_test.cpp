@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -112,6 +113,34 @@ TEST(Frame, HostCancelGoesToCancelLabelOrStops) {
     EXPECT_EQ(host.var("caught"), "1");
     EXPECT_EQ(host.run("cancel\nnever = 1\n", cancelling_host), QSL_USER_CANCEL);
     EXPECT_EQ(host.var("never"), "<none>");
+}
+
+int throwing_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t, uintptr_t,
+                  uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
+    if (request == 0) throw std::runtime_error("host failure");
+    if (request == 1) throw std::bad_alloc();
+    return 0;
+}
+
+// A C++ exception of the host or of the library itself ends the script with
+// an error; it never reaches the host's call of an entry point.
+TEST(Frame, NoExceptionCrossesAnEntryPoint) {
+    QslNameEntry table[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        table[i].code = uint16_t(i);
+        table[i].cls = 4;
+        table[i].length = 6;
+    }
+    std::memcpy(table[0].name, "oddity", 6);
+    std::memcpy(table[1].name, "memory", 6);
+    ScriptHost host;
+    DLLServices(host.instance, 6, nullptr, nullptr, 2, reinterpret_cast<uintptr_t>(table));
+    int error = -1;
+    EXPECT_NO_THROW(error = host.run("oddity\nnever = 1\n", throwing_host));
+    EXPECT_EQ(error, 3098);
+    EXPECT_EQ(host.var("never"), "<none>");
+    EXPECT_NO_THROW(error = host.run("m = errormode(@OFF)\nmemory\nnever = 1\n", throwing_host));
+    EXPECT_EQ(error, 3096);
 }
 
 class Extender : public ::testing::Test {
