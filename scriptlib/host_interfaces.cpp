@@ -1,11 +1,18 @@
 // Headless defaults: a box is written to standard error as its title line
 // and its text and answered with its default button; the registry is a text
-// file (registry_store.h); the clipboard lives in the process; sounds
-// other than the plain beep are silent; no window exists but those a host knows.
+// file (registry_store.h); the clipboard is the X selection or lives in
+// the process (below); sounds other than the plain beep are silent; no
+// window exists but those a host knows.
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/registry_store.h"
+#include "scriptlib/script_files.h"
+
+#include "common/platform/environment.h"
+#include "common/platform/program_pipe.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -43,14 +50,49 @@ int default_registry_write(void*, const char* key, const char* value_name, const
     return registry_set(key, value_name, RegistryValue{RegistryType::string, value});
 }
 
+// With $DISPLAY set, the clipboard is the X server's CLIPBOARD selection,
+// reached through xclip or xsel when one is installed (the library links no
+// X library); otherwise it is the process's own store.
+struct SelectionTool {
+    std::filesystem::path program;
+    std::vector<std::string> read, write;
+};
+
+std::optional<SelectionTool> selection_tool() {
+    if (qv::get_env_or("DISPLAY", "").empty() || !programs_allowed()) return std::nullopt;
+    std::string path = qv::get_env_or("PATH", "/usr/bin:/bin");
+    for (size_t start = 0; start <= path.size();) {
+        size_t colon = path.find(':', start);
+        std::filesystem::path folder = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(folder / "xclip", error))
+            return SelectionTool{folder / "xclip", {"-selection", "clipboard", "-o"}, {"-selection", "clipboard", "-i"}};
+        if (std::filesystem::is_regular_file(folder / "xsel", error))
+            return SelectionTool{folder / "xsel", {"--clipboard", "--output"}, {"--clipboard", "--input"}};
+        if (colon == std::string::npos) break;
+        start = colon + 1;
+    }
+    return std::nullopt;
+}
+
 int default_clipboard_get(void*, char* out, size_t size) {
     std::lock_guard<std::mutex> guard(g_mutex);
-    if (size) std::snprintf(out, size, "%s", g_clipboard.c_str());
+    std::string text = g_clipboard;
+    if (auto tool = selection_tool()) {
+        // An empty selection makes xclip end with 1: that is an empty text.
+        text.clear();
+        if (!qv::run_piped(tool->program, tool->read, "", &text)) return 0;
+    }
+    if (size) std::snprintf(out, size, "%s", text.c_str());
     return 1;
 }
 
 int default_clipboard_put(void*, const char* text) {
     std::lock_guard<std::mutex> guard(g_mutex);
+    if (auto tool = selection_tool()) {
+        auto status = qv::run_piped(tool->program, tool->write, text, nullptr);
+        return status && *status == 0;
+    }
     g_clipboard = text;
     return 1;
 }

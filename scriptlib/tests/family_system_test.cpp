@@ -13,6 +13,7 @@ using qsl::testing::TempFolder;
 namespace {
 
 TEST(ClipboardFunctions, TextThroughTheInterface) {
+    unsetenv("DISPLAY");  // the process's own clipboard, not the desktop's
     ScriptHost host(16384);
     ASSERT_EQ(host.run("clipput(\"first\")\n"
                        "clipappend(\" second\")\n"
@@ -28,6 +29,27 @@ TEST(ClipboardFunctions, TextThroughTheInterface) {
     EXPECT_EQ(host.var("b"), "first second");
     EXPECT_EQ(host.var("bitmap"), "1536");
     EXPECT_EQ(host.var("bad"), "1535");
+}
+
+// With a display, the clipboard is the X selection, through xclip (here a
+// stand-in that keeps the selection in a file).
+TEST(ClipboardFunctions, XSelectionThroughXclip) {
+    TempFolder folder;
+    folder.write("xclip",
+                 "#!/bin/sh\n"
+                 "if [ \"$3\" = \"-i\" ]; then cat > \"$(dirname \"$0\")/selection\"; "
+                 "else cat \"$(dirname \"$0\")/selection\"; fi\n");
+    std::filesystem::permissions(folder.path / "xclip", std::filesystem::perms::owner_all);
+    std::string path = std::getenv("PATH");
+    setenv("PATH", (folder.path.string() + ":" + path).c_str(), 1);
+    setenv("DISPLAY", ":99", 1);
+    ScriptHost host(16384);
+    int error = host.run("clipput(\"from the script\")\nx = clipget()\n");
+    setenv("PATH", path.c_str(), 1);
+    unsetenv("DISPLAY");
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(folder.read("selection"), "from the script");
+    EXPECT_EQ(host.var("x"), "from the script");
 }
 
 TEST(SystemFunctions, LinuxFacts) {
