@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 
 #include "scriptlib/controls.h"
 #include "scriptlib/host_interfaces.h"
@@ -123,7 +124,20 @@ void run_handler(Context& c, int code, std::vector<Value>& args, Value& out) {
     }
 }
 
+thread_local std::deque<std::vector<Value>> argument_lists;
+thread_local size_t argument_depth = 0;
+
 }  // namespace
+
+ArgumentList::ArgumentList() {
+    if (argument_lists.size() <= argument_depth) argument_lists.emplace_back();
+    values_ = &argument_lists[argument_depth++];
+}
+
+ArgumentList::~ArgumentList() {
+    values_->clear();
+    --argument_depth;
+}
 
 int extender_result_error(Context& c, int result) {
     if (result >= 0) return 0;
@@ -208,8 +222,8 @@ void call_function(Context& c, Value& out) {
     }
     if (next_token(c) != token_name || c.in->token_code != code_left_paren) fail(errors::opening_parenthesis_missing);
     next_token(c);
-    std::vector<Value> args;
-    args.reserve(size_t(e.count));
+    ArgumentList list;
+    std::vector<Value>& args = list.values();
     if (e.count == 0) {
         if (!token_is(c, code_right_paren)) fail(errors::wrong_argument_count);
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "scriptlib/calls.h"
 #include "scriptlib/families.h"
 
 namespace qsl {
@@ -21,22 +22,22 @@ void integer(Call& call) { call.out.set_int(call.integer(0)); }
 
 // The arguments of max, min and average as numbers: at least one, each an
 // integer or a float (3057 for anything else).
-std::vector<Value> numbers(Call& call) {
-    std::vector<Value> args;
+void read_numbers(Call& call, std::vector<Value>& args) {
     read_any_arguments(call.c, args);
     if (args.empty()) fail(errors::wrong_argument_count);
     for (Value& v : args) {
         if (v.is_numeric()) continue;
         if (!v.is_string() || v.is_object() || (!to_integer(v) && !to_float(v))) fail(errors::not_a_number);
     }
-    return args;
 }
 
 double as_double(const Value& v) { return v.is_int() ? double(v.r.int_value) : v.r.float_value; }
 
 // Max and Min answer an integer when every argument is one, else a float.
 void extreme(Call& call, bool largest) {
-    std::vector<Value> args = numbers(call);
+    ArgumentList list;
+    std::vector<Value>& args = list.values();
+    read_numbers(call, args);
     bool all_int = true;
     double best = as_double(args[0]);
     for (const Value& v : args) {
@@ -52,7 +53,9 @@ void maximum(Call& call) { extreme(call, true); }
 void minimum(Call& call) { extreme(call, false); }
 
 void average(Call& call) {
-    std::vector<Value> args = numbers(call);
+    ArgumentList list;
+    std::vector<Value>& args = list.values();
+    read_numbers(call, args);
     double sum = 0;
     for (const Value& v : args) sum += as_double(v);
     call.out.set_float(sum / double(args.size()));

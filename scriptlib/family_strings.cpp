@@ -6,7 +6,9 @@
 #include <strings.h>
 
 #include "scriptlib/call_script.h"
+#include "scriptlib/calls.h"
 #include "scriptlib/families.h"
+#include "scriptlib/string_heap.h"
 
 namespace qsl {
 namespace {
@@ -23,18 +25,29 @@ std::string lowered(std::string s) {
 
 int sign(int n) { return n < 0 ? -1 : n > 0 ? 1 : 0; }
 
-// StrCat(s1, s2, ...): any number of arguments, each taken as a string.
+// StrCat(s1, s2, ...): any number of arguments, each taken as a string,
+// joined straight into the string heap.
 void str_cat(Call& call) {
-    std::vector<Value> args;
+    ArgumentList list;
+    std::vector<Value>& args = list.values();
     read_any_arguments(call.c, args);
-    std::string joined;
+    uint64_t total = 0;
     for (Value& v : args) {
         to_string(v);
-        std::string_view part = v.text();
-        check_built_length(uint64_t(joined.size()) + part.size());
-        joined += part;
+        total += std::strlen(v.text());
     }
-    call.out.set_string(joined);
+    check_built_length(total);
+    // The heap may move while it grows: the parts are found by offset after.
+    uint32_t at = heap_alloc(call.c, uint32_t(total + 1));
+    if (!at) fail(errors::strings_out_of_memory);
+    char* joined = call.c.heap + at;
+    for (Value& v : args) {
+        size_t length = std::strlen(v.text());
+        std::memcpy(joined, v.text(), length);
+        joined += length;
+    }
+    *joined = '\0';
+    call.out.adopt_string(at);
 }
 
 void str_len(Call& call) { call.out.set_int(int32_t(std::strlen(call.args[0].text()))); }

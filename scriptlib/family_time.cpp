@@ -25,20 +25,24 @@ DateTime parsed(const Call& call, int i, int level, bool expand, int error) {
     return t;
 }
 
+// TimeAdd and TimeSubtract: the base checked in full with year expansion,
+// the delta for its syntax only.
+using Shift = bool (*)(const DateTime&, DateTime, DateTime&);
+
+void shift_time(Call& call, Shift shift, int bad_value, int not_computable) {
+    DateTime base = parsed(call, 0, check_full, true, bad_value);
+    DateTime delta = parsed(call, 1, check_syntax, false, bad_value);
+    DateTime result;
+    if (!shift(base, delta, result)) fail(not_computable);
+    call.out.set_string(format_ymdhms(result, four_digits(call)));
+}
+
 void time_add(Call& call) {
-    DateTime base = parsed(call, 0, check_full, true, errors::timeadd_bad_value);
-    DateTime delta = parsed(call, 1, check_syntax, false, errors::timeadd_bad_value);
-    DateTime sum;
-    if (!add_date_time(base, delta, sum)) fail(errors::timeadd_bad_value);
-    call.out.set_string(format_ymdhms(sum, four_digits(call)));
+    shift_time(call, add_date_time, errors::timeadd_bad_value, errors::timeadd_bad_value);
 }
 
 void time_subtract(Call& call) {
-    DateTime base = parsed(call, 0, check_full, true, errors::timesubtract_bad_value);
-    DateTime delta = parsed(call, 1, check_syntax, false, errors::timesubtract_bad_value);
-    DateTime difference;
-    if (!subtract_date_time(base, delta, difference)) fail(errors::cannot_subtract_times);
-    call.out.set_string(format_ymdhms(difference, four_digits(call)));
+    shift_time(call, subtract_date_time, errors::timesubtract_bad_value, errors::cannot_subtract_times);
 }
 
 // Both arguments of a difference, checked in full with year expansion.

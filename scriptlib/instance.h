@@ -211,7 +211,11 @@ public:
     void remember(const Context& c, std::string_view word, uint32_t hash, int cls, int code);
 
 private:
-    static constexpr int entry_count = 128;
+    // Direct-mapped: a Fibonacci hash over 512 entries keeps the few words
+    // of a hot loop apart.
+    static constexpr int entry_bits = 9;
+    static constexpr int entry_count = 1 << entry_bits;
+    static uint32_t slot_of(uint32_t hash) { return (hash * 2654435761u) >> (32 - entry_bits); }
     struct Entry {
         char word[24];
         uint8_t length = 0;

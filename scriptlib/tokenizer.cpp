@@ -180,7 +180,7 @@ int next_token(Context& c) {
 
 bool WordCache::find(const Context& c, std::string_view word, uint32_t hash, int& cls, int& code) {
     if (generation != c.in->names_generation || word.size() >= sizeof(Entry::word)) return false;
-    const Entry& e = entries[(hash ^ (hash >> 7)) % entry_count];
+    const Entry& e = entries[slot_of(hash)];
     if (e.length != word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i)
         if (e.word[i] != word[i]) return false;
@@ -195,7 +195,7 @@ void WordCache::remember(const Context& c, std::string_view word, uint32_t hash,
         generation = c.in->names_generation;
     }
     if (word.size() >= sizeof(Entry::word)) return;
-    Entry& e = entries[(hash ^ (hash >> 7)) % entry_count];
+    Entry& e = entries[slot_of(hash)];
     std::memcpy(e.word, word.data(), word.size());
     e.length = uint8_t(word.size());
     e.cls = int16_t(cls);

@@ -114,7 +114,7 @@ TEST(DateTime, ClockAndWaits) {
               0);
     double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(waited, 0.2);
-    EXPECT_LT(waited, 2.0);  // a time in the past does not wait
+    EXPECT_LT(waited, 10.0);  // a time in the past does not wait
     int32_t fields[6];
     EXPECT_EQ(ParseYMDHMS(host.var("a").c_str(), fields, 1, 0), 1) << host.var("a");
     EXPECT_EQ(host.var("e").size(), 11u) << host.var("e");
@@ -127,16 +127,16 @@ TEST(DateTime, QslNowSetsTheClock) {
     ASSERT_NE(mkdtemp(folder), nullptr);
     std::string script = std::string(folder) + "/now.qsl";
     FILE* f = std::fopen(script.c_str(), "w");
-    std::fputs("a = timeymdhms()\nw = delay(1.1)\nb = timeymdhms()\ns = timedate()\n", f);
+    std::fputs("a = timeymdhms()\nw = delay(2.1)\nb = timeymdhms()\ns = timedate()\n", f);
     std::fclose(f);
-    std::string command = "QSL_REGISTRY=" + std::string(folder) + "/registry.ini QSL_NOW=2012:02:29:23:59:59 " +
+    std::string command = "QSL_REGISTRY=" + std::string(folder) + "/registry.ini QSL_NOW=2012:02:29:23:59:58 " +
                           QSL_BIN_DIR "/qsl --vars " + script;
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_NE(out.find("a=2012:02:29:23:59:59\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("a=2012:02:29:23:59:5"), std::string::npos) << out;  // a busy machine may take a second
     EXPECT_NE(out.find("b=2012:03:01:00:00:0"), std::string::npos) << out;
     EXPECT_NE(out.find("s=Thu 03/01/2012 12:00:0"), std::string::npos) << out;
     std::remove(script.c_str());
