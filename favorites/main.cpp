@@ -1,5 +1,6 @@
 #include "favorites/start_up.h"
 
-int main() {
-    return qv::run_program([] { qv::favorites::start_up(); });
+// MKPICKS takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::favorites_profile, argc, argv, [](const auto&) { qv::favorites::start_up(); });
 }

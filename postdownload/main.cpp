@@ -1,5 +1,6 @@
 #include "postdownload/start_up.h"
 
-int main() {
-    return qv::run_program([] { qv::postdownload::start_up(); });
+// POSTQUOR takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::postdownload_profile, argc, argv, [](const auto&) { qv::postdownload::start_up(); });
 }

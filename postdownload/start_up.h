@@ -6,6 +6,6 @@ namespace qv::postdownload {
 
 // The post-download processing's start: its screen, the commodity table and
 // the holidays.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(postdownload_profile); }
 
 }  // namespace qv::postdownload

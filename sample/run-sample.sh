@@ -45,9 +45,28 @@ run_tool() {
     echo
 }
 
+# The user's front end built each build file of the AUTO folder once, on the
+# day of the user's last update; DFORGE listed them in BCAST.TXT, and from
+# then on the updater's broadcast carries each day's updates into them.
+for path in "$install"/AUTO/\$*; do
+    [ -f "$path" ] || continue
+    (QUORVANT_TODAY=2020-12-04 && export QUORVANT_TODAY && run_tool DFORGE "$(basename "$path")")
+done
+shown=ASCII/BUILT/INDEXES.TXT
+if [ -f "$install/$shown" ]; then
+    echo "==== $shown, last lines before the broadcast"
+    tail -n 3 "$install/$shown"
+    echo
+fi
+
 run_tool PREQUOR
 run_tool POSTQUOR
 run_tool QUORUP
+if [ -f "$install/$shown" ]; then
+    echo "==== $shown, last lines after the broadcast"
+    tail -n 3 "$install/$shown"
+    echo
+fi
 echo "==== QUORUP.MSG"
 cat "$install/QUORUP.MSG"
 echo
@@ -56,12 +75,8 @@ echo
 if [ -f "$install/\$ROLL" ]; then
     run_tool DFORGE '$ROLL'
 fi
-# Every build file of the sample's AUTO folder, as the front end runs them on
-# demand; then each ASCII output's first and last lines.
-for path in "$install"/AUTO/\$*; do
-    [ -f "$path" ] || continue
-    run_tool DFORGE "$(basename "$path")"
-done
+# Each ASCII output's first and last lines, as the broadcast and the
+# rebuilds of rolled contracts left them.
 for output in "$install"/ASCII/BUILT/*.TXT; do
     [ -f "$output" ] || continue
     echo "==== ${output#"$install"/}"
@@ -99,4 +114,13 @@ run_tool MKPICKS
 run_tool roll
 run_tool clcconv /1
 run_tool clcconv /2
+# The database for today's tools: a SQLite file (a second run adds only what
+# changed) and a chart of the wheat series beside its back adjustment.
+if [ -x "$bin/qvexport" ]; then
+    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
+    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
+fi
+if [ -x "$bin/qvchart" ]; then
+    run_tool qvchart W_ "$install/W_.png"
+fi
 echo "==== sample installation in $install"
