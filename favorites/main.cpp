@@ -1,6 +1,10 @@
+#include "common/installation_lock.h"
 #include "favorites/start_up.h"
 
 // MKPICKS takes no arguments.
 int main(int argc, char** argv) {
-    return qv::run_program(qv::favorites_profile, argc, argv, [](const auto&) { qv::favorites::start_up(); });
+    return qv::run_program(qv::favorites_profile, argc, argv, [](const auto&) {
+        qv::hold_installation(qv::favorites_profile.program);
+        qv::favorites::start_up();
+    });
 }

@@ -59,7 +59,12 @@ if [ -f "$install/$shown" ]; then
     echo
 fi
 
+# The request for the download: what the databases still lack up to today,
+# leaving out what already waits in the update folder.
 run_tool PREQUOR
+echo "==== NEEDFIL2.TXT"
+cat "$install/NEEDFIL2.TXT"
+echo
 run_tool POSTQUOR
 run_tool QUORUP
 if [ -f "$install/$shown" ]; then
@@ -112,6 +117,9 @@ echo "==== $(grep '^EU LAST DATE' "$install/QUORUP.INI" || echo 'no EU LAST DATE
 echo
 run_tool MKPICKS
 run_tool roll
+echo "==== ROLLSHOW.TXT"
+cat "$install/ROLLSHOW.TXT"
+echo
 run_tool clcconv /1
 run_tool clcconv /2
 # The database for today's tools: a SQLite file (a second run adds only what

@@ -25,7 +25,7 @@ std::vector<std::string> g_answers;
 size_t g_next_answer = 0;
 std::string g_script;  // the script file named on the command line
 
-constexpr const char* usage_text = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
+constexpr const char* usage_line = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
 
 void print_help() {
     std::printf(
@@ -47,7 +47,7 @@ void print_help() {
         "  QSL_REGISTRY    the registry file (default ~/.config/qsleng32/registry.ini)\n"
         "  DISPLAY         with an X server, windows, the clipboard and dialogs use it\n\n"
         "--help, -h, -?, /? show this text and --version the version.\n",
-        usage_text);
+        usage_line);
 }
 
 // The front door: a question among the options before the script is answered
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
         }
     }
     if (arg >= argc) {
-        std::fprintf(stderr, "usage: %s\n", usage_text);
+        std::fprintf(stderr, "usage: %s\n", usage_line);
         return 1;
     }
     std::ifstream file(argv[arg], std::ios::binary);
