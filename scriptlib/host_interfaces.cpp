@@ -1,11 +1,18 @@
 // Headless defaults: a box is written to standard error as its title line
 // and its text and answered with its default button; the registry is a text
-// file ($QSL_REGISTRY, else ~/.config/qsleng32/registry.ini) of [key]
-// sections and name=value lines; the clipboard lives in the process; sounds
-// are silent; no window exists but those a host knows.
+// file (registry_store.h); the clipboard is the X selection or lives in
+// the process (below); sounds other than the plain beep are silent; no
+// window exists but those a host knows.
 #include "scriptlib/host_interfaces.h"
+#include "scriptlib/registry_store.h"
+#include "scriptlib/script_files.h"
+
+#include "common/platform/environment.h"
+#include "common/platform/program_pipe.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -13,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace qsl {
@@ -31,103 +39,73 @@ int default_step(void*, const char* text, char*, size_t) {
     return QSL_STEP_NEXT;
 }
 
-std::string registry_path() {
-    if (const char* path = std::getenv("QSL_REGISTRY"); path && *path) return path;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.config/qsleng32/registry.ini";
-}
-
-std::vector<std::string> read_lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool same_text(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
-
-// Finds value_name within [key]; returns the line index or -1, and the
-// index after the section (where a new value goes) in section_end.
-int find_value(const std::vector<std::string>& lines, const std::string& key,
-               const std::string& value_name, int& section_end) {
-    section_end = -1;
-    bool inside = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        if (!line.empty() && line[0] == '[') {
-            if (inside) return -1;
-            size_t close = line.rfind(']');
-            inside = close != std::string::npos && same_text(line.substr(1, close - 1), key);
-            if (inside) section_end = int(i) + 1;
-            continue;
-        }
-        if (!inside) continue;
-        section_end = int(i) + 1;
-        size_t eq = line.find('=');
-        if (eq != std::string::npos && same_text(line.substr(0, eq), value_name)) return int(i);
-    }
-    return -1;
-}
-
 int default_registry_read(void*, const char* key, const char* value_name, char* out, size_t size) {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    auto lines = read_lines(registry_path());
-    int end;
-    int at = find_value(lines, key, value_name, end);
-    if (at < 0 || size == 0) return 0;
-    std::string value = lines[at].substr(lines[at].find('=') + 1);
-    std::snprintf(out, size, "%s", value.c_str());
+    auto value = registry_get(key, value_name);
+    if (!value || size == 0) return 0;
+    std::snprintf(out, size, "%s", registry_text(*value).c_str());
     return 1;
 }
 
 int default_registry_write(void*, const char* key, const char* value_name, const char* value) {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    std::string path = registry_path();
-    auto lines = read_lines(path);
-    int end;
-    int at = find_value(lines, key, value_name, end);
-    std::string entry = std::string(value_name) + "=" + value;
-    if (at >= 0) {
-        lines[at] = entry;
-    } else if (end >= 0) {
-        lines.insert(lines.begin() + end, entry);
-    } else {
-        std::string section = "[";
-        section += key;
-        section += ']';
-        lines.push_back(section);
-        lines.push_back(entry);
+    return registry_set(key, value_name, RegistryValue{RegistryType::string, value});
+}
+
+// With $DISPLAY set, the clipboard is the X server's CLIPBOARD selection,
+// reached through xclip or xsel when one is installed (the library links no
+// X library); otherwise it is the process's own store.
+struct SelectionTool {
+    std::filesystem::path program;
+    std::vector<std::string> read, write;
+};
+
+std::optional<SelectionTool> selection_tool() {
+    if (qv::get_env_or("DISPLAY", "").empty() || !programs_allowed()) return std::nullopt;
+    std::string path = qv::get_env_or("PATH", "/usr/bin:/bin");
+    for (size_t start = 0; start <= path.size();) {
+        size_t colon = path.find(':', start);
+        std::filesystem::path folder = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        std::error_code error;
+        if (std::filesystem::is_regular_file(folder / "xclip", error))
+            return SelectionTool{folder / "xclip", {"-selection", "clipboard", "-o"}, {"-selection", "clipboard", "-i"}};
+        if (std::filesystem::is_regular_file(folder / "xsel", error))
+            return SelectionTool{folder / "xsel", {"--clipboard", "--output"}, {"--clipboard", "--input"}};
+        if (colon == std::string::npos) break;
+        start = colon + 1;
     }
-    // Create the folders on the way, then replace the file through a work file.
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    std::string work = path + ".tmp";
-    {
-        std::ofstream out(work, std::ios::trunc);
-        for (const auto& line : lines) out << line << '\n';
-        if (!out.flush()) return 0;
-    }
-    return std::rename(work.c_str(), path.c_str()) == 0;
+    return std::nullopt;
 }
 
 int default_clipboard_get(void*, char* out, size_t size) {
     std::lock_guard<std::mutex> guard(g_mutex);
-    if (size) std::snprintf(out, size, "%s", g_clipboard.c_str());
+    std::string text = g_clipboard;
+    if (auto tool = selection_tool()) {
+        // An empty selection makes xclip end with 1: that is an empty text.
+        text.clear();
+        if (!qv::run_piped(tool->program, tool->read, "", &text)) return 0;
+    }
+    if (size) std::snprintf(out, size, "%s", text.c_str());
     return 1;
 }
 
 int default_clipboard_put(void*, const char* text) {
     std::lock_guard<std::mutex> guard(g_mutex);
+    if (auto tool = selection_tool()) {
+        auto status = qv::run_piped(tool->program, tool->write, text, nullptr);
+        return status && *status == 0;
+    }
     g_clipboard = text;
     return 1;
 }
 
-void default_sound(void*, const char*) {}
+// The default beep rings the terminal's bell; named event sounds have no
+// player here.
+void default_sound(void*, const char* event_name) {
+    if (event_name && *event_name) return;
+    if (isatty(STDERR_FILENO)) {
+        std::fputc('\a', stderr);
+        std::fflush(stderr);
+    }
+}
 int default_window_exists(void*, QslHandle) { return 0; }
 QslHandle default_window_parent(void*, QslHandle) { return 0; }
 
@@ -192,6 +170,7 @@ bool set_clipboard_text(const std::string& text) {
 }
 
 void play_sound(const char* event_name) { g_current.play_sound(g_current.user, event_name); }
+
 bool window_exists(QslHandle window) { return g_current.window_exists(g_current.user, window) != 0; }
 QslHandle window_parent(QslHandle window) { return g_current.window_parent(g_current.user, window); }
 

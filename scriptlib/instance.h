@@ -53,6 +53,21 @@ struct Frame {
     int16_t unused;
 };
 
+// A slot of the line file functions (fileopen): the system's file
+// descriptor, the mode bits and the read buffer (a global memory block).
+struct FileSlot {
+    int32_t descriptor;
+    int32_t mode;  // 0 free; file_mode_ bits otherwise
+    QslHandle buffer;
+    int32_t position;  // next unread byte in the buffer
+    int32_t end;       // bytes in the buffer
+    int32_t size;      // buffer size, 0 = unbuffered
+};
+constexpr int file_slot_count = 5;
+
+// A library loaded by dllload: its dlopen handle, 0 when the slot is free.
+constexpr int library_slot_count = 16;
+
 // A binary buffer: a zero-filled moveable block, its size and end of data.
 struct BinarySlot {
     QslHandle block;  // 0: the slot is free
@@ -143,6 +158,10 @@ struct Instance {
     char list_delimiter;
     char line_end[4];       // what filewrite ends a line with, from line_end_code
     int32_t line_end_code;  // intcontrol 53: 0 none, 1 CR LF, 2 LF, 3 CR, 4 tab
+    // files, libraries
+    FileSlot files[file_slot_count];
+    uintptr_t libraries[library_slot_count];
+
     BinarySlot binaries[binary_slot_count];
     // texts left by a failing function
     char error_detail[256];

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace qv {
 
 std::optional<std::string> get_env(std::string_view name) {
@@ -27,6 +29,12 @@ void set_env(std::string_view name, std::string_view value) {
 
 void unset_env(std::string_view name) {
     ::unsetenv(std::string(name).c_str());
+}
+
+std::vector<std::string> all_env() {
+    std::vector<std::string> variables;
+    for (char** entry = environ; entry && *entry; ++entry) variables.emplace_back(*entry);
+    return variables;
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -19,6 +20,8 @@ std::string get_env_or(std::string_view name, std::string_view fallback);
 bool env_flag(std::string_view name);
 
 void set_env(std::string_view name, std::string_view value);
+// Every variable of the environment as "NAME=value", in the environment's order.
+std::vector<std::string> all_env();
 void unset_env(std::string_view name);
 
 }  // namespace qv

@@ -48,7 +48,8 @@ int wait_for(pid_t pid) {
 // Forks; the child (or, detached, a grandchild) execs the program. An exec that
 // fails reports its errno through a close-on-exec pipe, so that the caller
 // learns whether the program really started.
-int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait) {
+int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait,
+           const std::filesystem::path& folder = {}, int* start_error = nullptr) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(program, arguments, storage);
     int report[2];
@@ -74,7 +75,7 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
             }
             if (grandchild > 0) ::_exit(0);
         }
-        ::execv(argv[0], argv.data());
+        if (folder.empty() || ::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
         ::_exit(127);
@@ -88,6 +89,7 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
     ::close(report[0]);
 
     const int status = wait_for(child);
+    if (start_error) *start_error = got > 0 ? exec_error : 0;
     if (got > 0) return -1;
     return wait ? status : 0;
 }
@@ -104,6 +106,11 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
     if (env_flag("QUORVANT_SYNC")) return run_program(program, arguments) != -1;
     return launch(program, arguments, false) == 0;
+}
+
+int start_program(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                  const std::filesystem::path& folder, bool wait, int& start_error) {
+    return launch(program, arguments, wait, folder, &start_error);
 }
 
 int run_command(std::string_view command_line) {

@@ -36,4 +36,11 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
 // be started.
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
+// Starts a program file in a working folder (empty: this program's) and, when
+// `wait` is set, waits for it; a program started without waiting is not left
+// behind as a zombie. The exit status (0 when not waited for), or -1 when it
+// could not be started, with the system's error number in start_error.
+int start_program(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                  const std::filesystem::path& folder, bool wait, int& start_error);
+
 }  // namespace qv

@@ -1,24 +1,39 @@
 // Runs whole scripts through the library's entry points, the way a host
-// does: the input is the script text. The string, arithmetic, item-list,
-// time and binary-buffer functions run for real; what reaches outside the
-// process (CALL and #include, extenders, trace files, the buffers' file
-// functions) and the waits are disabled, and a host callback stops a script
-// after a few hundred statements so that loops end. Checks: the run returns
-// and the string heap stays whole; the sanitizers watch the rest.
+// does: the input is the script text, and every function family runs for
+// real. Files are confined to a temporary folder (emptied before each
+// script), where the registry and win.ini live too; programs and libraries
+// cannot be started; no file grows beyond 1 MiB; a host callback stops a
+// script after a few hundred statements so that loops end. What reads or
+// writes outside the folder by other ways (CALL and #include, extenders,
+// trace files, the binary buffers' file functions) and the waits are
+// disabled. Checks: the run returns and the string heap stays whole; the
+// sanitizers watch the rest.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "scriptlib/include/qsleng32.h"
+#include "scriptlib/script_files.h"
 #include "scriptlib/string_heap.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int statement_budget = 300;
+constexpr rlim_t file_size_limit = 1 << 20;
 int statements = 0;
 
-int quiet_box(void*, const char*, const char*, int) { return QSL_ID_OK; }
+int quiet_box(void*, const char*, const char*, int buttons) {
+    return buttons == QSL_MB_YESNO ? QSL_ID_YES : QSL_ID_OK;
+}
+int quiet_step(void*, const char*, char*, size_t) { return QSL_STEP_RUN; }
+void quiet_sound(void*, const char*) {}
 
 int counting_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t, uintptr_t,
                   uintptr_t what, uintptr_t, uintptr_t, uintptr_t) {
@@ -29,19 +44,49 @@ int counting_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, 
 }
 
 const char* const disabled =
-    "call,addextender,debugtrace,binaryread,binarywrite,binaryreadex,binarywriteex,delay,timedelay,timewait";
+    "call,addextender,debugtrace,binaryread,binarywrite,binaryreadex,binarywriteex,delay,timedelay,timewait,"
+    "appwaitclose,yields";
+
+// The folder every file of a script lies in; set up once.
+const fs::path& folder() {
+    static const fs::path root = [] {
+        std::string pattern = (fs::temp_directory_path() / "qsl-script-fuzz-XXXXXX").string();
+        fs::path made = mkdtemp(pattern.data());
+        setenv("HOME", made.c_str(), 1);
+        setenv("QSL_REGISTRY", (made / "registry.ini").c_str(), 1);
+        qsl::confine_files(made);
+        qsl::allow_programs(false);
+        struct rlimit limit{file_size_limit, file_size_limit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+        QslInterfaces interfaces{};
+        interfaces.message_box = quiet_box;
+        interfaces.step_dialog = quiet_step;
+        interfaces.play_sound = quiet_sound;
+        QslSetInterfaces(&interfaces);
+        return made;
+    }();
+    return root;
+}
+
+void empty_folder(const fs::path& root) {
+    std::error_code error;
+    fs::current_path(root, error);
+    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    for (const auto& entry : fs::directory_iterator(root, error)) fs::remove_all(entry.path(), error);
+}
 
 }  // namespace
 
+// A script that doubles a string at every statement asks for more memory than
+// there is; the heap's enlargement then fails with 3096 as it should.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 4096) return 0;
-    static bool initialised = false;
-    if (!initialised) {
-        QslInterfaces interfaces{};
-        interfaces.message_box = quiet_box;
-        QslSetInterfaces(&interfaces);
-        initialised = true;
-    }
+    empty_folder(folder());
     statements = 0;
     uintptr_t record[4] = {};
     int instance_size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);
@@ -53,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DoDaDllInit(0, instance, heap, 3, 4096, "fuzz", reinterpret_cast<const char*>(record));
     char separator[] = ",";
     DLLServices(instance, 24, disabled, separator, 0, 0);
+    DLLServices(instance, 23, "", nullptr, 1, 0);
     DLLServices(instance, 3, nullptr, nullptr, QSL_NOTIFY_STATEMENT, 0);
 
     QslHandle script = QslGlobalAlloc(QSL_GMEM_MOVEABLE, size + 2);
