@@ -183,11 +183,6 @@ std::string widen_slashed_date(std::string_view text) {
     return format("%02d/%02d/%04d", date->month, date->day, year);
 }
 
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(2000 + time.year % 100, time.month, time.day);
-}
-
 bool is_trading_day(DayNumber day, const HolidayTable& holidays) {
     const int w = weekday(day);
     return w != saturday && w != sunday && !holidays.contains(day);
