@@ -65,6 +65,15 @@ inline constexpr std::string_view roll_list = "\\QUORVANT\\$ROLL";
 inline constexpr std::string_view no_roll_marker = "\\QUORVANT\\$NOROLL";
 inline constexpr std::string_view no_cash_marker = "\\QUORVANT\\$NOCASH";
 
+// The download's hand-over: the request file, the vendor's system message and
+// the post-download processing's leftovers and fallback batch file.
+inline constexpr std::string_view request_file = "\\QUORVANT\\NEEDFIL2.TXT";
+inline constexpr std::string_view system_message_file = "\\QUORVANT\\SYSTEM.MSG";
+inline constexpr std::string_view update_log = "\\QUORVANT\\QUORUP.LOG";
+inline constexpr std::string_view symbols_file = "\\QUORVANT\\UPDATES\\SYMBOLS.TXT";
+inline constexpr std::string_view merge_batch = "\\QUORVANT\\merge.bat";
+inline constexpr std::string_view merge_batch_work_file = "\\QUORVANT\\MERGE.TMP";
+
 // The distributor's favourites lists and the programs of the chain.
 inline constexpr std::string_view favourites_ascii_list = "\\QUORVANT\\FAVOR.ASC";
 inline constexpr std::string_view favourites_meta_list = "\\QUORVANT\\FAVOR.MS";

@@ -1,5 +1,6 @@
-#include "postdownload/start_up.h"
+#include "common/start_up.h"
+#include "postdownload/post_download.h"
 
 int main() {
-    return qv::run_program([] { qv::postdownload::start_up(); });
+    return qv::run_program([] { qv::postdownload::run_postdownload(qv::postdownload::postdownload_steps()); });
 }

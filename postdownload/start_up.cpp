@@ -8,7 +8,6 @@ StartUp start_up() {
     show_start_screen("POSTQUOR PROGRAM");
     StartUp loaded;
     loaded.commodities = load_tables(postdownload_profile.tables);
-    loaded.holidays = load_holidays(postdownload_profile.holidays);
     return loaded;
 }
 
