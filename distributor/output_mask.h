@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/output_mask.h"
 #include "distributor/distribution.h"
 
 namespace qv::distributor {
@@ -18,9 +19,5 @@ namespace qv::distributor {
 // the security name, name the security name). 0, or -1 after a warning.
 int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
                    std::string& name);
-
-// The name a mask gives a contract; an empty result with `problem` set to the
-// warning when the mask cannot name it.
-std::string mask_name(std::string_view mask, std::string_view contract_line, std::string& problem);
 
 }  // namespace qv::distributor

@@ -1,5 +1,6 @@
-#include "favorites/start_up.h"
+#include "common/start_up.h"
+#include "favorites/run.h"
 
 int main() {
-    return qv::run_program([] { qv::favorites::start_up(); });
+    return qv::run_program([] { qv::favorites::run_favorites(); });
 }
