@@ -55,7 +55,8 @@ cat "$install/BCAST.TXT"
 echo "==== the daily chain (DAILY.BAT)"
 cat "$install/DAILY.BAT"
 
-output=$(ls "$install"/ASCII/BUILT/*.TXT 2>/dev/null | head -n 1)
+# The back-adjusted wheat series, an autobuild output of CLC data.
+output="$install/ASCII/BUILT/W_BACK.TXT"
 for day in $days; do
     export QUORVANT_TODAY="$day"
     echo
@@ -64,7 +65,7 @@ for day in $days; do
     grep '^DOWNLOAD: ' "$install/chain.log" | sed 's/^DOWNLOAD: /  downloaded /' || echo "  downloaded nothing"
     echo "---- QUORUP.MSG"
     sed 's/^/  /' "$install/QUORUP.MSG" 2>/dev/null || true
-    if [ -n "$output" ]; then
+    if [ -f "$output" ]; then
         echo "---- last line of ${output#"$install"/}"
         tail -n 1 "$output" | sed 's/^/  /'
     fi
