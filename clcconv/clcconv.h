@@ -53,8 +53,6 @@ void run(const std::vector<std::string>& args, const CommodityTable& table);
 // roll-over record), the four prices with `precision` decimals, the three
 // counts. A precision outside 0 to 7 gives the date and the counts only.
 void get_clc_record_line(const ClcRecord& record, int precision, std::string& line);
-// A stored price as "%.<precision>lf" prints the price it stands for (precision 0 to 7).
-void append_price(std::string& line, std::int64_t stored, int precision);
 
 // One line of an ASCII file read back (without its line end): nothing when it
 // does not read as a date, four prices and three whole numbers up to the end.

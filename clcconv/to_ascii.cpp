@@ -1,6 +1,7 @@
 #include "clcconv/clcconv.h"
 
 #include "common/calendar.h"
+#include "common/clc_price.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/platform/program_end.h"
@@ -22,24 +23,6 @@ void append_whole(std::string& line, std::int64_t value) {
 }
 
 }  // namespace
-
-// The stored whole number is the price times 10^precision, so its digits are
-// the price's digits: written with the point put in, they are exactly what
-// "%.<precision>lf" prints for the price, without a detour through floating point.
-void append_price(std::string& line, std::int64_t stored, int precision) {
-    if (precision <= 0) {
-        append_whole(line, stored);
-        return;
-    }
-    if (stored < 0) line += '-';
-    const std::uint64_t magnitude = stored < 0 ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
-    std::string digits = std::to_string(magnitude);
-    const auto places = static_cast<std::size_t>(precision);
-    if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
-    line.append(digits, 0, digits.size() - places);
-    line += '.';
-    line.append(digits, digits.size() - places, places);
-}
 
 void get_clc_record_line(const ClcRecord& record, int precision, std::string& line) {
     line.clear();

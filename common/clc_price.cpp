@@ -45,6 +45,21 @@ double stored_to_price(std::int64_t stored, int precision) {
     return price / divisor;
 }
 
+void append_price(std::string& text, std::int64_t stored, int precision) {
+    if (precision <= 0) {
+        text += std::to_string(stored);
+        return;
+    }
+    if (stored < 0) text += '-';
+    const std::uint64_t magnitude = stored < 0 ? 0 - static_cast<std::uint64_t>(stored) : static_cast<std::uint64_t>(stored);
+    std::string digits = std::to_string(magnitude);
+    const auto places = static_cast<std::size_t>(precision);
+    if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
+    text.append(digits, 0, digits.size() - places);
+    text += '.';
+    text.append(digits, digits.size() - places, places);
+}
+
 std::string_view next_price_token(std::string_view text, std::size_t& pos) {
     while (pos < text.size() && is_separator(text[pos])) ++pos;
     const std::size_t start = pos;

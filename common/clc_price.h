@@ -7,12 +7,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qv {
 
 // The price a stored number stands for; a precision of 0 or less means no division.
 double stored_to_price(std::int64_t stored, int precision);
+
+// Appends the price a stored number stands for with `precision` decimals,
+// exactly as "%.<precision>lf" prints it but from the stored digits, without a
+// detour through floating point; a precision of 0 or less writes the number.
+void append_price(std::string& text, std::int64_t stored, int precision);
 
 // The next price token of a line, from pos on: blanks, tabs and commas before it
 // are skipped, and it ends at the next blank, tab or comma or at the end of the

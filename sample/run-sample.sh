@@ -82,4 +82,18 @@ for day in $days; do
     fi
 done
 echo
+# The database for today's tools: a SQLite file (a second run adds only what
+# changed) and a chart of the wheat series beside its back adjustment.
+if [ -x "$bin/qvexport" ]; then
+    for run in first second; do
+        echo "==== qvexport --sqlite QUORVANT.SQLITE ($run run)"
+        "$bin/qvexport" --sqlite "$install/QUORVANT.SQLITE" </dev/null
+        echo
+    done
+fi
+if [ -x "$bin/qvchart" ]; then
+    echo "==== qvchart W_ W_.png"
+    "$bin/qvchart" W_ "$install/W_.png" </dev/null
+    echo
+fi
 echo "==== sample installation in $install"
