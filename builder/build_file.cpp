@@ -1,6 +1,10 @@
 #include "builder/build_file.h"
 
+#include <cstdio>
+
 #include "common/messages.h"
+#include "common/platform/paths.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
 #include "common/install_files.h"
@@ -33,10 +37,28 @@ bool read_build_line(std::FILE* file, std::string& line) {
     return true;
 }
 
+std::string build_file_hint() {
+    return "DFORGE $BUILDFILE: a build file name begins with $ (quote it in a shell: DFORGE '$GOLD'); it is "
+           "looked for in the working directory, then in " + translate_path(install::auto_folder).string() + "/";
+}
+
+namespace {
+
+void show_build_file_hint() {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", build_file_hint().c_str());
+}
+
+}  // namespace
+
 std::string build_file_argument(const std::vector<std::string_view>& arguments) {
-    if (arguments.size() != 1) fatal_error(builder_profile, "ERROR - NO SCRIPT FILE SPECIFIED");
+    if (arguments.size() != 1) {
+        show_build_file_hint();
+        fatal_error(builder_profile, "ERROR - NO SCRIPT FILE SPECIFIED");
+    }
     const std::string name(arguments.front());
     if (name.empty() || name.front() != '$') {
+        show_build_file_hint();
         fatal_error(builder_profile, format("ERROR - INVALID SCRIPT FILE = %s", name.c_str()));
     }
     return name;
@@ -45,7 +67,11 @@ std::string build_file_argument(const std::vector<std::string_view>& arguments) 
 FilePtr open_build_file(std::string_view name) {
     FilePtr file = open_file(name, "r");
     if (!file) file = open_file(std::string(install::auto_folder) + std::string(name), "r");
-    if (!file) message(builder_profile, "UNABLE TO LOCATE AUTO BUILD FILE@" + std::string(name));
+    if (!file) {
+        note_failed_run();
+        show_build_file_hint();
+        message(builder_profile, "UNABLE TO LOCATE AUTO BUILD FILE@" + std::string(name));
+    }
     return file;
 }
 

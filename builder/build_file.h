@@ -31,8 +31,13 @@ bool read_build_line(std::FILE* file, std::string& line);
 
 // The build file named on the command line: the program's arguments after its
 // name. Exactly one, beginning with "$"; otherwise the program ends after
-// "ERROR - NO SCRIPT FILE SPECIFIED" or "ERROR - INVALID SCRIPT FILE = %s".
+// "ERROR - NO SCRIPT FILE SPECIFIED" or "ERROR - INVALID SCRIPT FILE = %s",
+// with the hint below on standard error.
 std::string build_file_argument(const std::vector<std::string_view>& arguments);
+
+// The line that tells a Linux user how to name a build file and where it is
+// looked for (the real folder of \QUORVANT\AUTO\).
+std::string build_file_hint();
 
 // Opens the build file by its name and, failing that, under \QUORVANT\AUTO\;
 // null after "UNABLE TO LOCATE AUTO BUILD FILE@" and the name.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "builder/clc_series.h"
+#include "common/contract_name.h"
 #include "common/contract_rule.h"
 #include "common/messages.h"
 #include "common/platform/text.h"
@@ -14,27 +15,6 @@
 namespace qv::builder {
 
 namespace {
-
-constexpr std::array<std::string_view, 12> month_names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
-// The last `mark` of the file name part of `name` (after its last backslash or
-// colon).
-std::optional<std::size_t> last_mark(const std::string& name, char mark) {
-    for (std::size_t i = name.size(); i-- > 0;) {
-        const char c = name[i];
-        if (c == '\\' || c == ':') return std::nullopt;
-        if (c == mark) return i;
-    }
-    return std::nullopt;
-}
-
-// How many `mark`s stand in a row ending at `end`, up to `most`.
-std::size_t run_ending_at(const std::string& name, std::size_t end, char mark, std::size_t most) {
-    std::size_t length = 0;
-    while (length < most && length <= end && name[end - length] == mark) ++length;
-    return length;
-}
 
 // The day of a build setting date "MM/DD/YYYY"; nothing when it is not one.
 std::optional<DayNumber> setting_day(std::string_view text) {
@@ -76,9 +56,7 @@ int substitute_contract_into_name(std::string& output_name, const std::vector<st
         return -1;
     }
 
-    const std::optional<std::size_t> month_at = last_mark(output_name, month_mark);
-    const std::optional<std::size_t> year_at = last_mark(output_name, year_mark);
-    if (!month_at && !year_at) return 0;
+    if (!has_contract_marks(output_name, month_mark, year_mark)) return 0;
 
     const Commodity* commodity = context.commodities.find_no_case(std::string_view(*clc_line).substr(0, 2));
     if (!commodity) {
@@ -94,25 +72,7 @@ int substitute_contract_into_name(std::string& output_name, const std::vector<st
     const DayNumber ending = setting_day(context.settings.ending_date).value_or(last);
     const Contract contract = contract_in_force(std::min(last, ending), *commodity);
 
-    // Each replacement is as long as the run it replaces, so the year's place
-    // stays where it was found.
-    if (month_at) {
-        const std::size_t run = run_ending_at(output_name, *month_at, month_mark, 3);
-        std::string text;
-        if (run == 3) text = month_names[static_cast<std::size_t>(contract.month - 1)];
-        else if (run == 2) text = format("%02d", contract.month);
-        else text = std::string(1, contract.code);
-        output_name.replace(*month_at + 1 - run, run, text);
-    }
-    if (year_at) {
-        const std::size_t run = run_ending_at(output_name, *year_at, year_mark, 4);
-        std::string text;
-        if (run == 4) text = format("%04d", contract.year);
-        else if (run >= 2) text = format("%02d", contract.year % 100);
-        else text = format("%d", contract.year % 10);
-        const std::size_t length = run == 4 ? 4 : std::min<std::size_t>(run, 2);
-        output_name.replace(*year_at + 1 - length, length, text);
-    }
+    put_contract_into_name(output_name, contract, month_mark, year_mark);
     substituted = true;
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "builder/validation.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 #include "common/start_up.h"
 #include "common/platform/text.h"
 
@@ -27,9 +28,10 @@ bool build_pass(BuildRun& run, std::FILE* file) {
     std::string line;
     std::optional<Block> block;
     const auto build_block = [&]() {
-        const bool goes_on = build_output_file(run, *block) != BuildOutcome::run_ends;
+        const BuildOutcome outcome = build_output_file(run, *block);
+        if (outcome == BuildOutcome::skipped) note_failed_run();
         block.reset();
-        return goes_on;
+        return outcome != BuildOutcome::run_ends;
     };
     while (read_build_line(file, line)) {
         switch (classify_line(line)) {
@@ -67,7 +69,10 @@ void run_builder(const std::vector<std::string_view>& arguments) {
 
     const FilePtr file = open_build_file(name);
     if (!file) return;
-    if (validate_build_file(file.get(), name) != Validation::sound) return;
+    if (validate_build_file(file.get(), name) != Validation::sound) {
+        note_failed_run();
+        return;
+    }
     std::rewind(file.get());
 
     build_pass(run, file.get());

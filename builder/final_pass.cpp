@@ -9,6 +9,7 @@
 
 #include "builder/output_table.h"
 #include "common/calendar.h"
+#include "common/sampling.h"
 #include "common/messages.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
@@ -32,25 +33,6 @@ struct TableLine {
     int weekday = 0;
     int month_key = 0;  // months counted from year 0, so that a change of year is a change of month
 };
-
-bool is_short_month(int month) { return month == 4 || month == 6 || month == 9 || month == 11; }
-
-// Whether the table's last line, on `line`, is the close of its month: the
-// last calendar day, or a Friday after which only a weekend remains. The
-// table's last partial month is otherwise left out of a monthly sample.
-bool closes_month(const TableLine& line) {
-    const int day = line.date.day;
-    const int month = line.date.month;
-    const bool on_friday = line.weekday == friday;
-    if (day < 26) return false;
-    if (day == 31) return true;
-    if (day == 30 && is_short_month(month)) return true;
-    if (on_friday && (day == 29 || day == 30)) return true;
-    if (month == 2 && (day == 28 || day == 29)) return true;
-    if (on_friday && day == 28 && is_short_month(month)) return true;
-    if (on_friday && month == 2 && (day == 26 || day == 27)) return true;
-    return false;
-}
 
 // The open bar of the bar periods: open, high, low and close, and the
 // optional volume and open interest, of the lines joined so far.
@@ -194,7 +176,7 @@ bool FinalPass::finish() {
             }
             return true;
         case 'M':
-            if (state.held_line && !state.held_written && closes_month(*state.held_line)) {
+            if (state.held_line && !state.held_written && closes_month(state.held_line->date, state.held_line->weekday)) {
                 state.held_written = true;
                 return state.emit(state.held);
             }

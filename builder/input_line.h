@@ -1,19 +1,14 @@
 #pragma once
 
-// Input lines of a build file: a series name, then the fields to take from it.
-//
-//   W_CLC 1,2,3,4*100      BP_COT 5 6     SPX_IDX 1/1000, 2 ^ 1
-//
-// The series name ends at the first blank or comma. A field term is a field
-// number, optionally followed by an operator and a number (spaces may stand
-// between the two): "*" multiplies, "/" divides, "+" adds, "-" subtracts,
-// "^" divides the number by the field. Terms are separated by blanks and/or
-// commas; the order of the terms is the order of the output columns.
+// Input lines of a build file: a series name, then the fields to take from it
+// (the grammar of the field terms is in common/field_terms.h).
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/field_terms.h"
 
 namespace qv::builder {
 
@@ -31,15 +26,9 @@ SeriesClass find_series_class(std::string_view series);
 // or before the second of two adjacent underscores ("W__CLC" is W_).
 std::optional<std::string> clc_tag(std::string_view series);
 
-struct FieldTerm {
-    int field = 0;
-    char op = '\0';        // '\0' for none, else one of * / + - ^
-    std::string operand;   // the number after the operator, as written
-    bool operator==(const FieldTerm&) const = default;
-};
+using qv::FieldTerm;
 
 inline constexpr std::size_t input_line_length = 71;   // after trailing blanks are dropped
-inline constexpr std::size_t operand_length = 19;
 inline constexpr std::size_t field_terms_kept = 90;
 
 struct InputLine {

@@ -1,11 +1,8 @@
-#include <string_view>
-#include <vector>
-
 #include "builder/driver.h"
 #include "common/start_up.h"
 
 // DFORGE $BUILDFILE: builds the outputs a build file describes.
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    return qv::run_program([&] { qv::builder::run_builder(arguments); });
+    return qv::run_program(qv::builder_profile, argc, argv,
+                           [](const auto& arguments) { qv::builder::run_builder(arguments); });
 }

@@ -209,18 +209,11 @@ private:
 }  // namespace
 
 MetastockOutput::NameParts MetastockOutput::split_output_name(std::string_view output_name) {
-    const std::size_t last = output_name.find_last_of("\\/:");
-    if (last == std::string_view::npos) return {std::string(), std::string(output_name)};
-    return {std::string(output_name.substr(0, last + 1)), std::string(output_name.substr(last + 1))};
+    MetaStockName parts = split_metastock_name(output_name);
+    return {std::move(parts.directory), std::move(parts.symbol)};
 }
 
-char MetastockOutput::time_frame(char sampling_period) {
-    switch (upper(sampling_period)) {
-        case 'W': case 'K': case '1': case '2': case '3': case '4': case '5': case '6': return 'W';
-        case 'M': case 'H': case 'B': return 'M';
-        default: return 'D';
-    }
-}
+char MetastockOutput::time_frame(char sampling_period) { return metastock_time_frame(sampling_period); }
 
 // A series of a linked CLC contract is named after its commodity and linking
 // method; any other series, and one whose name carries a

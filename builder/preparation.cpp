@@ -51,16 +51,11 @@ void show_output(std::string_view output_name, bool metastock) {
     const std::size_t start = name_start(output_name);
     std::string_view folder = output_name.substr(0, start);
     if (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
-    Console& screen = console();
-    screen.go_to(35, 11);
-    screen.clear_to_end_of_line();
-    screen.write(output_name.substr(start));
-    screen.go_to(35, 14);
-    screen.clear_to_end_of_line();
-    screen.write(folder.empty() ? std::string_view("\\QUORVANT") : folder);
-    screen.go_to(42, 17);
-    screen.clear_to_end_of_line();
-    screen.write(metastock ? "METASTOCK" : "ASCII");
+    console().draw({
+        {35, 11, output_name.substr(start), true},
+        {35, 14, folder.empty() ? std::string_view("\\QUORVANT") : folder, true},
+        {42, 17, metastock ? "METASTOCK" : "ASCII", true},
+    });
 }
 
 // An existing output file must take writing; opened for appending, so that

@@ -15,18 +15,6 @@ char BuildContext::separator() const {
     }
 }
 
-double apply_operator(const FieldTerm& term, double value, double zero_operand) {
-    const double operand = std::strtod(term.operand.c_str(), nullptr);
-    switch (term.op) {
-    case '*': return value * operand;
-    case '/': return value / (operand == 0.0 ? zero_operand : operand);
-    case '+': return value + operand;
-    case '-': return value - operand;
-    case '^': return operand / (value == 0.0 ? 0.00001 : value);
-    default: return value;
-    }
-}
-
 long OutputDayCount::steps(DayNumber from, DayNumber target) {
     if (from != from_ || target < target_ || steps_ == 0) {
         from_ = from;
@@ -51,9 +39,8 @@ void show_year_processed(int year) {
     static int shown = -1;
     if (year == shown) return;
     shown = year;
-    Console& screen = console();
-    screen.go_to(46, 20);
-    screen.write(format("%d", year));
+    const std::string text = format("%d", year);
+    console().draw({{46, 20, text}});
 }
 
 }  // namespace qv::builder

@@ -78,13 +78,6 @@ enum class SpanResult {
 // A last day that cannot be read, and the last day of every ASCII input.
 inline constexpr DayNumber unknown_last_day = 63000;
 
-// The value of a field term that has an operator: "*" multiplies the field
-// value by the operand, "/" divides it by the operand, "+" adds the operand,
-// "-" subtracts it, "^" divides the operand by the field value. A zero operand
-// of "/" counts as `zero_operand` (0.000001 in CLC series, 0.00001 in the
-// others); a zero field value under "^" counts as 0.00001.
-double apply_operator(const FieldTerm& term, double value, double zero_operand);
-
 // Counts output days (next_output_day by INCLUDEHOLIDAYS) stepped from one day
 // until another is passed, the measure by which weekly and periodic reports
 // are spread over the days between them. While the start stays the same and

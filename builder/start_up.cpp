@@ -1,34 +1,33 @@
 #include "builder/start_up.h"
 
 #include <string>
+#include <vector>
 
-#include "common/platform/console.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
 
 namespace qv::builder {
 
+namespace {
+
+// The working screen under the start screen's banner; its fields are filled as
+// each output is built.
+constexpr ScreenText working_screen[] = {
+    {32, 8, "---WORKING ON---"},
+    {17, 11, "File Being Built:"},
+    {17, 14, "Location Of File:"},
+    {17, 17, "Format of Data:          "},
+    {17, 20, "Year Processed:              "},
+};
+
+constexpr ScreenText relinking_note{1, 25, "NOTE:    has rolled over and is being relinked"};
+
+}  // namespace
+
 StartUp start_up(std::string_view build_file) {
-    show_start_screen(format("DFORGE PROGRAM, VERSION %s", version));
-    Console& screen = console();
-    screen.go_to(32, 8);
-    screen.write("---WORKING ON---");
-    screen.go_to(17, 11);
-    screen.write("File Being Built:");
-    screen.go_to(17, 14);
-    screen.write("Location Of File:");
-    screen.go_to(17, 17);
-    screen.write("Format of Data:          ");
-    screen.go_to(17, 20);
-    screen.write("Year Processed:              ");
-    if (to_upper(build_file).find("$ROLL") != std::string::npos) {
-        screen.go_to(1, 25);
-        screen.write("NOTE:    has rolled over and is being relinked");
-    }
-    StartUp loaded;
-    loaded.commodities = load_tables(builder_profile.tables);
-    loaded.holidays = load_holidays(builder_profile.holidays);
-    return loaded;
+    std::vector<ScreenText> screen(std::begin(working_screen), std::end(working_screen));
+    if (to_upper(build_file).find("$ROLL") != std::string::npos) screen.push_back(relinking_note);
+    return qv::start_up(builder_profile, screen);
 }
 
 }  // namespace qv::builder

@@ -6,8 +6,6 @@
 
 namespace qv::builder {
 
-inline constexpr const char* version = "10.0";
-
 // The output builder's start: its working screen (with the relinking note when
 // the build file is the updater's $ROLL list), the commodity table and the
 // holidays.

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+// clcconv [/1 | /2] [/TAG ...]: converts CLC database files to ASCII and back.
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    return qv::run_program([&] { qv::clcconv::run(args, qv::clcconv::start_up().commodities); });
+    return qv::run_program(qv::clcconv_profile, argc, argv, [](const auto& arguments) {
+        const std::vector<std::string> args(arguments.begin(), arguments.end());
+        qv::clcconv::run(args, qv::clcconv::start_up().commodities);
+    });
 }

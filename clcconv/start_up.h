@@ -6,6 +6,6 @@ namespace qv::clcconv {
 
 // The converter's start: the commodity table. Its menu, or its command line,
 // is all it shows; it needs no holidays.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(clcconv_profile); }
 
 }  // namespace qv::clcconv

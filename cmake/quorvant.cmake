@@ -20,6 +20,7 @@ function(qv_add_tool program)
   endif()
   add_executable(${program} main.cpp)
   target_link_libraries(${program} PRIVATE ${job})
+  install(TARGETS ${program} RUNTIME DESTINATION bin)
   qv_add_tests(${folder} ${job})
 endfunction()
 

@@ -8,8 +8,10 @@
 #include "common/platform/files.h"
 #include "common/platform/process.h"
 #include "common/platform/program_end.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/install_files.h"
+#include "common/real_paths.h"
 
 namespace qv {
 
@@ -31,6 +33,7 @@ void unprotect_error_file() { CommandInterpreter().run_line("attrib -r \\quorvan
 
 // Messages of the tools that print their own: the text and its code on a line.
 void print_message(std::string_view text, int code) {
+    show_real_paths(text);
     console().write(with_code(text, code, " %d"));
     console().write("\n");
 }
@@ -38,6 +41,7 @@ void print_message(std::string_view text, int code) {
 }  // namespace
 
 void append_message(std::string_view text, int code) {
+    show_real_paths(text);
     const FilePtr file = open_file(message_file, "a");
     if (!file) return;
     if (const auto at = text.find('@'); at != std::string_view::npos) {
@@ -58,6 +62,7 @@ namespace {
 // The warning screen of the builder and the distributor, which differ only in
 // the line that asks for the key.
 int show_warning(std::string_view text, int code, std::string_view key_line) {
+    show_real_paths(text);
     std::string shown;
     if (const auto at = text.find('@'); at != std::string_view::npos) {
         shown = std::string(text.substr(0, at)) + "\n              (" + std::string(text.substr(at + 1)) + ")";
@@ -96,6 +101,7 @@ bool ask_yes_no(std::string_view question) {
 }
 
 void write_error_file(std::string_view text, int code) {
+    show_real_paths(text);
     FilePtr file = open_file(error_file, "w");
     if (!file) {
         unprotect_error_file();
@@ -107,6 +113,7 @@ void write_error_file(std::string_view text, int code) {
 }
 
 void framed_message(std::string_view text) {
+    show_real_paths(text);
     Console& screen = console();
     screen.write("\n\n\n\n\n" + std::string(text) + "\n\n\n\n\n");
     screen.write("              HIT ANY KEY TO EXIT ");
@@ -115,6 +122,7 @@ void framed_message(std::string_view text) {
 }
 
 void append_notice(std::string_view text, int code) {
+    show_real_paths(text);
     const FilePtr file = open_file(message_file, "a");
     if (!file) {
         console().write("\n\n\n\n\nCANNOT CREATE FILE QUORUP.MSG\n\n\n\n\n");
@@ -128,7 +136,10 @@ void append_notice(std::string_view text, int code) {
     put(file.get(), "\n");
 }
 
-void print_trouble(std::string_view text) { console().write("TROUBLE: " + std::string(text)); }
+void print_trouble(std::string_view text) {
+    show_real_paths(text);
+    console().write("TROUBLE: " + std::string(text));
+}
 
 void message(const ToolProfile& tool, std::string_view text, int code) {
     switch (tool.messages) {
@@ -144,6 +155,7 @@ void message(const ToolProfile& tool, std::string_view text, int code) {
 }
 
 void fatal_error(const ToolProfile& tool, std::string_view text, int code) {
+    note_failed_run();
     switch (tool.messages) {
         // The updater runs unattended and does not stop here; the message goes
         // where its user looks for messages instead of being dropped.

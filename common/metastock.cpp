@@ -188,7 +188,7 @@ bool write_master(std::string_view directory, const MetaStockMaster& master) {
     const std::string path = metastock_path(directory, "MASTER");
     if (master.records.size() > static_cast<std::size_t>(max_file_number) || metastock_write_protected(path))
         return false;
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
+    WorkFile work(metastock_path(directory, metastock_work_file), path);
     if (!work.is_open()) return false;
     MasterBytes header = master.header;
     put_u16(&header[0], static_cast<std::uint16_t>(master.records.size()));
@@ -239,6 +239,21 @@ bool remove_series(std::string_view directory, MetaStockMaster& master, std::siz
     delete_file(metastock_path(directory, dat_file_name(number)));
     delete_file(metastock_path(directory, dop_file_name(number)));
     return true;
+}
+
+char metastock_time_frame(char sampling_period) {
+    switch (sampling_period) {
+        case 'W': case 'w': case 'K': case 'k':
+        case '1': case '2': case '3': case '4': case '5': case '6': return 'W';
+        case 'M': case 'm': case 'H': case 'h': case 'B': case 'b': return 'M';
+        default: return 'D';
+    }
+}
+
+MetaStockName split_metastock_name(std::string_view output_name) {
+    const std::size_t last = output_name.find_last_of("\\/:");
+    if (last == std::string_view::npos) return {std::string(), std::string(output_name)};
+    return {std::string(output_name.substr(0, last + 1)), std::string(output_name.substr(last + 1))};
 }
 
 }  // namespace qv

@@ -91,11 +91,27 @@ struct MetaStockMaster {
     bool uses_file_number(int number) const;
 };
 
+// The work file through which MASTER, F%d.DAT and F%d.DOP are replaced.
+inline constexpr std::string_view metastock_work_file = "TEMP_MS.QVT";
+
 // The path of a file of the directory; the directory may end in a backslash,
 // slash or colon or not.
 std::string metastock_path(std::string_view directory, std::string_view name);
 std::string dat_file_name(int file_number);  // "F%d.DAT"
 std::string dop_file_name(int file_number);  // "F%d.DOP"
+
+// The time frame of a series built with SAMPLINGPERIOD `period`: D daily; W,
+// K and 1 to 6 weekly; M, H and B monthly.
+char metastock_time_frame(char sampling_period);
+
+// An output name of a MetaStock series: the directory, up to and including
+// its last backslash, slash or colon (empty when there is none), and the
+// symbol after it.
+struct MetaStockName {
+    std::string directory;
+    std::string symbol;
+};
+MetaStockName split_metastock_name(std::string_view output_name);
 
 // The in-use marker ~MSFL.USR is in the directory.
 bool metastock_in_use(std::string_view directory);

@@ -129,7 +129,7 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
 
     const std::string path = metastock_path(directory, dat_file_name(file_number));
     if (metastock_write_protected(path)) return DataWrite::cannot_write;
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
+    WorkFile work(metastock_path(directory, metastock_work_file), path);
     if (!work.is_open()) return DataWrite::cannot_write;
     std::fwrite(bytes.data(), 1, bytes.size(), work.file());
     return work.commit() ? DataWrite::ok : DataWrite::cannot_write;
@@ -138,7 +138,7 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
 bool write_dop(std::string_view directory, int file_number, int field_count, int decimals) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
     if (metastock_write_protected(path)) return false;
-    WorkFile work(metastock_path(directory, "TEMP_MS.QVT"), path);
+    WorkFile work(metastock_path(directory, metastock_work_file), path);
     if (!work.is_open()) return false;
     std::FILE* out = work.file();
     std::fputs("\"DATE\",0,0\n", out);

@@ -4,8 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "common/platform/console.h"
+#include "common/messages.h"
 #include "common/platform/program_end.h"
+#include "common/platform/run_status.h"
 
 namespace qv {
 
@@ -15,10 +16,21 @@ void show_start_screen(std::string_view banner) {
     screen.high_intensity();
     screen.background(9);
     screen.clear_screen();
-    screen.go_to(24, 2);
-    screen.write(maker_line);
-    screen.go_to(16, 3);
-    screen.write(banner);
+    screen.draw({{24, 2, maker_line}, {16, 3, banner}});
+}
+
+StartUp start_up(const ToolProfile& tool, std::span<const ScreenText> screen) {
+    if (!tool.banner.empty()) show_start_screen(tool.banner);
+    console().draw(screen);
+    StartUp loaded;
+    loaded.commodities = load_tables(tool.tables);
+    if (!tool.loads_holidays) return loaded;
+    if (tool.holidays.warnings_only) {
+        loaded.holidays = load_holidays(tool.holidays, [&tool](std::string_view text) { message(tool, text); });
+    } else {
+        loaded.holidays = load_holidays(tool.holidays);
+    }
+    return loaded;
 }
 
 void show_farewell(std::chrono::milliseconds pause) {
@@ -32,16 +44,28 @@ void show_farewell(std::chrono::milliseconds pause) {
 }
 
 int run_program(const std::function<void()>& flow) {
+    int exit_code = 0;
     try {
         flow();
     } catch (const ProgramEnd& end) {
-        console().flush();
-        return end.exit_code;
+        exit_code = end.exit_code;
     } catch (const std::exception& failure) {
+        note_failed_run();
         console().write("\n\nERROR - " + std::string(failure.what()) + "\n");
     }
     console().flush();
-    return 0;
+    return exit_code != 0 ? exit_code : run_exit_code();
+}
+
+int run_program(const ProgramAbout& about, int argc, char** argv, const ProgramFlow& flow) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    if (answer_front_door(about, arguments)) return 0;
+    take_over_failure();
+    return run_program([&] { flow(arguments); });
+}
+
+int run_program(const ToolProfile& tool, int argc, char** argv, const ProgramFlow& flow) {
+    return run_program(*tool.about, argc, argv, flow);
 }
 
 }  // namespace qv

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/front_door.h"
+
 namespace qv {
 
 // What the tools do differently in the shared code, described once per tool as
@@ -49,6 +51,12 @@ struct ToolProfile {
     TableRules tables;
     HolidayRules holidays;
     MessageStyle messages;
+    // The start-up: the banner of the start screen (none: no start screen) and
+    // whether the holidays are loaded.
+    std::string_view banner = {};
+    bool loads_holidays = false;
+    // What --help and --version say.
+    const ProgramAbout* about = nullptr;
 };
 
 extern const ToolProfile updater_profile;

@@ -130,7 +130,7 @@ void put_line(std::FILE* out, std::string_view text) {
 void raise_newest(Distribution& run, DayNumber day) { run.newest_written = std::max(run.newest_written, day); }
 
 void cannot_write(const std::string& path) {
-    message(distributor_profile,
+    report_skipped(
             format("ERROR-CANNOT OPEN FILE %s FOR WRITING,@PLEASE CHECK IF IT IS WRITE PROTECTED?", path.c_str()));
 }
 
@@ -156,7 +156,7 @@ int write_ascii_line(std::FILE* out, std::string_view reformatted, std::string_v
                      DayNumber& last_written, Distribution& run) {
     const DayNumber day = update_line_day(update_line);
     if (!first && last_written >= day) {
-        message(distributor_profile, format("ERROR-date sequence of %s out of order@ bypassing this contract.",
+        report_skipped(format("ERROR-date sequence of %s out of order@ bypassing this contract.",
                                             std::string(update_line).c_str()));
         return -1;
     }
@@ -177,7 +177,7 @@ void create_ascii_file(const std::string& path, const std::vector<std::string>& 
         make_directories(path, distributor_profile);
         work = WorkFile(work_path, path);
         if (!work.is_open()) {
-            message(distributor_profile, format("ERROR-could not create the new ASCII file@ %s", path.c_str()));
+            report_skipped(format("ERROR-could not create the new ASCII file@ %s", path.c_str()));
             return;
         }
     }
@@ -238,7 +238,7 @@ void update_ascii_file(const std::string& path, const std::vector<std::string>& 
     switch (read_ascii_file(path, run, file)) {
         case FileRead::unreadable: cannot_write(path); return;
         case FileRead::foreign_dates:
-            message(distributor_profile,
+            report_skipped(
                     format("ERROR-dates of %s do not read in the DATA FORMAT@of QUORUP.INI, bypassing this contract.",
                            path.c_str()));
             return;
@@ -284,7 +284,7 @@ bool starts_contract(const std::string& line) {
 int append_ascii_updates(const std::string& update_path, Distribution& run) {
     const FilePtr file = open_file(update_path, "r");
     if (!file) {
-        message(distributor_profile, format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
+        report_skipped(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
         return -1;
     }
     UpdateLines lines(file.get());

@@ -1,17 +1,19 @@
 #include "distributor/distribution.h"
 
+#include "common/messages.h"
 #include "common/platform/console.h"
+#include "common/platform/run_status.h"
 
 namespace qv::distributor {
 
 void show_contract(std::string_view kind, std::string_view tag, const Distribution& run) {
-    Console& screen = console();
-    if (run.mode != HistoryMode::update) {
-        screen.go_to(36, 14);
-        screen.write(kind);
-    }
-    screen.go_to(50, 17);
-    screen.write(tag.substr(0, 2));
+    if (run.mode != HistoryMode::update) console().draw({{36, 14, kind}});
+    console().draw({{50, 17, tag.substr(0, 2)}});
+}
+
+void report_skipped(std::string_view text) {
+    note_failed_run();
+    message(distributor_profile, text);
 }
 
 }  // namespace qv::distributor

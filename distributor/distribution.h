@@ -45,6 +45,11 @@ struct Distribution {
 // commodity tag beside the commodity label.
 void show_contract(std::string_view kind, std::string_view tag, const Distribution& run);
 
+// The distributor's message about an update it could not carry into an output
+// (a contract, a security, a file left as it was): shown on its warning screen,
+// and the run counts as failed for QUORVANT_EXIT_STATUS.
+void report_skipped(std::string_view text);
+
 // The heading line of ASCII files when the header flag is set.
 inline constexpr const char* ascii_heading = "DATE,OPEN,HIGH,LOW,CLOSE,VOL,OI";
 

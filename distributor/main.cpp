@@ -1,6 +1,9 @@
 #include "common/start_up.h"
 #include "distributor/run.h"
 
-int main() {
-    return qv::run_program([] { qv::distributor::run_distributor(qv::distributor::distributor_steps()); });
+// DFANOUT: distributes the waiting individual-contract update files.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::distributor_profile, argc, argv, [](const auto&) {
+        qv::distributor::run_distributor(qv::distributor::distributor_steps());
+    });
 }

@@ -7,6 +7,7 @@
 
 #include "common/platform/files.h"
 #include "common/messages.h"
+#include "distributor/distribution.h"
 #include "common/metastock.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
@@ -24,7 +25,7 @@ constexpr std::size_t min_contract_line = 25;
 // A line shorter than this holds only the key and the date: it deletes that day.
 constexpr std::size_t min_price_line = 20;
 
-void warn(const std::string& text) { message(distributor_profile, text); }
+void warn(const std::string& text) { report_skipped(text); }
 
 std::vector<std::string_view> fields_of(std::string_view line) {
     std::vector<std::string_view> fields;

@@ -7,6 +7,7 @@
 #include "common/platform/files.h"
 #include "common/make_directories.h"
 #include "common/messages.h"
+#include "distributor/distribution.h"
 #include "common/metastock_data.h"
 #include "common/platform/paths.h"
 #include "common/platform/text.h"
@@ -16,7 +17,7 @@ namespace qv::distributor {
 
 namespace {
 
-void warn(const std::string& text) { message(distributor_profile, text); }
+void warn(const std::string& text) { report_skipped(text); }
 
 MetaDay day_from_record(const MetaStockRecord& record, int field_count) {
     MetaDay day;

@@ -115,31 +115,34 @@ HistoryMode detect_history_mode() {
     return mode;
 }
 
+namespace {
+
+constexpr ScreenText deep_history_screen[] = {
+    {32, 8, "---WORKING ON---"},
+    {23, 11, "INSTALLING DEEP HISTORY FUTURES CONTRACTS"},
+    {23, 14, "Data Format:          "},
+    {23, 17, "Commodity Being Installed:    "},
+};
+constexpr ScreenText light_history_screen[] = {
+    {32, 8, "---WORKING ON---"},
+    {23, 11, "INSTALLING LIGHT HISTORY FUTURES CONTRACTS"},
+    {23, 14, "Data Format:          "},
+    {23, 17, "Commodity Being Installed:    "},
+};
+constexpr ScreenText update_screen[] = {
+    {32, 8, "---WORKING ON---"},
+    {23, 11, "UPDATING INDIVIDUAL FUTURES CONTRACTS"},
+    {23, 14, "Update File Being Processed:              "},
+    {23, 17, "Commodity Being Updated:   "},
+};
+
+}  // namespace
+
 void show_working_screen(HistoryMode mode) {
-    Console& screen = console();
-    screen.go_to(32, 8);
-    screen.write("---WORKING ON---");
-    const char* rows[3] = {};
     switch (mode) {
-        case HistoryMode::deep_history:
-            rows[0] = "INSTALLING DEEP HISTORY FUTURES CONTRACTS";
-            rows[1] = "Data Format:          ";
-            rows[2] = "Commodity Being Installed:    ";
-            break;
-        case HistoryMode::light_history:
-            rows[0] = "INSTALLING LIGHT HISTORY FUTURES CONTRACTS";
-            rows[1] = "Data Format:          ";
-            rows[2] = "Commodity Being Installed:    ";
-            break;
-        case HistoryMode::update:
-            rows[0] = "UPDATING INDIVIDUAL FUTURES CONTRACTS";
-            rows[1] = "Update File Being Processed:              ";
-            rows[2] = "Commodity Being Updated:   ";
-            break;
-    }
-    for (int i = 0; i < 3; ++i) {
-        screen.go_to(23, 11 + 3 * i);
-        screen.write(rows[i]);
+        case HistoryMode::deep_history: console().draw(deep_history_screen); return;
+        case HistoryMode::light_history: console().draw(light_history_screen); return;
+        case HistoryMode::update: console().draw(update_screen); return;
     }
 }
 
@@ -151,8 +154,8 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
     const char kind = run.settings.extended_contracts;
     while (UpdateEntry* entry = oldest_pending(table)) {
         if (run.mode == HistoryMode::update) {
-            console().go_to(52, 14);
-            console().write(to_upper(entry->name));
+            const std::string name = to_upper(entry->name);
+            console().draw({{52, 14, name}});
         }
         const std::string path = update_path(entry->name);
         int ascii = 0;

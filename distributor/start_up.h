@@ -4,10 +4,8 @@
 
 namespace qv::distributor {
 
-inline constexpr const char* version = "3.0";
-
 // The distributor's start: its screen, the commodity table (with group_index
 // and decimal) and the holidays, whose problems it only warns about.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(distributor_profile); }
 
 }  // namespace qv::distributor

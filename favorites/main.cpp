@@ -1,6 +1,7 @@
 #include "common/start_up.h"
 #include "favorites/run.h"
 
-int main() {
-    return qv::run_program([] { qv::favorites::run_favorites(); });
+// MKPICKS takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::favorites_profile, argc, argv, [](const auto&) { qv::favorites::run_favorites(); });
 }

@@ -6,6 +6,6 @@ namespace qv::favorites {
 
 // The favourites builder's start: its screen and the commodity table with
 // group_index; it needs no holidays.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(favorites_profile); }
 
 }  // namespace qv::favorites

@@ -1,6 +1,8 @@
 #include "common/start_up.h"
 #include "postdownload/post_download.h"
 
-int main() {
-    return qv::run_program([] { qv::postdownload::run_postdownload(qv::postdownload::postdownload_steps()); });
+// POSTQUOR takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::postdownload_profile, argc, argv,
+                           [](const auto&) { qv::postdownload::run_postdownload(qv::postdownload::postdownload_steps()); });
 }

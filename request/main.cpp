@@ -1,5 +1,6 @@
 #include "request/start_up.h"
 
-int main() {
-    return qv::run_program([] { qv::request::start_up(); });
+// PREQUOR takes no arguments.
+int main(int argc, char** argv) {
+    return qv::run_program(qv::request_profile, argc, argv, [](const auto&) { qv::request::start_up(); });
 }

@@ -6,6 +6,6 @@ namespace qv::request {
 
 // The request preparation's start: the commodity table. It shows nothing on the
 // screen unless it fails, and needs no holidays.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(request_profile); }
 
 }  // namespace qv::request

@@ -4,9 +4,7 @@
 
 namespace qv::roll {
 
-inline constexpr const char* version = "2.9";
-
 // The rollover report's start: its screen, the commodity table and the holidays.
-StartUp start_up();
+inline StartUp start_up() { return qv::start_up(roll_profile); }
 
 }  // namespace qv::roll

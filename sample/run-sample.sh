@@ -39,19 +39,24 @@ export QUORVANT_ROOT="$install"
 export QUORVANT_SYNC=1
 cd "$install"
 
-run_quiet() {
-    "$bin/$@" </dev/null >/dev/null
+run_tool() {
+    program=$1
+    shift
+    echo "==== $program${1:+ $*}"
+    "$bin/$program" "$@" </dev/null
+    echo
 }
 
-# The user builds every file of AUTO\ once from the front end: from then on
-# they are autobuild outputs (BCAST.TXT) that the chain keeps up to date.
-export QUORVANT_TODAY=2020-12-06
+# The user's front end built each build file of AUTO\ once, on the day of the
+# user's last update; DFORGE listed them in BCAST.TXT, and from then on the
+# updater's broadcast in the daily chain carries each day's updates into them.
 for path in "$install"/AUTO/\$*; do
     [ -f "$path" ] || continue
-    run_quiet DFORGE "$(basename "$path")"
+    (QUORVANT_TODAY=2020-12-04 && export QUORVANT_TODAY && run_tool DFORGE "$(basename "$path")")
 done
 echo "==== autobuild outputs (BCAST.TXT)"
 cat "$install/BCAST.TXT"
+echo
 echo "==== the daily chain (DAILY.BAT)"
 cat "$install/DAILY.BAT"
 
@@ -75,7 +80,7 @@ for day in $days; do
         tail -n 1 "$contract" | sed 's/^/  /'
     fi
     echo "---- favourites: $(ls "$install/ASCII/FAVORITE" 2>/dev/null | tr '\n' ' ')"
-    run_quiet roll || true
+    run_tool roll
     if [ -f "$install/ROLLSHOW.TXT" ]; then
         echo "---- rolling today (ROLLSHOW.TXT)"
         grep '^\*' "$install/ROLLSHOW.TXT" | cut -f 1 | sed 's/^/  /' || echo "  none"

@@ -156,12 +156,17 @@ void call_script(Context& c, const std::string& file, const std::string& paramet
     int16_t token_class = in.token_class, token_code = in.token_code;
     double token_float = in.token_float;
     Buffer caller = c.buffer;
+    std::string caller_file = std::move(c.script_file);
+    const uint32_t caller_line = c.line_start;
+    c.script_file = path;
     c.push(kFrameCall, 0, 0, 0);
     if (in.host_options & QSL_NOTIFY_CALL) notify_host(c, -4, "1");
     ++in.call_depth;
     int result = run_buffer(c, text.data(), uint32_t(text.size()));
     --in.call_depth;
     c.buffer = caller;
+    c.script_file = std::move(caller_file);
+    c.line_start = caller_line;
     std::memcpy(in.line, line, sizeof line);
     std::memcpy(in.token, token, sizeof token);
     in.scan = scan;

@@ -194,6 +194,10 @@ public:
     bool line_has_percent = true;  // set by the line reader
     Outcome outcome;
     WordCache names;
+    // The statement being run: the file of the script a CALL ran (empty for
+    // the host's buffer) and where its line starts in the buffer.
+    std::string script_file;
+    uint32_t line_start = 0;
 
     // Locks the variable table and the string heap; false when either fails.
     bool lock_blocks();

@@ -3,7 +3,8 @@
 //
 //   qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]
 //
-// Exit status 0 when the script ended normally or by EXIT, 1 otherwise.
+// Exit status 0 when the script ended normally or by EXIT, 1 otherwise. An
+// error report names the script file and the line of the statement.
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,65 @@ constexpr size_t kHeapBytes = 64 * 1024;
 
 std::vector<std::string> g_answers;
 size_t g_next_answer = 0;
+std::string g_script;  // the script file named on the command line
+
+constexpr const char* kUsage = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
+
+void print_help() {
+    std::printf(
+        "Usage: %s\n\n"
+        "Runs a script file of the script processor library the way a host does: room for 2000\n"
+        "variables and a 64 KiB string heap that grows, one run, then teardown.\n"
+        "PARAMETERS become param0 (their count) and param1 onwards, as a CALL makes them.\n"
+        "--vars          print every variable that has a value after the run, as name=value\n"
+        "--answers FILE  each line answers the next message box or dialog: a button name (OK,\n"
+        "                Cancel, Yes, No, Retry, Ignore, Abort) or a dialog's push button value,\n"
+        "                optionally followed by tab-separated variable=value pairs\n"
+        "Message boxes and error reports go to standard error; an error report names the\n"
+        "script file and line. Exit status: 0 when the script ended normally or by EXIT,\n"
+        "1 otherwise.\n\n"
+        "Reads:   the script, the files it calls and reads, the answers file\n"
+        "Writes:  what the script writes\n\n"
+        "Environment:\n"
+        "  QSL_NOW         YYYY:MM:DD:HH:MM:SS, the clock's reading when the library starts\n"
+        "  QSL_REGISTRY    the registry file (default ~/.config/qsleng32/registry.ini)\n"
+        "  DISPLAY         with an X server, windows, the clipboard and dialogs use it\n\n"
+        "--help, -h, -?, /? show this text and --version the version.\n",
+        kUsage);
+}
+
+// The front door: a question among the options before the script is answered
+// and nothing is run.
+bool answer_front_door(int argc, char** argv) {
+    for (int arg = 1; arg < argc; ++arg) {
+        const std::string option = argv[arg];
+        if (option == "--help" || option == "-h" || option == "-?" || option == "/?") {
+            print_help();
+            return true;
+        }
+        if (option == "--version") {
+            std::printf("qsl %s (Quorvant suite, script processor library)\n", QSL_VERSION_TEXT);
+            return true;
+        }
+        if (option == "--answers") ++arg;
+        else if (option.rfind("--", 0) != 0) return false;
+    }
+    return false;
+}
+
+// An error report's title is its number and text ("3046:  ..."): the place of
+// the statement follows it.
+bool is_error_report(const char* title) {
+    const char* p = title;
+    while (*p >= '0' && *p <= '9') ++p;
+    return p != title && std::strncmp(p, ":  ", 3) == 0;
+}
+
+void print_error_place() {
+    char file[4096] = "";
+    const int line = QslErrorPlace(file, sizeof file);
+    if (line > 0) std::fprintf(stderr, "at %s, line %d\n", *file ? file : g_script.c_str(), line);
+}
 
 int button_of(const std::string& name, int fallback) {
     static const struct {
@@ -42,6 +102,7 @@ std::string next_answer() {
 
 int answered_box(void*, const char* title, const char* text, int buttons) {
     std::fprintf(stderr, "%s\n%s\n", title, text);
+    if (is_error_report(title)) print_error_place();
     int fallback = buttons == QSL_MB_YESNO ? QSL_ID_YES : QSL_ID_OK;
     return button_of(next_answer(), fallback);
 }
@@ -110,6 +171,7 @@ void print_variables(QslHandle instance, QslHandle variables) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (answer_front_door(argc, argv)) return 0;
     bool show_vars = false;
     int arg = 1;
     for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
@@ -132,7 +194,7 @@ int main(int argc, char** argv) {
         }
     }
     if (arg >= argc) {
-        std::fprintf(stderr, "usage: qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]\n");
+        std::fprintf(stderr, "usage: %s\n", kUsage);
         return 1;
     }
     std::ifstream file(argv[arg], std::ios::binary);
@@ -141,6 +203,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    g_script = argv[arg];
 
     QslInterfaces interfaces{};
     interfaces.message_box = answered_box;

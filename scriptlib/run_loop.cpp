@@ -23,6 +23,20 @@ std::atomic<uint32_t> g_break_requests{0};
 
 namespace {
 
+// The place of the last error report, for the host's message box.
+thread_local std::string g_error_file;
+thread_local int g_error_line = 0;
+
+// Line ends are CR, LF or CR LF, as the line reader takes them.
+int line_number(const Buffer& buffer, uint32_t line_start) {
+    int number = 1;
+    for (uint32_t i = 0; i < line_start && i < buffer.length; ++i) {
+        const char ch = buffer.text[i];
+        if (ch == '\n' || (ch == '\r' && (i + 1 >= buffer.length || buffer.text[i + 1] != '\n'))) ++number;
+    }
+    return number;
+}
+
 bool tracing(const Instance& in) { return in.trace_mode != 0 && in.trace_file[0] != '\0'; }
 
 void clear_error(Instance& in) {
@@ -106,6 +120,8 @@ bool report_error(Context& c) {
         suppress(in);
         return true;
     }
+    g_error_file = c.script_file;
+    g_error_line = line_number(c.buffer, c.line_start);
     std::string title = std::to_string(n) + ":  " + error_text(n);
     std::string text(in.line, strnlen(in.line, 157));
     text += "\n\n";
@@ -139,6 +155,7 @@ int run_buffer(Context& c, char* text, uint32_t length) {
     for (;;) {
         uint32_t line_start = 0;
         LineRead read = read_line(c, pos, line_start);
+        c.line_start = line_start;
         if (read == LineRead::End) break;
         if (read == LineRead::TooLong) {
             in.last_error = 214;
@@ -226,3 +243,8 @@ int run_buffer(Context& c, char* text, uint32_t length) {
 }
 
 }  // namespace qsl
+
+QSL_API int QslErrorPlace(char* file, size_t file_size) {
+    if (file && file_size) std::snprintf(file, file_size, "%s", qsl::g_error_file.c_str());
+    return qsl::g_error_line;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/install_files.h"
 
@@ -123,6 +124,7 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
         const FilePtr batch = open_file(batch_file, "a");
         if (!batch) {
             updater_message("ERROR- COULD NOT CREATE TEMPZIP.BAT FILE");
+            note_failed_run();
             return;
         }
         put_line(batch.get(), "@ECHO OFF");

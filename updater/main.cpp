@@ -3,6 +3,7 @@
 #include "updater/run.h"
 
 // QUORUP takes no arguments; whatever its command line holds ("/M") is ignored.
-int main() {
-    return qv::run_program([] { qv::run_updater(qv::replace_by_batch); });
+int main(int argc, char** argv) {
+    return qv::run_program(qv::updater_profile, argc, argv,
+                           [](const auto&) { qv::run_updater(qv::replace_by_batch); });
 }

@@ -5,6 +5,7 @@
 
 #include "common/platform/console.h"
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "updater/broadcast.h"
 #include "updater/bulletins.h"
@@ -24,28 +25,25 @@ std::string_view kind_text(DatabaseKind kind) {
 }
 
 void show_merge_screen() {
-    Console& screen = console();
-    screen.go_to(32, 8);
-    screen.write("---WORKING ON---");
-    screen.go_to(26, 11);
-    screen.write("Database Being Updated:");
-    screen.go_to(17, 14);
-    screen.write("Date Being Processed:              Item:");
-    screen.flush();
+    console().draw({
+        {32, 8, "---WORKING ON---"},
+        {26, 11, "Database Being Updated:"},
+        {17, 14, "Date Being Processed:              Item:"},
+    });
+    console().flush();
 }
 
+// The kind and date fields, each cleared before it is written.
 void show_file(DatabaseKind kind, std::string_view name) {
-    Console& screen = console();
-    screen.go_to(49, 11);
-    screen.write("     ");
-    screen.go_to(50, 11);
-    screen.write(kind_text(kind));
-    screen.go_to(38, 14);
-    screen.write("           ");
-    screen.go_to(38, 14);
     const Date date = lotus_to_date(name_date(name));
-    screen.write(format(" %02d/%02d/%04d", date.month, date.day, date.year));
-    screen.flush();
+    const std::string shown_date = format(" %02d/%02d/%04d", date.month, date.day, date.year);
+    console().draw({
+        {49, 11, "     "},
+        {50, 11, kind_text(kind)},
+        {38, 14, "           "},
+        {38, 14, shown_date},
+    });
+    console().flush();
 }
 
 // The next file of the kind to merge: a received D, M or Y update of that
@@ -68,6 +66,13 @@ std::optional<std::size_t> next_file(const UpdaterState& state, DatabaseKind kin
     return found;
 }
 
+// The merged files wait for the broadcast, and so do those of an earlier run
+// that was stopped before its broadcast had served them all.
+void broadcast_waiting_files(UpdaterState& state) {
+    if (state.broadcast_ready) broadcast(state);
+    else finish_unserved_broadcasts(state);
+}
+
 }  // namespace
 
 int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_file) {
@@ -78,7 +83,10 @@ int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_fi
         const int result = merge_file(state, kind, name);
         if (state.message_mode)
             updater_message(name + (result == 0 ? " MERGED O.K." : " ******  MERGE PROBLEM  ******"));
-        if (result != 0) return -1;
+        if (result != 0) {
+            note_failed_run();
+            return -1;
+        }
 
         // Merged CLC and IDX files wait for the broadcast when there is one;
         // every other file is done.
@@ -101,14 +109,18 @@ MergeOutcome merge_updates(UpdaterState& state, const FileMerge& merge_file) {
     }
     if (!updates && !distributor_files) {
         updater_message("YOUR \\QUORVANT\\UPDATES DIRECTORY DOES NOT CONTAIN@ANY UPDATE FILES TO BE MERGED??");
+        broadcast_waiting_files(state);
         return MergeOutcome::nothing_to_merge;
     }
-    if (!updates) return MergeOutcome::distributor_only;
+    if (!updates) {
+        broadcast_waiting_files(state);
+        return MergeOutcome::distributor_only;
+    }
 
     show_merge_screen();
     for (const DatabaseKind kind : {DatabaseKind::idx, DatabaseKind::clc, DatabaseKind::cot})
         if (merge_kind(state, kind, merge_file) != 0) break;
-    if (state.broadcast_ready) broadcast(state);
+    broadcast_waiting_files(state);
     return MergeOutcome::done;
 }
 

@@ -6,12 +6,8 @@
 namespace qv {
 
 void show_merge_tag(std::string_view tag) {
-    Console& screen = console();
-    screen.go_to(59, 14);
-    screen.write("    ");
-    screen.go_to(59, 14);
-    screen.write(tag);
-    screen.flush();
+    console().draw({{59, 14, "    "}, {59, 14, tag}});
+    console().flush();
 }
 
 void check_merge_key() {

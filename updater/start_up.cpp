@@ -43,14 +43,16 @@ void rename_replacing(const std::string& folder, const std::string& from, const 
 
 }  // namespace
 
-void show_updater_screen() { show_start_screen(format("QUORUP PROGRAM, VERSION %s", updater_version)); }
+void show_updater_screen() { show_start_screen(updater_profile.banner); }
 
 void delete_leftovers() {
     const std::string root(install::root);
     const std::string updates(fixed_update_folder);
     delete_file(root + "$ROLL");
     delete_matching(root, "?????ZIP.EXE");
-    delete_matching(updates, "DB*.*");
+    // DB files of a run stopped during its broadcast are kept: this run's
+    // broadcast serves them (writing a day into an output twice changes
+    // nothing), so that no output misses their day.
     delete_file(root + "TEMPZIP.BAT");
     for (const char* pattern : {"D*.*", "E*.*"})
         for (const FolderEntry& entry : list_matching(updates + pattern))

@@ -10,14 +10,12 @@
 
 namespace qv {
 
-inline constexpr const char* updater_version = "5.5";
-
 // Row 2 and 3 of the start screen.
 void show_updater_screen();
 
 // Deletes what an earlier run or download left behind: $ROLL, downloaded
-// archives ?????ZIP.EXE, broadcast leftovers DB*.*, TEMPZIP.BAT and empty D*.*
-// and E*.* update files.
+// archives ?????ZIP.EXE, TEMPZIP.BAT and empty D*.* and E*.* update files.
+// DB files that a stopped broadcast left wait for this run's broadcast.
 void delete_leftovers();
 
 // Deletes the processed update files ?_*.* whose name date lies more than 10

@@ -8,10 +8,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "common/platform/text.h"
 
@@ -23,6 +27,14 @@ void Console::print(const char* fmt, ...) {
     const std::string text = vformat(fmt, args);
     va_end(args);
     write(text);
+}
+
+void Console::draw(std::span<const ScreenText> texts) {
+    for (const ScreenText& placed : texts) {
+        go_to(placed.column, placed.row);
+        if (placed.clears_line) clear_to_end_of_line();
+        write(placed.text);
+    }
 }
 
 namespace {
@@ -39,6 +51,7 @@ int ansi_colour(int colour) {
 int raw_fd = -1;
 termios line_mode{};
 bool reset_screen_on_signal = false;
+bool signals_watched = false;
 
 void restore_terminal_and_die(int signal_number) {
     if (raw_fd >= 0) tcsetattr(raw_fd, TCSANOW, &line_mode);
@@ -50,22 +63,28 @@ void restore_terminal_and_die(int signal_number) {
     std::raise(signal_number);
 }
 
+// An interrupt, a hang-up or a kill leaves the terminal as it was found.
+void watch_signals() {
+    if (signals_watched) return;
+    signals_watched = true;
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal_number, restore_terminal_and_die);
+}
+
 class DescriptorConsole final : public Console {
 public:
     DescriptorConsole(int output, int input)
         : output_(output), input_(input), screen_(isatty(output) == 1), keyboard_(isatty(input) == 1) {}
 
     // A terminal is handed back to the shell with normal colours and a visible cursor.
-    ~DescriptorConsole() override {
-        leave_raw_mode();
-        if (screen_ && drawn_) emit("\x1b[0m\x1b[?25h");
-    }
+    ~DescriptorConsole() override { restore_terminal(); }
 
     void write(std::string_view text) override {
         if (text.empty()) return;
-        if (!screen_ && !place_plain_text(text)) return;
-        emit(text);
-        at_line_start_ = text.back() == '\n';
+        if (screen_) {
+            emit(text);
+        } else if (place_plain_text(text)) {
+            emit_plain(text);
+        }
     }
 
     void hide_cursor() override { control("\x1b[?25l"); }
@@ -82,6 +101,7 @@ public:
         } else {
             end_plain_line();
             after_go_to_ = false;
+            fields_.clear();
         }
     }
     void go_to(int column, int row) override {
@@ -90,6 +110,7 @@ public:
         } else {
             end_plain_line();
             after_go_to_ = true;
+            place_ = {column, row};
         }
     }
     void clear_to_end_of_line() override { control("\x1b[K"); }
@@ -119,12 +140,31 @@ public:
     // The terminal goes back to line mode whenever the console is flushed, which
     // the process layer does before another program runs in it or replaces this one.
     void flush() override { leave_raw_mode(); }
+
+    void end_output() override {
+        if (screen_ || !written_ || trailing_newlines_ > 0) return;
+        emit("\n");
+        trailing_newlines_ = 1;
+        pending_newlines_ = 0;
+    }
+
+    void restore_terminal() override {
+        leave_raw_mode();
+        if (screen_ && drawn_) emit("\x1b[0m\x1b[?25h");
+        drawn_ = false;
+        end_output();
+    }
+
 private:
     // Written straight to the descriptor, unbuffered: a tool may hand its
     // process over to a batch file, which would drop anything still buffered.
     // Anything printed through the C library goes out first, to keep the order.
     void emit(std::string_view text) {
         std::fflush(stdout);
+        raw_emit(text);
+    }
+
+    void raw_emit(std::string_view text) {
         while (!text.empty()) {
             const ssize_t written = ::write(output_, text.data(), text.size());
             if (written < 0 && errno == EINTR) continue;
@@ -135,8 +175,42 @@ private:
 
     void control(const char* sequence) {
         if (!screen_) return;
+        if (!drawn_ && output_ == STDOUT_FILENO) {
+            reset_screen_on_signal = true;
+            watch_signals();
+        }
         drawn_ = true;
         emit(sequence);
+    }
+
+    // Plain output: line ends are held back until a text follows them, and then
+    // at most one blank line is let through, so that a cleared screen or a
+    // screen's empty rows do not fill a log with blank lines. The lines before
+    // the first text are left out altogether.
+    void emit_plain(std::string_view text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\n') {
+                ++pending_newlines_;
+                continue;
+            }
+            if (pending_newlines_ > 0) {
+                const int room = written_ ? 2 - trailing_newlines_ : 0;
+                out.append(static_cast<std::size_t>(std::max(0, std::min(pending_newlines_, room))), '\n');
+                pending_newlines_ = 0;
+            }
+            out += c;
+            trailing_newlines_ = 0;
+            written_ = true;
+        }
+        // A line end that ends a text ends its line at once: another program,
+        // or the process's end, may come next.
+        if (pending_newlines_ > 0 && trailing_newlines_ == 0 && written_) {
+            out += '\n';
+            trailing_newlines_ = 1;
+            --pending_newlines_;
+        }
+        if (!out.empty()) emit(out);
     }
 
     // From the first key operation on, the keyboard stays raw (no line editing,
@@ -157,9 +231,7 @@ private:
         raw_ = true;
         line_mode = saved;
         raw_fd = input_;
-        reset_screen_on_signal = screen_ && output_ == STDOUT_FILENO;
-        for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
-            std::signal(signal_number, restore_terminal_and_die);
+        watch_signals();
     }
 
     void leave_raw_mode() {
@@ -169,18 +241,23 @@ private:
         raw_fd = -1;
     }
 
+    bool at_line_start() const { return !written_ || trailing_newlines_ > 0 || pending_newlines_ > 0; }
+
     void end_plain_line() {
-        if (!at_line_start_) emit("\n");
-        at_line_start_ = true;
+        if (!at_line_start()) emit_plain("\n");
         placed_line_ = false;
     }
 
     // Without a terminal, a text placed at a cursor position is a line of its
     // own: what follows it without a new position starts on the next line. A
-    // placed text of blanks only clears a field on the screen and is left out.
+    // placed text of blanks only clears a field on the screen, and a field that
+    // shows again what it showed is no news: both are left out.
     bool place_plain_text(std::string_view text) {
         if (after_go_to_) {
             if (text.find_first_not_of(' ') == std::string_view::npos) return false;
+            std::string& shown = fields_[place_];
+            if (shown == text) return false;
+            shown = text;
             after_go_to_ = false;
             placed_line_ = true;
         } else if (placed_line_) {
@@ -212,9 +289,14 @@ private:
     bool raw_ = false;
     termios saved_{};
     bool drawn_ = false;
-    bool at_line_start_ = true;
-    bool after_go_to_ = false;  // plain output: the cursor was just placed
-    bool placed_line_ = false;  // plain output: the current line began at a placed text
+    // Plain output.
+    bool written_ = false;         // a text has been written
+    int trailing_newlines_ = 0;    // line ends written since the last text
+    int pending_newlines_ = 0;     // line ends held back
+    bool after_go_to_ = false;     // the cursor was just placed
+    std::pair<int, int> place_{};  // where
+    bool placed_line_ = false;     // the current line began at a placed text
+    std::map<std::pair<int, int>, std::string> fields_;  // what each place shows
 };
 
 Console* current = nullptr;

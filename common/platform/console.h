@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace qv {
@@ -8,15 +10,33 @@ namespace qv {
 // Key code a key read returns for Enter; also what it returns at the end of piped input.
 inline constexpr int key_enter = '\r';
 
+// A text placed on the screen at a column and row, optionally after clearing
+// the rest of that line. A screen, or the fields a step updates, is a table of
+// them drawn in order.
+struct ScreenText {
+    int column;
+    int row;
+    std::string_view text;
+    bool clears_line = false;
+};
+
 // The tools' text console of 80 columns by 25 rows (column and row count from 1).
 // On a terminal the screen operations are ANSI escape sequences; otherwise the
 // texts are written as plain lines, in order, and the operations write nothing.
+// Plain output is kept readable in a log: a placed text (a field) is written
+// only when it differs from what that place last showed since the screen was
+// cleared, a field of blanks only clears and is left out, runs of blank lines
+// become one, and the output ends with a line end.
 class Console {
 public:
     virtual ~Console() = default;
 
     virtual void write(std::string_view text) = 0;
     void print(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    // Each text at its place, in order.
+    void draw(std::span<const ScreenText> texts);
+    void draw(std::initializer_list<ScreenText> texts) { draw(std::span(texts.begin(), texts.size())); }
 
     virtual void hide_cursor() = 0;
     virtual void high_intensity() = 0;
@@ -35,6 +55,14 @@ public:
     // a screen happen only then.
     virtual bool is_terminal() const = 0;
     virtual void flush() {}
+
+    // Another program is about to write to the same output: plain output ends
+    // its open line, so that the two programs' texts do not run together.
+    virtual void end_output() {}
+    // The process is handed over to another program (or ends): the terminal
+    // gets normal attributes, a visible cursor and line-mode keys back, and
+    // plain output ends its open line.
+    virtual void restore_terminal() {}
 };
 
 // A console that shows nothing and answers every key read with Enter: for

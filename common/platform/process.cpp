@@ -4,6 +4,7 @@
 #include "common/platform/console.h"
 #include "common/platform/environment.h"
 #include "common/platform/files.h"
+#include "common/platform/run_status.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -15,9 +16,11 @@
 namespace qv {
 namespace {
 
-// Everything written so far must appear before the child's output.
+// Everything written so far must appear before the child's output, and
+// plain output must not run into it.
 void flush_output() {
     console().flush();
+    console().end_output();
     std::fflush(nullptr);
 }
 
@@ -92,7 +95,10 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
 }  // namespace
 
 int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
-    return launch(program, arguments, true);
+    const int status = launch(program, arguments, true);
+    // Only a program asked for exit statuses ends with 1 for a failed run.
+    if (status == 1 && env_flag("QUORVANT_EXIT_STATUS")) note_failed_run();
+    return status;
 }
 
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
@@ -116,6 +122,9 @@ void replace_by_batch(std::string_view batch_file) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(*qbatch, {std::string(batch_file)}, storage);
     flush_output();
+    // No destructor runs across the exec: the terminal is handed back here.
+    console().restore_terminal();
+    pass_failure_on();
     ::execv(argv[0], argv.data());
 }
 

@@ -1,5 +1,7 @@
 // CONQUIT: the installation's console closer. There is no console window to
 // close on Linux, so it does nothing and lets its caller go on.
-int main() {
-    return 0;
+#include "common/start_up.h"
+
+int main(int argc, char** argv) {
+    return qv::run_program(qv::conquit_about, argc, argv, [](const auto&) {});
 }

@@ -1,19 +1,18 @@
 // qbatch FILE: runs a batch file line by line with the suite's command
 // interpreter. The tools exec it to run a batch file in place of themselves.
+#include <string>
+
 #include "common/platform/command.h"
 #include "common/platform/console.h"
-#include "common/platform/program_end.h"
+#include "common/start_up.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        qv::console().write("USAGE: qbatch BATCHFILE\n");
-        return 0;
-    }
-    try {
+    return qv::run_program(qv::qbatch_about, argc, argv, [](const auto& arguments) {
+        if (arguments.empty()) {
+            qv::console().write("USAGE: qbatch BATCHFILE\n");
+            return;
+        }
         qv::CommandInterpreter interpreter;
-        interpreter.run_batch(argv[1]);
-    } catch (const qv::ProgramEnd&) {
-    }
-    qv::console().flush();
-    return 0;
+        interpreter.run_batch(std::string(arguments.front()));
+    });
 }

@@ -80,7 +80,7 @@ void make_chain_installation(const fs::path& folder) {
     for (const std::vector<std::string>& generator : generators)
         if (run_in(fs::temp_directory_path(), generator[0], {generator.begin() + 1, generator.end()}) != 0)
             throw std::runtime_error(generator[0] + " failed");
-    set_env("QUORVANT_TODAY", "2020-12-06");
+    set_env("QUORVANT_TODAY", "2020-12-04");
     for (const auto& entry : fs::directory_iterator(folder / "AUTO")) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("$")) run_in(folder, "DFORGE", {name});

@@ -29,7 +29,7 @@ int run_in(const std::filesystem::path& folder, std::string_view program, const 
 
 // Writes the sample installation with its history (the CLC history from 2018),
 // the vendor's prepared days and the build files into `folder`, and builds each build file once as the
-// front end does (on 6 December 2020), so that they are autobuild outputs.
+// front end does (on 4 December 2020), so that they are autobuild outputs.
 void make_chain_installation(const std::filesystem::path& folder);
 
 // Starts the day's chain in its own process group; waited for by wait_chain.

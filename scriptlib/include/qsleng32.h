@@ -161,6 +161,13 @@ QSL_API QslHandle QslGlobalFree(QslHandle handle); /* 0 on success */
  */
 QSL_API void QslRequestBreak(void);
 
+/* Where the statement of this thread's last error report stands: returns its
+ * line number in its script (the first line is 1; 0 before any report) and
+ * copies into file (at most file_size bytes) the script file a CALL ran, or
+ * "" for the script the host handed over. A host calls it from its message
+ * box to name the place of the error. */
+QSL_API int QslErrorPlace(char *file, size_t file_size);
+
 /* ---- replaceable interfaces --------------------------------------------- */
 
 /* Message box buttons and answers. */

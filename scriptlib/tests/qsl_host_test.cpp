@@ -30,9 +30,9 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    Result run(const std::string& arguments) {
+    Result run(const std::string& arguments, const char* errors = " 2>/dev/null") {
         std::string command = "cd " + folder_ + " && QSL_REGISTRY=" + folder_ + "/registry.ini " QSL_BIN_DIR "/qsl " +
-                              arguments + " 2>/dev/null";
+                              arguments + errors;
         FILE* pipe = popen(command.c_str(), "r");
         std::string out;
         char buffer[4096];
@@ -71,6 +71,27 @@ TEST_F(QslProgram, ExitStatusTellsHowTheScriptEnded) {
         EXPECT_EQ(run("e.qsl").status, c.status) << c.script;
     }
     EXPECT_EQ(run("missing.qsl").status, 1);
+}
+
+// An error report names the script file and the line of the statement, in a
+// called script too, whatever the line ends.
+TEST_F(QslProgram, ErrorReportsNameTheScriptFileAndLine) {
+    const struct {
+        const char* main;
+        const char* place;
+    } cases[] = {
+        {"a = 1\n\n; a comment\nb = 1 / 0\n", "at e.qsl, line 4\n"},
+        {"a = 1\r\nb = 2\r\nc = 1 / 0\r\n", "at e.qsl, line 3\n"},
+        {"a = 1\rb = 1 / 0\r", "at e.qsl, line 2\n"},
+        {"a = 1\ny = call(\"sub.qsl\", \"\")\n", "at sub.qsl, line 2\n"},
+    };
+    write("sub.qsl", "x = 1\nz = 1 / 0\n");
+    for (const auto& c : cases) {
+        write("e.qsl", c.main);
+        Result r = run("e.qsl", " 2>&1");
+        EXPECT_EQ(r.status, 1) << c.main;
+        EXPECT_NE(r.out.find(c.place), std::string::npos) << c.main << r.out;
+    }
 }
 
 TEST_F(QslProgram, AnswersPressTheButtonsInTurn) {

@@ -106,7 +106,26 @@ TEST(Console, WithoutATerminalWritesPlainLinesInOrder) {
     EXPECT_EQ(out.drain(),
               "THE VENDOR LINE\nQUORUP PROGRAM, VERSION 5.5\nCLC\nNEXT\n"
               "NOTE:NUMBER OF DAYS TO END OF HOLIDAY FILE = 30\n"
-              "\nConverting W__CLC.QVT to ASCII format - - Done!");
+              "\nConverting W__CLC.QVT to ASCII format - - Done!\n");
+}
+
+// A log of a piped run: a field drawn again with the text it shows is left
+// out (until the screen is cleared), as are the blank lines of a screen's empty
+// rows beyond one, and the lines before the first text.
+TEST(Console, WithoutATerminalAFieldIsWrittenOnlyWhenItsTextChanges) {
+    Pipe out, in;
+    auto screen = make_console(out.write_end, in.read_end);
+    screen->clear_screen();
+    screen->write("\n\n\n");
+    screen->draw({{32, 8, "---WORKING ON---"}, {26, 11, "Database Being Updated:"}});
+    for (const char* kind : {"IDX", "IDX", "CLC", "CLC", "CLC"}) screen->draw({{49, 11, "     "}, {50, 11, kind}});
+    screen->draw({{59, 14, "GC"}, {60, 14, "GC"}, {59, 14, "GC"}});
+    screen->clear_screen();
+    screen->write(std::string(12, '\n') + "     FAREWELL");
+    screen->draw({{50, 11, "CLC"}});
+    screen.reset();
+    EXPECT_EQ(out.drain(),
+              "---WORKING ON---\nDatabase Being Updated:\nIDX\nCLC\nGC\nGC\n\n     FAREWELL\nCLC\n");
 }
 
 TEST(Console, PipedKeysAreTheInputCharactersThenEnter) {
@@ -122,7 +141,7 @@ TEST(Console, PipedKeysAreTheInputCharactersThenEnter) {
     EXPECT_EQ(screen->read_key_echo(), key_enter);
     EXPECT_FALSE(screen->key_waiting());
     screen.reset();
-    EXPECT_EQ(out.drain(), "2");
+    EXPECT_EQ(out.drain(), "2\n");
 }
 
 TEST(Console, OnATerminalDrawsWithEscapeSequencesAndReadsRawKeys) {
