@@ -65,7 +65,7 @@ output="$install/ASCII/BUILT/W_BACK.TXT"
 for day in $days; do
     export QUORVANT_TODAY="$day"
     echo
-    echo "======== $day ($(date -d "$day" +%A))"
+    echo "==== day $day ($(date -d "$day" +%A))"
     "$bin/qbatch" DAILY.BAT </dev/null >"$install/chain.log" 2>&1 || true
     grep '^DOWNLOAD: ' "$install/chain.log" | sed 's/^DOWNLOAD: /  downloaded /' || echo "  downloaded nothing"
     echo "---- QUORUP.MSG"
@@ -82,7 +82,7 @@ for day in $days; do
     echo "---- favourites: $(ls "$install/ASCII/FAVORITE" 2>/dev/null | tr '\n' ' ')"
     run_tool roll
     if [ -f "$install/ROLLSHOW.TXT" ]; then
-        echo "---- rolling today (ROLLSHOW.TXT)"
+        echo "==== rolling today (ROLLSHOW.TXT)"
         grep '^\*' "$install/ROLLSHOW.TXT" | cut -f 1 | sed 's/^/  /' || echo "  none"
     fi
 done
