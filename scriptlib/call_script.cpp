@@ -4,12 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 #include "scriptlib/calls.h"
 #include "scriptlib/error_texts.h"
+#include "scriptlib/file_bytes.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/run_loop.h"
 #include "scriptlib/variables.h"
@@ -83,14 +82,18 @@ bool convert_utf16(const unsigned char* data, size_t size, std::string& out) {
 }
 
 int load_script_file(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return 102;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return 206;
-    if (!data.empty() && (data[0] == 1 || data[0] == 2 || data[0] == 3)) return 211;
+    std::string data;
+    switch (read_file_bytes(path, data, script_file_max)) {
+        case FileRead::ok: break;
+        case FileRead::missing: return errors::script_not_found;
+        case FileRead::too_large: return errors::script_out_of_memory;
+        case FileRead::not_regular:
+        case FileRead::failed: return errors::script_read_error;
+    }
+    if (!data.empty() && (data[0] == 1 || data[0] == 2 || data[0] == 3)) return errors::script_protected;
     auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     if (data.size() > 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        if (!convert_utf16(bytes, data.size(), text)) return 215;
+        if (!convert_utf16(bytes, data.size(), text)) return errors::script_unicode_error;
         return 0;
     }
     text = std::move(data);
@@ -138,10 +141,10 @@ int set_parameters(Context& c, const std::string& parameters) {
 
 void call_script(Context& c, const std::string& file, const std::string& parameters) {
     Instance& in = *c.in;
-    if (in.call_depth + 1 > kCallDepthMax) fail(3211);
+    if (in.call_depth + 1 > call_depth_max) fail(errors::call_too_deep);
     set_parameters(c, parameters);
     std::string path = find_script(file);
-    if (path.empty()) fail(1400);
+    if (path.empty()) fail(errors::call_file_not_found);
     std::string text;
     if (int message = load_script_file(path, text)) {
         show_box(std::to_string(message) + ":  " + error_text(message), file, QSL_MB_OK);
@@ -159,7 +162,14 @@ void call_script(Context& c, const std::string& file, const std::string& paramet
     std::string caller_file = std::move(c.script_file);
     const uint32_t caller_line = c.line_start;
     c.script_file = path;
-    c.push(kFrameCall, 0, 0, 0);
+    // The called script has labels of its own; the caller's index waits.
+    struct LabelsAside {
+        Context& c;
+        LabelIndex saved;
+        explicit LabelsAside(Context& context) : c(context), saved(std::move(context.labels)) { c.labels = {}; }
+        ~LabelsAside() { c.labels = std::move(saved); }
+    } labels_aside(c);
+    c.push(frame_call, 0, 0, 0);
     if (in.host_options & QSL_NOTIFY_CALL) notify_host(c, -4, "1");
     ++in.call_depth;
     int result = run_buffer(c, text.data(), uint32_t(text.size()));

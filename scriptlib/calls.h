@@ -9,7 +9,23 @@
 
 namespace qsl {
 
-constexpr int kMaxArguments = 20;
+constexpr int max_arguments = 20;
+
+// The argument list of one function call, borrowed from a per-thread stack
+// of lists that keep their capacity, so that a call allocates nothing. Calls
+// nest strictly (an argument may call a function), so the lists are taken
+// and given back in turn; the values are released when the call ends.
+class ArgumentList {
+public:
+    ArgumentList();
+    ~ArgumentList();
+    ArgumentList(const ArgumentList&) = delete;
+    ArgumentList& operator=(const ArgumentList&) = delete;
+    std::vector<Value>& values() { return *values_; }
+
+private:
+    std::vector<Value>* values_;
+};
 
 // Calls the function named by the current token; leaves the token after it.
 void call_function(Context& c, Value& out);

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "scriptlib/binary_buffers.h"
 #include "scriptlib/call_script.h"
 #include "scriptlib/error_texts.h"
 #include "scriptlib/extenders.h"
+#include "scriptlib/families.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
 
@@ -22,7 +24,7 @@ int32_t read_int(const std::string& text) {
 }
 
 void copy_path(char* target, const char* text) {
-    std::snprintf(target, kPathMax + 1, "%s", text);
+    std::snprintf(target, path_max + 1, "%s", text);
 }
 
 void terminate(Context& c, std::vector<Value>& args) {
@@ -33,6 +35,14 @@ void terminate(Context& c, std::vector<Value>& args) {
     show_box(title.empty() ? "Menu/Batch Terminated" : title,
              message.empty() ? "Processing failed validity check" : message, QSL_MB_OK);
     fail(QSL_STOP_REQUESTED);
+}
+
+// Every other built-in word belongs to a family of functions.
+void call_family(Context& c, int code, std::vector<Value>& args, Value& out) {
+    BuiltinFunction function = family_function(code);
+    if (!function) fail(errors::function_not_defined);
+    Call call{c, code, args, out};
+    function(call);
 }
 
 }  // namespace
@@ -47,74 +57,77 @@ void call_builtin(Context& c, int code, std::vector<Value>& args, Value& out) {
     Instance& in = *c.in;
     auto arg = [&](int i) { return args[size_t(i)].r.int_value; };
     switch (code) {
-        case kErrormode: {
+        case code_errormode: {
             int previous = in.error_mode;
-            in.error_mode = arg(0) == 0 ? kErrorModeOff : arg(0) == 1 ? kErrorModeCancel : kErrorModeNotify;
+            in.error_mode = arg(0) == 0 ? error_mode_off : arg(0) == 1 ? error_mode_cancel : error_mode_notify;
             out.set_int(previous);
             return;
         }
-        case kLasterror: {
+        case code_lasterror: {
             int number = in.suppressed_error;
-            if (number == 1213 || number == 2214 || number == 3215 || number == QSL_STOP_QUIETLY)
+            if (number == errors::extender_minor || number == errors::extender_moderate || number == errors::extender_severe || number == QSL_STOP_QUIETLY)
                 number = in.suppressed_extender_error ? in.suppressed_extender_error : number;
             in.suppressed_error = 0;
             in.suppressed_extender_error = 0;
             out.set_int(number);
             return;
         }
-        case kDebug: {
+        case code_debug: {
             int previous = in.single_step;
             in.single_step = arg(0) > 0 ? 1 : arg(0) == 0 ? 0 : -1;
             out.set_int(previous);
             return;
         }
-        case kDebugtrace: {
+        case code_debugtrace: {
             int previous = in.trace_mode;
             in.trace_mode = arg(0);
             std::string file = args[1].text();
-            if (file.size() > kPathMax) fail(3053);
+            if (file.size() > path_max) fail(errors::string_too_long);
             if (file != in.trace_file) in.trace_started = 0;
             copy_path(in.trace_file, file.c_str());
             out.set_int(previous);
             return;
         }
-        case kDecimals: {
+        case code_decimals: {
             int n = arg(0);
             in.decimals = n > 8 ? 8 : n < -3 ? -1 : n;
             out.set_int(n);
             return;
         }
-        case kExclusive: {
+        case code_exclusive: {
             int previous = in.exclusive;
             in.exclusive = arg(0) != 0;
             out.set_int(previous);
             return;
         }
-        case kTerminate:
+        case code_terminate:
             terminate(c, args);
             out.set_int(0);
             return;
-        case kAddextender:
+        case code_addextender:
             add_extender(c, args[0].text());
             out.set_int(1);
             return;
-        case kCall: {
+        case code_call: {
             std::string file = args[0].text(), parameters = args[1].text();
             call_script(c, file, parameters);
             out.set_int(1);
             return;
         }
-        case kIntcontrol: {
+        case code_intcontrol: {
             std::string p[4];
             for (int i = 0; i < 4; ++i) p[i] = args[size_t(i + 1)].text();
             out.set_string(intcontrol(c, arg(0), p[0], p[1], p[2], p[3]));
             return;
         }
     }
-    fail(3046);
+    call_family(c, code, args, out);
 }
 
-void call_own_arguments(Context&, int, Value&) { fail(3046); }
+void call_own_arguments(Context& c, int code, Value& out) {
+    std::vector<Value> none;
+    call_family(c, code, none, out);
+}
 
 std::string intcontrol(Context& c, int opcode, const std::string& p1, const std::string& p2,
                        const std::string& p3, const std::string& p4) {
@@ -135,14 +148,14 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
         case 23: return "0";  // no window of this library receives messages
         case 24: return std::to_string(window_parent(QslHandle(std::strtoull(p1.c_str(), nullptr, 10))));
         case 29: {
-            if (p1.size() != 1) fail(1407);
+            if (p1.size() != 1) fail(errors::bad_list_delimiter);
             std::string previous(1, in.list_delimiter);
             in.list_delimiter = p1[0];
             return previous;
         }
         case 30:
             // Moves at the next restart need a service this system does not offer.
-            if (access(p1.c_str(), F_OK) != 0) fail(1426);
+            if (access(p1.c_str(), F_OK) != 0) fail(errors::rename_source_not_found);
             return "0";
         case 33: return swap_setting(in.multiple_select, read_int(p1) != 0);
         case 34: return error_text(read_int(p1));
@@ -150,17 +163,19 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
         case 39:
         case 40: {
             int mode = read_int(p1);
-            if (mode < 0 || mode > 3) fail(1471);
+            if (mode < 0 || mode > 3) fail(errors::bad_share_mode);
             return swap_setting(opcode == 39 ? in.share_read : in.share_write, mode);
         }
         case 41: return swap_setting(in.four_digit_years, read_int(p1) != 0);
-        case 42: return "0";  // binary buffers are not part of this build
+        case 42: return std::to_string(binary_address(c, read_int(p1)));
         case 44: return "";
         case 46: return swap_setting(in.window_retry, read_int(p1));
         case 53: {
-            std::string previous = in.line_end;
-            std::snprintf(in.line_end, sizeof in.line_end, "%s", p1.c_str());
-            return previous;
+            static constexpr const char* line_ends[] = {"", "\r\n", "\n", "\r", "\t"};
+            int code = read_int(p1);
+            if (code < 0 || code > 4) fail(errors::bad_intcontrol_value);
+            std::snprintf(in.line_end, sizeof in.line_end, "%s", line_ends[code]);
+            return swap_setting(in.line_end_code, code);
         }
         case 58: return "0";  // setting the system clock is left to the system's own tools
         case 65: return swap_setting(in.read_buffer_size, read_int(p1));
@@ -168,7 +183,7 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
     bool exists = opcode == 1 || opcode == 4 || opcode == 5 || opcode == 8 || opcode == 13 ||
                   (opcode >= 20 && opcode <= 26) || (opcode >= 28 && opcode <= 68) || opcode == 70 ||
                   opcode == 90 || opcode == 101;
-    if (!exists) fail(3171);
+    if (!exists) fail(errors::bad_intcontrol);
     return "0";
 }
 

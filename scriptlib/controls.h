@@ -1,6 +1,7 @@
 // Handlers of the language's own controls (errormode, lasterror, debug,
 // debugtrace, decimals, exclusive, terminate, addextender, call,
-// intcontrol); the function families answer 3046 until they are built.
+// intcontrol); every other built-in word goes to its family (families.h),
+// and a word that no family registered answers 3046.
 #pragma once
 
 #include <string>

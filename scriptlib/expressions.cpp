@@ -10,15 +10,15 @@
 namespace qsl {
 namespace {
 
-constexpr double kFloatConstants[20] = {
+constexpr double float_constants[20] = {
     3.141592653589793, 2.718281828459045, 0.017453292519943, 57.29577951308232, 6.6256e-34,
     6.6252e-27,        32.174,            9.80665,           1.66043e-27,       6.02252e+23,
     1.38054e-23,       8.8541853e-12,     0.5772156649015339, 96487.0,         1.618033988749895,
     6.67e-11,          299792500.0,       1.256637,          206.265,           186272.0};
-constexpr const char* kStringConstants[4] = {"\r\n", "\t", "\r", "\n"};
+constexpr const char* string_constants[4] = {"\r\n", "\t", "\r", "\n"};
 
 int operator_code(const Context& c) {
-    return c.in->token_class == kTokenName ? c.in->token_code : -1;
+    return c.in->token_class == token_name ? c.in->token_code : -1;
 }
 
 void unary(Context& c, Value& out);
@@ -26,53 +26,53 @@ void unary(Context& c, Value& out);
 void primary(Context& c, Value& out) {
     Instance& in = *c.in;
     switch (in.token_class) {
-        case kTokenInteger:
+        case token_integer:
             out.set_int(in.token_int);
             next_token(c);
             return;
-        case kTokenFloat:
+        case token_float_number:
             out.set_float(in.token_float);
             next_token(c);
             return;
-        case kTokenString:
+        case token_string:
             out.set_string(std::string_view(in.token, size_t(in.token_length)));
             next_token(c);
             return;
-        case kTokenVariable:
+        case token_variable:
             load_variable(c, in.token_code, out);
             next_token(c);
             return;
-        case kTokenObject:
-            fail(3046);  // OLE automation is not part of this build
-        case kTokenEnd:
-            fail(3071);
+        case token_object:
+            fail(errors::function_not_defined);  // OLE automation is not part of this build
+        case token_end:
+            fail(errors::incomplete_statement);
     }
     int code = in.token_code;
-    if (code == kLParen) {
+    if (code == code_left_paren) {
         next_token(c);
         evaluate(c, out, false);
-        if (operator_code(c) != kRParen) fail(3065);
+        if (operator_code(c) != code_right_paren) fail(errors::unbalanced_parenthesis);
         next_token(c);
         return;
     }
     int cls = token_entry_class(c);
-    if ((cls & ~kClassDisabled) == kClassConstant && code < kNameTableSize) {
+    if ((cls & ~class_disabled) == class_constant && code < name_table_size) {
         constant_value(c, code, out);
         next_token(c);
         return;
     }
-    int base = cls & ~kClassDisabled;
-    if (base == kClassFunction || base == kClassSpecial) {
+    int base = cls & ~class_disabled;
+    if (base == class_function || base == class_special) {
         call_function(c, out);
         return;
     }
-    if (code == kRParen) fail(3065);
-    fail(3054);
+    if (code == code_right_paren) fail(errors::unbalanced_parenthesis);
+    fail(errors::unrecognizable_item);
 }
 
 void unary(Context& c, Value& out) {
     int code = operator_code(c);
-    if (code == kNot || code == kPlus || code == kMinus || code == kBitNot) {
+    if (code == code_not || code == code_plus || code == code_minus || code == code_bit_not) {
         next_token(c);
         unary(c, out);
         apply_unary(code, out);
@@ -83,24 +83,24 @@ void unary(Context& c, Value& out) {
 
 // Binary precedence levels by operator code (0: not a binary operator).
 struct Levels {
-    uint8_t of[kNameTableSize];
+    uint8_t of[name_table_size];
     constexpr Levels() : of() {
-        of[kAnd] = of[kOr] = 1;
-        of[kBitAnd] = of[kBitXor] = of[kBitOr] = 2;
-        of[kNe] = of[kLt] = of[kLe] = of[kNe2] = of[kEq] = of[kGt] = of[kGe] = of[kAssign] = 3;
-        of[kShl] = of[kShr] = 4;
-        of[kPlus] = of[kMinus] = 5;
-        of[kMul] = of[kDiv] = of[kMod] = 6;
-        of[kPow] = 7;
+        of[code_and] = of[code_or] = 1;
+        of[code_bit_and] = of[code_bit_xor] = of[code_bit_or] = 2;
+        of[code_ne] = of[code_lt] = of[code_le] = of[code_ne2] = of[code_eq] = of[code_gt] = of[code_ge] = of[code_assign] = 3;
+        of[code_shl] = of[code_shr] = 4;
+        of[code_plus] = of[code_minus] = 5;
+        of[code_mul] = of[code_div] = of[code_mod] = 6;
+        of[code_pow] = 7;
     }
 };
-constexpr Levels kLevels;
-constexpr int kComparisonLevel = 3;
+constexpr Levels precedence_levels;
+constexpr int comparison_level = 3;
 
 int level_of(const Context& c) {
-    if (c.in->token_class != kTokenName) return 0;
+    if (c.in->token_class != token_name) return 0;
     int code = c.in->token_code;
-    return code >= 0 && code < kNameTableSize ? kLevels.of[code] : 0;
+    return code >= 0 && code < name_table_size ? precedence_levels.of[code] : 0;
 }
 
 // Operators of at least min_level; every level is left-associative.
@@ -110,11 +110,11 @@ void binary(Context& c, Value& out, int min_level) {
         int level = level_of(c);
         if (level == 0 || level < min_level) return;
         int code = c.in->token_code;
-        if (code == kAssign) fail(3069);
+        if (code == code_assign) fail(errors::assignment_not_legal);
         next_token(c);
         Value right(c);
         binary(c, right, level + 1);
-        if (level == kComparisonLevel) compare(code, out, right);
+        if (level == comparison_level) compare(code, out, right);
         else apply_binary(code, out, right);
     }
 }
@@ -123,7 +123,7 @@ void logical(Context& c, Value& out) { binary(c, out, 1); }
 
 // A variable followed by a single "=".
 bool at_assignment(const Context& c) {
-    if (c.in->token_class != kTokenVariable) return false;
+    if (c.in->token_class != token_variable) return false;
     const char* s = c.in->line + c.in->scan;
     while (*s == ' ' || *s == '\t') ++s;
     return s[0] == '=' && s[1] != '=';
@@ -135,9 +135,9 @@ void constant_value(Context&, int code, Value& out) {
     const NameEntry& e = name_entry(code);
     uint32_t value = uint32_t(e.count) | (uint32_t(e.mask) << 16);
     if (value >= 0xF0F0F000u && value < 0xF0F0F000u + 20) {
-        out.set_float(kFloatConstants[value - 0xF0F0F000u]);
+        out.set_float(float_constants[value - 0xF0F0F000u]);
     } else if (value >= 0xFFF0F000u && value < 0xFFF0F000u + 4) {
-        out.set_string(kStringConstants[value - 0xFFF0F000u]);
+        out.set_string(string_constants[value - 0xFFF0F000u]);
     } else {
         out.set_int(int32_t(value));
     }
@@ -154,7 +154,7 @@ void evaluate_statement(Context& c, Value& out, bool want_value) {
         if (want_value) load_variable(c, index, out);
         return;
     }
-    if (c.in->token_class == kTokenObject) fail(3046);
+    if (c.in->token_class == token_object) fail(errors::function_not_defined);
     logical(c, out);
 }
 

@@ -14,8 +14,8 @@
 namespace qsl {
 namespace {
 
-constexpr int kEnumerate = 98;
-constexpr int kUnload = 99;
+constexpr int request_enumerate = 98;
+constexpr int request_unload = 99;
 
 void load_error(int message, int error) {
     show_box("QSL Extender load error", error_text(message), QSL_MB_OK);
@@ -40,12 +40,12 @@ void add_extender(Context& c, const std::string& file) {
     if (!library) {
         const char* error = dlerror();
         std::string reason = error ? error : "";
-        if (access(path.c_str(), F_OK) != 0) load_error(3394, 3394);
-        if (reason.find("undefined symbol") != std::string::npos) load_error(853, 3437);
+        if (access(path.c_str(), F_OK) != 0) load_error(errors::extender_not_found, errors::extender_not_found);
+        if (reason.find("undefined symbol") != std::string::npos) load_error(errors::extender_needs_function, errors::extender_load_failed);
         if (reason.find("ELF") != std::string::npos || reason.find("file too short") != std::string::npos)
-            load_error(854, 3437);
-        if (reason.find("No such file") != std::string::npos) load_error(851, 3437);
-        load_error(852, 3437);
+            load_error(errors::extender_wrong_system, errors::extender_load_failed);
+        if (reason.find("No such file") != std::string::npos) load_error(errors::extender_needs_library, errors::extender_load_failed);
+        load_error(errors::extender_not_loadable, errors::extender_load_failed);
     }
     for (int i = 0; i < in.extender_count; ++i) {
         if (in.extenders[i].library == reinterpret_cast<uintptr_t>(library)) {
@@ -53,31 +53,31 @@ void add_extender(Context& c, const std::string& file) {
             return;
         }
     }
-    if (in.extender_count >= kExtenderMax) {
+    if (in.extender_count >= extender_max) {
         dlclose(library);
-        fail(3393);
+        fail(errors::too_many_extenders);
     }
     QslExtenderProc proc = entry_point(library);
     if (!proc) {
         dlclose(library);
-        fail(3395);
+        fail(errors::extender_not_valid);
     }
     int slot = in.extender_count;
     int first = in.extender_function_count;
     for (uintptr_t index = 0;; ++index) {
         QslNameEntry entry{};
-        int more = proc(in.host_data, in.parent, in.interface_word, QSL_EXTENDER_MAGIC, kEnumerate, ViperAnswer, 0,
+        int more = proc(in.host_data, in.parent, in.interface_word, QSL_EXTENDER_MAGIC, request_enumerate, ViperAnswer, 0,
                         uintptr_t(slot), reinterpret_cast<uintptr_t>(&entry), index, 0, c.handle);
         if (more == -1) {
             in.extender_function_count = first;
             dlclose(library);
-            fail(1399);
+            fail(errors::extender_refused);
         }
         if (more != 1) break;
-        if (in.extender_function_count >= kExtenderFunctionMax) {
+        if (in.extender_function_count >= extender_function_max) {
             in.extender_function_count = first;
             dlclose(library);
-            fail(3396);
+            fail(errors::extender_table_full);
         }
         QslNameEntry& e = in.extender_table[in.extender_function_count++];
         e = entry;
@@ -97,7 +97,7 @@ void unload_extenders(Context& c) {
     for (int i = 0; i < in.extender_count; ++i) {
         ExtenderSlot& slot = in.extenders[i];
         if (auto proc = reinterpret_cast<QslExtenderProc>(slot.entry))
-            proc(in.host_data, in.parent, in.interface_word, QSL_EXTENDER_MAGIC, kUnload, ViperAnswer, 0,
+            proc(in.host_data, in.parent, in.interface_word, QSL_EXTENDER_MAGIC, request_unload, ViperAnswer, 0,
                  slot.slot_data, 0, 0, 0, c.handle);
         if (slot.library) dlclose(reinterpret_cast<void*>(slot.library));
         slot = ExtenderSlot{};

@@ -39,8 +39,14 @@ QSL_API QslHandle QslGlobalAlloc(unsigned flags, size_t bytes) {
     Blocks& b = blocks();
     std::lock_guard<std::mutex> guard(b.mutex);
     QslHandle handle = b.next;
+    try {
+        b.map[handle] = Block{data, bytes, 0};
+    } catch (...) {
+        // No exception crosses the entry point: no memory for the entry is no block.
+        std::free(data);
+        return 0;
+    }
     b.next += 16;
-    b.map[handle] = Block{data, bytes, 0};
     return handle;
 }
 

@@ -172,6 +172,25 @@ bool registry_write(const std::string& key, const std::string& value_name, const
     return g_current.registry_write(g_current.user, key.c_str(), value_name.c_str(), value.c_str()) != 0;
 }
 
+bool clipboard_text(std::string& out) {
+    // The interface fills a buffer of a given size: a text that fills it
+    // whole may have been cut, so it is asked again with a larger one.
+    for (size_t size = 65536; size <= (size_t(64) << 20); size *= 4) {
+        std::string buffer(size, '\0');
+        if (!g_current.clipboard_get(g_current.user, buffer.data(), buffer.size())) return false;
+        size_t length = strnlen(buffer.data(), buffer.size());
+        if (length + 1 < buffer.size()) {
+            out.assign(buffer.data(), length);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool set_clipboard_text(const std::string& text) {
+    return g_current.clipboard_put(g_current.user, text.c_str()) != 0;
+}
+
 void play_sound(const char* event_name) { g_current.play_sound(g_current.user, event_name); }
 bool window_exists(QslHandle window) { return g_current.window_exists(g_current.user, window) != 0; }
 QslHandle window_parent(QslHandle window) { return g_current.window_parent(g_current.user, window); }

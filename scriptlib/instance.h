@@ -8,40 +8,42 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 
+#include "scriptlib/errors.h"
 #include "scriptlib/include/qsleng32.h"
 
 namespace qsl {
 
-constexpr int kLineMax = 255;
-constexpr int kStackMax = 100;
-constexpr int kCallDepthMax = 6;
-constexpr int kExtenderMax = 10;
-constexpr int kExtenderFunctionMax = 500;
-constexpr int kPathMax = 260;
-constexpr int kNameTableSize = 493;
+constexpr int line_max = 255;
+constexpr int stack_max = 100;
+constexpr int call_depth_max = 6;
+constexpr int extender_max = 10;
+constexpr int extender_function_max = 500;
+constexpr int path_max = 260;
+constexpr int name_table_size = 493;
 
 // Error modes set by `errormode`.
-constexpr int kErrorModeOff = 0;
-constexpr int kErrorModeCancel = 1;
-constexpr int kErrorModeNotify = 2;
+constexpr int error_mode_off = 0;
+constexpr int error_mode_cancel = 1;
+constexpr int error_mode_notify = 2;
 
 // Control stack frame kinds.
-constexpr int16_t kFrameIf = 10001;
-constexpr int16_t kFrameIfElse = 10002;
-constexpr int16_t kFrameSwitch = 425;
-constexpr int16_t kFrameWhile = 449;
-constexpr int16_t kFrameFor = 284;
-constexpr int16_t kFrameGosubFalse = 29000;
-constexpr int16_t kFrameGosubTrue = 29001;
-constexpr int16_t kFrameGosubNone = 29003;
-constexpr int16_t kFrameCall = 177;
+constexpr int16_t frame_if = 10001;
+constexpr int16_t frame_if_else = 10002;
+constexpr int16_t frame_switch = 425;
+constexpr int16_t frame_while = 449;
+constexpr int16_t frame_for = 284;
+constexpr int16_t frame_gosub_false = 29000;
+constexpr int16_t frame_gosub_true = 29001;
+constexpr int16_t frame_gosub_none = 29003;
+constexpr int16_t frame_call = 177;
 
 // Skip state bits of the innermost frame.
-constexpr int16_t kSkipNotTaken = 1;
-constexpr int16_t kSkipInside = 2;
-constexpr int16_t kSkipContinue = 4;
-constexpr int16_t kSkipBreak = 8;
+constexpr int16_t skip_not_taken = 1;
+constexpr int16_t skip_inside = 2;
+constexpr int16_t skip_continue = 4;
+constexpr int16_t skip_break = 8;
 
 struct Frame {
     int16_t kind;
@@ -50,6 +52,15 @@ struct Frame {
     int16_t extra;
     int16_t unused;
 };
+
+// A binary buffer: a zero-filled moveable block, its size and end of data.
+struct BinarySlot {
+    QslHandle block;  // 0: the slot is free
+    int32_t size;
+    int32_t eod;
+    int32_t ole_type;
+};
+constexpr int binary_slot_count = 10;
 
 struct ExtenderSlot {
     uintptr_t library;  // dlopen handle
@@ -79,10 +90,10 @@ struct Instance {
     int32_t last_assigned;
     QslHandle heap_handle;
     // statement state
-    char line[kLineMax + 2];
+    char line[line_max + 2];
     int32_t scan;          // scan position in line
     int32_t token_start;   // for putback
-    char token[kLineMax + 2];
+    char token[line_max + 2];
     int32_t token_length;
     int16_t token_class;
     int16_t token_code;
@@ -99,23 +110,23 @@ struct Instance {
     int32_t terminate_requested;
     uint32_t breaks_seen;  // break requests already acted on
     int32_t run_result;
-    Frame stack[kStackMax];
+    Frame stack[stack_max];
     // name tables
     uintptr_t host_table;  // QslNameEntry array of the host
     int32_t host_count;
     int32_t extender_function_count;
-    QslNameEntry extender_table[kExtenderFunctionMax];
-    ExtenderSlot extenders[kExtenderMax];
+    QslNameEntry extender_table[extender_function_max];
+    ExtenderSlot extenders[extender_max];
     int32_t extender_count;
     uint32_t names_generation;  // changes whenever a function table does or a variable goes
-    uint8_t disabled[(kNameTableSize + 7) / 8];
+    uint8_t disabled[(name_table_size + 7) / 8];
     // settings
     int32_t sounds;
     int32_t pretty_dialogs;
     int32_t silent;
-    char silent_path[kPathMax + 1];
+    char silent_path[path_max + 1];
     int32_t trace_mode;
-    char trace_file[kPathMax + 1];
+    char trace_file[path_max + 1];
     int32_t trace_started;
     uint64_t trace_start_ms;
     int32_t single_step;
@@ -130,7 +141,9 @@ struct Instance {
     int32_t window_retry;
     int32_t read_buffer_size;
     char list_delimiter;
-    char line_end[4];
+    char line_end[4];       // what filewrite ends a line with, from line_end_code
+    int32_t line_end_code;  // intcontrol 53: 0 none, 1 CR LF, 2 LF, 3 CR, 4 tab
+    BinarySlot binaries[binary_slot_count];
     // texts left by a failing function
     char error_detail[256];
     char extender_error_text[256];
@@ -139,7 +152,7 @@ struct Instance {
 static_assert(std::is_trivially_copyable_v<Instance>);
 static_assert(sizeof(Instance) <= QSL_INSTANCE_SIZE, "the instance must fit the block");
 
-constexpr uint32_t kInstanceMagic = 0x51534C31;  // "QSL1"
+constexpr uint32_t instance_magic = 0x51534C31;  // "QSL1"
 
 // An error that unwinds evaluation to the statement wrapper.
 struct ScriptError {
@@ -159,6 +172,15 @@ struct Buffer {
     uint32_t length = 0;
 };
 
+// The labels of a script buffer, found in one pass the first time a jump
+// looks for one: the upper-case label word and the offset of its line (the
+// first line of that label wins).
+struct LabelIndex {
+    const char* text = nullptr;
+    uint32_t length = 0;
+    std::unordered_map<std::string, uint32_t> offsets;
+};
+
 class Context;
 
 // Words already resolved in this call: a name-table, extender or host code,
@@ -170,14 +192,18 @@ public:
     void remember(const Context& c, std::string_view word, uint32_t hash, int cls, int code);
 
 private:
-    static constexpr int kEntries = 128;
+    // Direct-mapped: a Fibonacci hash over 512 entries keeps the few words
+    // of a hot loop apart.
+    static constexpr int entry_bits = 9;
+    static constexpr int entry_count = 1 << entry_bits;
+    static uint32_t slot_of(uint32_t hash) { return (hash * 2654435761u) >> (32 - entry_bits); }
     struct Entry {
         char word[24];
         uint8_t length = 0;
         int16_t cls = 0;
         int16_t code = 0;
     };
-    Entry entries[kEntries];
+    Entry entries[entry_count];
     uint32_t generation = 0xFFFFFFFF;
 };
 
@@ -198,6 +224,7 @@ public:
     // the host's buffer) and where its line starts in the buffer.
     std::string script_file;
     uint32_t line_start = 0;
+    LabelIndex labels;
 
     // Locks the variable table and the string heap; false when either fails.
     bool lock_blocks();

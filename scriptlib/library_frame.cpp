@@ -14,6 +14,8 @@
 #include "scriptlib/calls.h"
 #include "scriptlib/expressions.h"
 #include "scriptlib/extenders.h"
+#include "scriptlib/exception_errors.h"
+#include "scriptlib/families.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/run_loop.h"
@@ -29,7 +31,7 @@ extern std::atomic<uint32_t> g_break_requests;
 void fail(int number) { throw ScriptError{number}; }
 
 void Context::push(int16_t kind, int16_t state, int32_t position, int16_t extra) {
-    if (in->depth >= kStackMax) fail(3353);
+    if (in->depth >= stack_max) fail(errors::nesting_too_deep);
     in->stack[in->depth++] = Frame{kind, state, position, extra, 0};
 }
 
@@ -82,7 +84,7 @@ public:
         }
         auto* in = static_cast<Instance*>(QslGlobalLock(handle));
         if (!in) return;
-        if (QslGlobalSize(handle) < sizeof(Instance) || in->magic != kInstanceMagic) {
+        if (QslGlobalSize(handle) < sizeof(Instance) || in->magic != instance_magic) {
             QslGlobalUnlock(handle);
             return;
         }
@@ -120,17 +122,21 @@ void copy_name(char* target, size_t size, const char* text) {
 
 int phase_one(Instance* in, int count, const char* first) {
     std::memset(in, 0, sizeof *in);
-    in->magic = kInstanceMagic;
+    in->magic = instance_magic;
     in->phase = 1;
     in->interface_word = uintptr_t(count);
     copy_name(in->app_name, sizeof in->app_name, first);
     in->sounds = read_setting("MAIN", "Sounds", 0);
     in->pretty_dialogs = read_setting("MAIN", "PrettyDialogs", 1);
-    in->error_mode = kErrorModeCancel;
+    in->error_mode = error_mode_cancel;
     in->last_if = -1;
     in->decimals = -1;
     in->list_delimiter = '\t';
     std::strcpy(in->line_end, "\r\n");
+    in->line_end_code = 1;
+    in->multiple_select = 1;
+    in->share_read = 1;
+    in->four_digit_years = 1;
     in->read_buffer_size = 4096;
     in->window_retry = 9;
     return 52;
@@ -153,7 +159,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
     } unlock{handle};
     if (QslGlobalSize(handle) < sizeof(Instance)) return 0;
     if (phase == 1) return phase_one(in, count, first);
-    if (in->magic != kInstanceMagic) return 0;
+    if (in->magic != instance_magic) return 0;
     Context c;
     c.in = in;
     c.handle = handle;
@@ -197,6 +203,7 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
             Context& ctx = running ? *running : c;
             if (in->callback) notify_host(ctx, -3, "");
             unload_extenders(ctx);
+            tear_down_families(ctx);
             in->phase = 99;
             return 1;
         }
@@ -219,13 +226,13 @@ QSL_API int DoDaDllInit(QslHandle window, QslHandle instance, QslHandle second, 
     BusyCounter busy;
     try {
         return initialise(window, instance, second, phase, count, first_name, second_name);
-    } catch (const ScriptError&) {
+    } catch (...) {
         return 0;
     }
 }
 
 QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle script, QslExtenderProc host_callback,
-                               uintptr_t host_data) {
+                               uintptr_t host_data) try {
     // A script of an instance that is already running here would reset the
     // running one's control stack under it: refused.
     if (g_active && g_active->handle == instance) return 0;
@@ -255,7 +262,7 @@ QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle s
     in.parent = parent ? parent : window;
     in.trace_mode = 0;
     in.trace_started = 0;
-    in.error_mode = kErrorModeCancel;
+    in.error_mode = error_mode_cancel;
     in.depth = 0;
     in.call_depth = 0;
     in.last_if = -1;
@@ -269,17 +276,22 @@ QSL_API int ProcessDaBatBuffer(QslHandle window, QslHandle instance, QslHandle s
     uint32_t length = uint32_t(strnlen(text, size));
     try {
         in.run_result = run_buffer(*c, text, length);
-    } catch (const ScriptError& e) {
-        in.last_error = e.number;
+    } catch (...) {
+        in.last_error = current_exception_error();
         in.run_result = 0;
     }
-    pump_messages(*c);
+    try {
+        pump_messages(*c);
+    } catch (...) {
+    }
     QslGlobalUnlock(script);
     return 1;
+} catch (...) {
+    return 0;
 }
 
 QSL_API int DLLServices(QslHandle instance, int service, const char* first_text, char* second_text, int number,
-                        uintptr_t extra) {
+                        uintptr_t extra) try {
     Session session(instance);
     Context* c = session.get();
     if (!c) return 0;
@@ -354,42 +366,48 @@ QSL_API int DLLServices(QslHandle instance, int service, const char* first_text,
             }
             default: result = 0;
         }
-    } catch (const ScriptError&) {
+    } catch (...) {
         result = 0;
     }
     in.last_error = saved_error;
     return result;
+} catch (...) {
+    return 0;
 }
 
-QSL_API int get_token(QslHandle instance) {
+QSL_API int get_token(QslHandle instance) try {
     Session session(instance);
     if (!session.ready()) return -1;
     try {
         return next_token(*session.get());
-    } catch (const ScriptError& e) {
-        session.get()->in->last_error = e.number;
+    } catch (...) {
+        session.get()->in->last_error = current_exception_error();
         return -1;
     }
+} catch (...) {
+    return -1;
 }
 
-QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assignment_allowed) {
+QSL_API int ProcessSubExpression(QslHandle instance, QslValue* value, int assignment_allowed) try {
     Session session(instance);
     if (!session.ready() || !value) return 0;
     Context& c = *session.get();
     try {
         Value v(c);
         evaluate(c, v, assignment_allowed != 0);
-        if ((v.r.type & QSL_TYPE_STRING) && (v.r.type & kBorrowed)) v.set_string(std::string(v.text()));
+        if ((v.r.type & QSL_TYPE_STRING) && (v.r.type & borrowed)) v.set_string(std::string(v.text()));
         *value = v.r;
         v.r.type = 0;  // the caller owns the string now
         return 1;
-    } catch (const ScriptError& e) {
-        c.in->last_error = e.number;
+    } catch (...) {
+        c.in->last_error = current_exception_error();
         return 0;
     }
+} catch (...) {
+    return 0;
 }
 
-QSL_API int find_var(QslHandle instance, const char* name) {
+QSL_API int find_var(QslHandle instance, const char* name) try {
     Session session(instance);
     if (!session.ready() || !name) return 0xFFFF;
     Context& c = *session.get();
@@ -397,25 +415,30 @@ QSL_API int find_var(QslHandle instance, const char* name) {
     for (char& ch : lower) ch = char(std::tolower(static_cast<unsigned char>(ch)));
     int index = find_variable(c, lower);
     if (index < 0) {
-        c.in->last_error = 3051;
+        c.in->last_error = errors::undefined_name;
         return 0xFFFF;
     }
     if (!(read_slot(c, index).type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING))) {
-        c.in->last_error = 3052;
+        c.in->last_error = errors::uninitialized_variable;
         return 0xFFFF;
     }
     return index;
+} catch (...) {
+    return 0xFFFF;
 }
 
-QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size) {
+QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size) try {
     Session session(instance);
     if (!session.ready()) return 0;
     return heap_alloc(*session.get(), size);
+} catch (...) {
+    return 0;
 }
 
-QSL_API void VFree(QslHandle instance, uint32_t offset) {
+QSL_API void VFree(QslHandle instance, uint32_t offset) try {
     Session session(instance);
     if (session.ready()) heap_free(*session.get(), offset);
+} catch (...) {
 }
 
 QSL_API void QslRequestBreak(void) { g_break_requests.fetch_add(1); }

@@ -9,7 +9,7 @@
 namespace qsl {
 namespace {
 
-constexpr NameEntry kTable[493] = {
+constexpr NameEntry table_entries[493] = {
     {0, 1, 0, 0x0000, 1, "!"},
     {1, 5, 0, 0x0000, 2, "!="},
     {2, 0, 0, 0x0000, 1, "&"},
@@ -517,16 +517,16 @@ constexpr bool name_less(const char* a, const char* b) {
 
 constexpr bool table_is_sound() {
     for (int i = 0; i < 493; ++i) {
-        if (kTable[i].code != i) return false;
-        if (i > 0 && !name_less(kTable[i - 1].name, kTable[i].name)) return false;
+        if (table_entries[i].code != i) return false;
+        if (i > 0 && !name_less(table_entries[i - 1].name, table_entries[i].name)) return false;
     }
     return true;
 }
 static_assert(table_is_sound(), "the name table must be numbered by position and sorted");
-static_assert(names_equal(kTable[kWhile].name, "while") && names_equal(kTable[kFor].name, "for") &&
-              names_equal(kTable[kSwitch].name, "switch") && names_equal(kTable[kMod].name, "mod") &&
-              names_equal(kTable[kBitXor].name, "^") && names_equal(kTable[kBitNot].name, "~") &&
-              names_equal(kTable[kCall].name, "call") && names_equal(kTable[kAddextender].name, "addextender"));
+static_assert(names_equal(table_entries[code_while].name, "while") && names_equal(table_entries[code_for].name, "for") &&
+              names_equal(table_entries[code_switch].name, "switch") && names_equal(table_entries[code_mod].name, "mod") &&
+              names_equal(table_entries[code_bit_xor].name, "^") && names_equal(table_entries[code_bit_not].name, "~") &&
+              names_equal(table_entries[code_call].name, "call") && names_equal(table_entries[code_addextender].name, "addextender"));
 
 // For each first character the range of entries whose name starts with it.
 struct Index {
@@ -534,23 +534,23 @@ struct Index {
     uint16_t last[256];
     constexpr Index() : first(), last() {
         for (int i = 0; i < 493; ++i) {
-            unsigned char ch = static_cast<unsigned char>(kTable[i].name[0]);
+            unsigned char ch = static_cast<unsigned char>(table_entries[i].name[0]);
             if (first[ch] == last[ch]) first[ch] = uint16_t(i);
             last[ch] = uint16_t(i + 1);
         }
     }
 };
-constexpr Index kIndex;
+constexpr Index sorted_index;
 
 }  // namespace
 
-const NameEntry& name_entry(int code) { return kTable[code]; }
+const NameEntry& name_entry(int code) { return table_entries[code]; }
 
 namespace {
 
 // Words are looked up on every statement, so whole names are hashed once
 // into an open-addressed table of codes.
-constexpr uint32_t kBuckets = 2048;
+constexpr uint32_t buckets = 2048;
 
 constexpr uint32_t hash_of(const char* text, size_t length) {
     uint32_t h = 2166136261u;
@@ -559,28 +559,28 @@ constexpr uint32_t hash_of(const char* text, size_t length) {
 }
 
 struct WordIndex {
-    int16_t code[kBuckets];
+    int16_t code[buckets];
     constexpr WordIndex() : code() {
         for (auto& c : code) c = -1;
         for (int i = 0; i < 493; ++i) {
-            const NameEntry& e = kTable[i];
-            if (e.cls == kClassReserved) continue;
-            uint32_t at = hash_of(e.name, e.length) & (kBuckets - 1);
-            while (code[at] >= 0) at = (at + 1) & (kBuckets - 1);
+            const NameEntry& e = table_entries[i];
+            if (e.cls == class_reserved) continue;
+            uint32_t at = hash_of(e.name, e.length) & (buckets - 1);
+            while (code[at] >= 0) at = (at + 1) & (buckets - 1);
             code[at] = int16_t(i);
         }
     }
 };
-constexpr WordIndex kWords;
+constexpr WordIndex word_index;
 
 }  // namespace
 
 int lookup_word(std::string_view word) {
     if (word.empty() || word.size() > 13) return -1;
-    for (uint32_t at = hash_of(word.data(), word.size()) & (kBuckets - 1);; at = (at + 1) & (kBuckets - 1)) {
-        int code = kWords.code[at];
+    for (uint32_t at = hash_of(word.data(), word.size()) & (buckets - 1);; at = (at + 1) & (buckets - 1)) {
+        int code = word_index.code[at];
         if (code < 0) return -1;
-        const NameEntry& e = kTable[code];
+        const NameEntry& e = table_entries[code];
         if (e.length != word.size()) continue;
         size_t k = 0;
         while (k < word.size() && e.name[k] == word[k]) ++k;
@@ -598,32 +598,32 @@ struct Operators {
     constexpr Operators() : single(), pair() {
         for (auto& c : single) c = -1;
         for (int i = 0; i < 493; ++i) {
-            const NameEntry& e = kTable[i];
+            const NameEntry& e = table_entries[i];
             unsigned char ch = static_cast<unsigned char>(e.name[0]);
             bool word = (ch >= 'a' && ch <= 'z') || ch == '@';
-            if (word || e.cls == kClassReserved) continue;
+            if (word || e.cls == class_reserved) continue;
             if (e.length == 1) single[ch] = int16_t(i);
             else pair[ch] = true;
         }
     }
 };
-constexpr Operators kOperators;
+constexpr Operators operator_index;
 
 }  // namespace
 
 int lookup_operator(const char* text, int& length) {
     unsigned char ch = static_cast<unsigned char>(text[0]);
-    if (kOperators.pair[ch] && text[1]) {
-        for (int i = kIndex.first[ch]; i < kIndex.last[ch]; ++i) {
-            const NameEntry& e = kTable[i];
-            if (e.length == 2 && e.name[1] == text[1] && e.cls != kClassReserved) {
+    if (operator_index.pair[ch] && text[1]) {
+        for (int i = sorted_index.first[ch]; i < sorted_index.last[ch]; ++i) {
+            const NameEntry& e = table_entries[i];
+            if (e.length == 2 && e.name[1] == text[1] && e.cls != class_reserved) {
                 length = 2;
                 return i;
             }
         }
     }
-    length = kOperators.single[ch] >= 0 ? 1 : 0;
-    return kOperators.single[ch];
+    length = operator_index.single[ch] >= 0 ? 1 : 0;
+    return operator_index.single[ch];
 }
 
 }  // namespace qsl

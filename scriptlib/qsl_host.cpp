@@ -18,14 +18,14 @@
 
 namespace {
 
-constexpr int kVariables = 2000;
-constexpr size_t kHeapBytes = 64 * 1024;
+constexpr int variable_slots = 2000;
+constexpr size_t heap_bytes = 64 * 1024;
 
 std::vector<std::string> g_answers;
 size_t g_next_answer = 0;
 std::string g_script;  // the script file named on the command line
 
-constexpr const char* kUsage = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
+constexpr const char* usage_line = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
 
 void print_help() {
     std::printf(
@@ -47,7 +47,7 @@ void print_help() {
         "  QSL_REGISTRY    the registry file (default ~/.config/qsleng32/registry.ini)\n"
         "  DISPLAY         with an X server, windows, the clipboard and dialogs use it\n\n"
         "--help, -h, -?, /? show this text and --version the version.\n",
-        kUsage);
+        usage_line);
 }
 
 // The front door: a question among the options before the script is answered
@@ -87,9 +87,9 @@ int button_of(const std::string& name, int fallback) {
     static const struct {
         const char* name;
         int id;
-    } kButtons[] = {{"OK", QSL_ID_OK},       {"Cancel", QSL_ID_CANCEL}, {"Yes", QSL_ID_YES}, {"No", QSL_ID_NO},
+    } button_texts[] = {{"OK", QSL_ID_OK},       {"Cancel", QSL_ID_CANCEL}, {"Yes", QSL_ID_YES}, {"No", QSL_ID_NO},
                     {"Retry", QSL_ID_RETRY}, {"Ignore", QSL_ID_IGNORE}, {"Abort", QSL_ID_ABORT}};
-    for (const auto& b : kButtons)
+    for (const auto& b : button_texts)
         if (strcasecmp(b.name, name.c_str()) == 0) return b.id;
     return fallback;
 }
@@ -153,7 +153,7 @@ void print_variables(QslHandle instance, QslHandle variables) {
     auto* table = static_cast<const unsigned char*>(QslGlobalLock(variables));
     if (!table) return;
     std::vector<std::string> names;
-    for (int i = 0; i < kVariables; ++i) {
+    for (int i = 0; i < variable_slots; ++i) {
         const unsigned char* slot = table + size_t(i) * QSL_VARIABLE_SLOT_SIZE;
         uint32_t type;
         std::memcpy(&type, slot + 12, 4);
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
         }
     }
     if (arg >= argc) {
-        std::fprintf(stderr, "usage: %s\n", kUsage);
+        std::fprintf(stderr, "usage: %s\n", usage_line);
         return 1;
     }
     std::ifstream file(argv[arg], std::ios::binary);
@@ -213,13 +213,13 @@ int main(int argc, char** argv) {
 
     int size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);
     QslHandle instance = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(size));
-    QslHandle variables = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(kVariables) * QSL_VARIABLE_SLOT_SIZE);
-    QslHandle heap = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, kHeapBytes);
+    QslHandle variables = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, size_t(variable_slots) * QSL_VARIABLE_SLOT_SIZE);
+    QslHandle heap = QslGlobalAlloc(QSL_GMEM_MOVEABLE | QSL_GMEM_ZEROINIT, heap_bytes);
     uintptr_t host_record[3] = {0, 0, 0};
     if (!size || !instance || !variables || !heap ||
         DoDaDllInit(0, instance, 0, 1, 0, "qsl", nullptr) != 52 ||
-        !DoDaDllInit(0, instance, variables, 2, kVariables, "qsl", "qsl") ||
-        !DoDaDllInit(0, instance, heap, 3, int(kHeapBytes), "qsl", reinterpret_cast<const char*>(host_record))) {
+        !DoDaDllInit(0, instance, variables, 2, variable_slots, "qsl", "qsl") ||
+        !DoDaDllInit(0, instance, heap, 3, int(heap_bytes), "qsl", reinterpret_cast<const char*>(host_record))) {
         std::fprintf(stderr, "qsl: the script processor could not be set up\n");
         return 1;
     }

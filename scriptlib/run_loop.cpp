@@ -11,6 +11,7 @@
 
 #include "scriptlib/calls.h"
 #include "scriptlib/error_texts.h"
+#include "scriptlib/exception_errors.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/script_text.h"
 #include "scriptlib/statements.h"
@@ -83,8 +84,8 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
     int result;
     try {
         result = execute_statement(c, stmt, place);
-    } catch (const ScriptError& e) {
-        in.last_error = e.number;
+    } catch (...) {
+        in.last_error = current_exception_error();
         result = 0;
     }
     if (in.last_error == QSL_USER_CANCEL) {
@@ -98,13 +99,15 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
     }
     int error = in.last_error;
     bool goes_on = result != 0;
-    if (error && error < 9000) goes_on = report_error(c);
+    if (error && error < errors::silent_min) goes_on = report_error(c);
     if (tracing(in)) {
         std::string outcome = c.outcome.set ? c.outcome.text : "";
         trace_statement(c, outcome, error, !goes_on);
     }
-    if (goes_on && error) {
-        // reported and cleared by report_error
+    if (error) {
+        // Reported, and cleared by report_error when the script goes on; a
+        // minor error a function left pending stops a statement that ran.
+        if (!goes_on) return 0;
         return result ? result : 1;
     }
     return result;
@@ -115,8 +118,8 @@ int statement_wrapper(Context& c, int stmt, Place& place) {
 bool report_error(Context& c) {
     Instance& in = *c.in;
     int n = in.last_error;
-    bool minor = n <= 2000, fatal = n > 3000;
-    if (in.error_mode == kErrorModeOff && minor) {
+    bool minor = n <= errors::minor_max, fatal = n > errors::moderate_max;
+    if (in.error_mode == error_mode_off && minor) {
         suppress(in);
         return true;
     }
@@ -128,9 +131,9 @@ bool report_error(Context& c) {
     if (in.error_detail[0]) text += std::string(in.error_detail) + "\n";
     text += "QSL Version: " QSL_VERSION_TEXT;
     if (in.sounds && !in.silent) play_sound("SystemHand");
-    bool ok_only = fatal || in.error_mode == kErrorModeCancel;
+    bool ok_only = fatal || in.error_mode == error_mode_cancel;
     int answer = show_box(title, text, ok_only ? QSL_MB_OK : QSL_MB_OKCANCEL);
-    if (in.error_mode == kErrorModeCancel || fatal || answer == QSL_ID_CANCEL) return false;
+    if (in.error_mode == error_mode_cancel || fatal || answer == QSL_ID_CANCEL) return false;
     suppress(in);
     return true;
 }
@@ -156,10 +159,10 @@ int run_buffer(Context& c, char* text, uint32_t length) {
         uint32_t line_start = 0;
         LineRead read = read_line(c, pos, line_start);
         c.line_start = line_start;
-        if (read == LineRead::End) break;
-        if (read == LineRead::TooLong) {
-            in.last_error = 214;
-            show_loader_error(214, std::string(text + line_start, std::min<uint32_t>(157, length - line_start)));
+        if (read == LineRead::end) break;
+        if (read == LineRead::too_long) {
+            in.last_error = errors::line_too_long;
+            show_loader_error(errors::line_too_long, std::string(text + line_start, std::min<uint32_t>(157, length - line_start)));
             result = 0;
             break;
         }
@@ -179,10 +182,10 @@ int run_buffer(Context& c, char* text, uint32_t length) {
             std::strlen(in.line) >= 10) {
             const char* name = in.line + 9;
             while (*name == ' ' || *name == '\t') ++name;
-            char rewritten[kLineMax + 2];
+            char rewritten[line_max + 2];
             int n = std::snprintf(rewritten, sizeof rewritten, "Call(%s,``)", name);
-            if (n > kLineMax) {
-                in.last_error = 3101;
+            if (n > line_max) {
+                in.last_error = errors::substituted_line_too_long;
                 report_error(c);
                 result = 0;
                 break;

@@ -16,11 +16,11 @@ namespace {
 
 struct LineEnds {
     bool at[256];
-    constexpr LineEnds() : at() { at['\r'] = at['\n'] = at[26] = at[0] = true; }
+    constexpr LineEnds() : at() { at[int('\r')] = at[int('\n')] = at[26] = at[0] = true; }
 };
-constexpr LineEnds kLineEnds;
+constexpr LineEnds line_ends;
 
-bool line_end(char ch) { return kLineEnds.at[static_cast<unsigned char>(ch)]; }
+bool line_end(char ch) { return line_ends.at[static_cast<unsigned char>(ch)]; }
 
 bool name_char(char ch) {
     return std::isalnum(static_cast<unsigned char>(ch)) || ch == '@' || ch == '_';
@@ -34,24 +34,24 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
     uint32_t p = pos;
     if (p >= length || text[p] == '\0') {
         pos = length;
-        return LineRead::End;
+        return LineRead::end;
     }
     while (p < length && (text[p] == ' ' || text[p] == '\t')) ++p;
     start = p;
     // Scan eight bytes at a time while none of them is a control character
     // (every line end is one); at most one character more than a line holds.
-    uint32_t limit = length - p > uint32_t(kLineMax) ? p + uint32_t(kLineMax) + 1 : length;
+    uint32_t limit = length - p > uint32_t(line_max) ? p + uint32_t(line_max) + 1 : length;
     // The line is copied as it is scanned.
     char* line = c.in->line;
     uint32_t end = p;
     uint64_t percent = 0;
-    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     while (end + 8 <= limit) {
         uint64_t x;
         std::memcpy(&x, text + end, 8);
-        if ((x - 0x20 * kOnes) & ~x & kHighs) break;
-        uint64_t y = x ^ ('%' * kOnes);
-        percent |= (y - kOnes) & ~y & kHighs;
+        if ((x - 0x20 * ones) & ~x & highs) break;
+        uint64_t y = x ^ ('%' * ones);
+        percent |= (y - ones) & ~y & highs;
         std::memcpy(line + (end - p), &x, 8);
         end += 8;
     }
@@ -59,10 +59,10 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
         line[end - p] = text[end];
         percent |= text[end] == '%';
     }
-    if (end - p > uint32_t(kLineMax)) {
+    if (end - p > uint32_t(line_max)) {
         while (end < length && !line_end(text[end])) ++end;
         pos = end;
-        return LineRead::TooLong;
+        return LineRead::too_long;
     }
     line[end - p] = '\0';
     c.line_has_percent = percent != 0;
@@ -74,35 +74,45 @@ LineRead read_line(Context& c, uint32_t& pos, uint32_t& start) {
     } else {
         pos = end + 1;
     }
-    return LineRead::Line;
+    return LineRead::line;
 }
 
-uint32_t find_label(Context& c, std::string_view label) {
-    const char* text = c.buffer.text;
-    uint32_t length = c.buffer.length;
-    if (!text) fail(3032);
+namespace {
+
+// One pass over the buffer: every line that starts (after blanks and empty
+// lines) with ":" names the label word up to a blank, a tab, ";" or the line
+// end.
+void index_labels(LabelIndex& index, const char* text, uint32_t length) {
+    index.text = text;
+    index.length = length;
+    index.offsets.clear();
     uint32_t p = 0;
     while (p < length && text[p]) {
         while (p < length && (text[p] == ' ' || text[p] == '\t' || text[p] == '\n' || text[p] == '\r')) ++p;
-        uint32_t start = p;
         if (p < length && text[p] == ':') {
             uint32_t q = p + 1;
-            size_t i = 0;
-            while (i < label.size() && q < length &&
-                   std::toupper(static_cast<unsigned char>(text[q])) == std::toupper(static_cast<unsigned char>(label[i]))) {
-                ++q;
-                ++i;
-            }
-            if (i == label.size()) {
-                char after = q < length ? text[q] : '\0';
-                if (after == ' ' || after == '\t' || after == ';' || line_end(after)) return start;
-            }
+            std::string word;
+            while (q < length && text[q] != ' ' && text[q] != '\t' && text[q] != ';' && !line_end(text[q]))
+                word += char(std::toupper(static_cast<unsigned char>(text[q++])));
+            index.offsets.emplace(std::move(word), p);
         }
         while (p < length && !line_end(text[p])) ++p;
         if (p < length && text[p] == '\0') break;
         if (p < length) ++p;
     }
-    fail(3033);
+}
+
+}  // namespace
+
+uint32_t find_label(Context& c, std::string_view label) {
+    if (!c.buffer.text) fail(errors::goto_lock_failed);
+    if (c.labels.text != c.buffer.text || c.labels.length != c.buffer.length)
+        index_labels(c.labels, c.buffer.text, c.buffer.length);
+    std::string key(label);
+    for (char& ch : key) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+    auto at = c.labels.offsets.find(key);
+    if (at == c.labels.offsets.end()) fail(errors::label_not_found);
+    return at->second;
 }
 
 void cache_label(Context& c, uint32_t at, uint32_t target) {
@@ -113,7 +123,7 @@ void cache_label(Context& c, uint32_t at, uint32_t target) {
         play_sound("");
         return;
     }
-    text[at] = char((text[at + 2] == 'T' || text[at + 2] == 't') ? kCachedGoto : kCachedGosub);
+    text[at] = char((text[at + 2] == 'T' || text[at + 2] == 't') ? cached_goto : cached_gosub);
     for (int i = 0; i < 4; ++i) text[at + 1 + i] = char(((target >> (18 - 6 * i)) & 0x3F) + 0x40);
 }
 
@@ -141,8 +151,8 @@ bool substitute(Context& c) {
         size_t j = i + 1;
         std::string name;
         while (name_char(line[j])) name += char(std::tolower(static_cast<unsigned char>(line[j++])));
-        if (name.size() > 30) fail(3047);
-        if (line[j] != '%') fail(3048);
+        if (name.size() > 30) fail(errors::variable_name_too_long);
+        if (line[j] != '%') fail(errors::substitution_unclosed);
         int index = find_variable(c, name);
         Slot slot = index >= 0 ? read_slot(c, index) : Slot{};
         if (slot.type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING)) {
@@ -160,9 +170,9 @@ bool substitute(Context& c) {
         }
         replaced = true;
         i = j + 1;
-        if (out.size() > 256) fail(3101);
+        if (out.size() > 256) fail(errors::substituted_line_too_long);
     }
-    if (out.size() > 256) fail(3101);
+    if (out.size() > 256) fail(errors::substituted_line_too_long);
     std::memcpy(c.in->line, out.c_str(), out.size() + 1);
     return replaced;
 }

@@ -9,7 +9,7 @@
 
 namespace qsl {
 
-enum class LineRead { Line, End, TooLong };
+enum class LineRead { line, end, too_long };
 
 // Reads the line at pos into the instance's line buffer; its start offset
 // goes to start and pos moves past its end.
@@ -23,7 +23,7 @@ uint32_t cached_target(const char* marker);
 // Replaces %name% in the instance's line; true when a name was replaced.
 bool substitute(Context& c);
 
-constexpr unsigned char kCachedGoto = 0x9F;
-constexpr unsigned char kCachedGosub = 0x9E;
+constexpr unsigned char cached_goto = 0x9F;
+constexpr unsigned char cached_gosub = 0x9E;
 
 }  // namespace qsl

@@ -10,10 +10,10 @@
 
 namespace qsl {
 
-constexpr uint32_t kTagUsed = 0x38373635;  // "5678"
-constexpr uint32_t kTagFree = 0x54535251;  // "QRST"
-constexpr uint32_t kHeapHeaderSize = 40;
-constexpr uint32_t kHeapGrowth = 32768;
+constexpr uint32_t tag_used = 0x38373635;  // "5678"
+constexpr uint32_t tag_free = 0x54535251;  // "QRST"
+constexpr uint32_t heap_header_size = 40;
+constexpr uint32_t heap_growth = 32768;
 
 // Lays out an empty heap over size bytes at base; false when it is too small.
 bool heap_format(char* base, uint32_t size);

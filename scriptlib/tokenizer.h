@@ -7,18 +7,18 @@
 namespace qsl {
 
 // Token classes.
-constexpr int kTokenEnd = 0;
-constexpr int kTokenName = 1;      // an entry of a name table; code is its number
-constexpr int kTokenVariable = 2;  // code is the variable index
-constexpr int kTokenInteger = 3;
-constexpr int kTokenString = 4;
-constexpr int kTokenFloat = 5;
-constexpr int kTokenObject = 6;  // an OLE object reference
-constexpr int kTokenWord = 7;    // a bare word read for a label
+constexpr int token_end = 0;
+constexpr int token_name = 1;      // an entry of a name table; code is its number
+constexpr int token_variable = 2;  // code is the variable index
+constexpr int token_integer = 3;
+constexpr int token_string = 4;
+constexpr int token_float_number = 5;
+constexpr int token_object = 6;  // an OLE object reference
+constexpr int token_word = 7;    // a bare word read for a label
 
 // Codes of host and extender functions as the tokenizer reports them.
-constexpr int kHostCodeBase = 900;
-constexpr int kExtenderCodeBase = 3000;
+constexpr int host_code_base = 900;
+constexpr int extender_code_base = 3000;
 
 int next_token(Context& c);  // returns the class
 void putback(Context& c);

@@ -32,7 +32,7 @@ std::string host_answer(Context& c) {
     try {
         std::vector<Value> none;
         Value out(c);
-        call_host(c, kHostCodeBase + 1, none, out);
+        call_host(c, host_code_base + 1, none, out);
         return display(out);
     } catch (const ScriptError&) {
         return "";
@@ -82,7 +82,7 @@ void trace_statement(Context& c, const std::string& outcome, int error, bool sto
     std::snprintf(ms, sizeof ms, "(%ld) ", long(now_ms() - in.trace_start_ms));
     record += ms + outcome + "\r\n";
     if (error) {
-        bool extender = error == 1213 || error == 2214 || error == 3215 || error == QSL_STOP_QUIETLY;
+        bool extender = error == errors::extender_minor || error == errors::extender_moderate || error == errors::extender_severe || error == QSL_STOP_QUIETLY;
         int shown = extender && in.extender_error ? in.extender_error : error;
         std::string message = extender && in.extender_error_text[0] ? in.extender_error_text : error_text(error);
         record += extender ? (stopped ? "TERMINAL EXTENDER ERROR=>" : "EXTENDER ERROR SUPPRESSED =>")

@@ -36,7 +36,7 @@ void Value::set_float(double v) {
 
 void Value::set_string(std::string_view text) {
     uint32_t at = heap_store(*c, text);
-    if (!at) fail(3096);
+    if (!at) fail(errors::strings_out_of_memory);
     release();
     r.type = QSL_TYPE_STRING;
     r.string_offset = at;
@@ -173,13 +173,13 @@ std::string display(Value& v) {
 
 void to_string(Value& v) {
     if (v.is_string()) return;
-    if (!v.is_numeric()) fail(3056);
+    if (!v.is_numeric()) fail(errors::not_convertible_to_string);
     bool integer = v.is_int();
     int32_t i = v.r.int_value;
     double f = v.r.float_value;
     std::string s = display(v);
     uint32_t at = heap_store(*v.c, s);
-    if (!at) fail(3096);
+    if (!at) fail(errors::strings_out_of_memory);
     v.release();
     v.r.string_offset = at;
     if (integer) {
@@ -195,19 +195,19 @@ namespace {
 
 void make_numeric(Value& v) {
     if (v.is_numeric()) return;
-    if (!v.is_string() || v.is_object()) fail(3057);
-    if (!to_integer(v) && !to_float(v)) fail(3057);
+    if (!v.is_string() || v.is_object()) fail(errors::not_a_number);
+    if (!to_integer(v) && !to_float(v)) fail(errors::not_a_number);
 }
 
 double checked(double result) {
-    if (std::isnan(result)) fail(1341);
-    if (std::fabs(result) > 1e300) fail(1342);
+    if (std::isnan(result)) fail(errors::fp_domain);
+    if (std::fabs(result) > 1e300) fail(errors::fp_overflow);
     if (std::fabs(result) < 1e-300) return 0.0;
     return result;
 }
 
 int32_t int_power(int32_t base, int32_t exponent) {
-    if (exponent < 0) fail(1351);
+    if (exponent < 0) fail(errors::fp_error);
     uint32_t result = 1, b = uint32_t(base);
     for (uint32_t e = uint32_t(exponent); e; e >>= 1) {
         if (e & 1) result *= b;
@@ -223,31 +223,31 @@ bool truth(const Value& v) { return v.is_int() ? v.r.int_value != 0 : v.r.float_
 void apply_binary(int code, Value& left, Value& right) {
     make_numeric(left);
     make_numeric(right);
-    if (code == kAnd || code == kOr) {
+    if (code == code_and || code == code_or) {
         bool a = truth(left), b = truth(right);
-        left.set_int(code == kAnd ? (a && b) : (a || b));
+        left.set_int(code == code_and ? (a && b) : (a || b));
         return;
     }
     if (!left.is_int() || !right.is_int()) {
-        if (code == kBitAnd || code == kBitOr || code == kBitXor || code == kShl || code == kShr)
-            fail(3063);
+        if (code == code_bit_and || code == code_bit_or || code == code_bit_xor || code == code_shl || code == code_shr)
+            fail(errors::binary_operation_illegal);
         double x = left.is_int() ? double(left.r.int_value) : left.r.float_value;
         double y = right.is_int() ? double(right.r.int_value) : right.r.float_value;
         double result = 0;
         switch (code) {
-            case kPlus: result = x + y; break;
-            case kMinus: result = x - y; break;
-            case kMul: result = x * y; break;
-            case kDiv:
-                if (y == 0.0) fail(3062);
+            case code_plus: result = x + y; break;
+            case code_minus: result = x - y; break;
+            case code_mul: result = x * y; break;
+            case code_div:
+                if (y == 0.0) fail(errors::divide_by_zero);
                 result = x / y;
                 break;
-            case kMod:
-                if (y == 0.0) fail(3062);
+            case code_mod:
+                if (y == 0.0) fail(errors::divide_by_zero);
                 result = x - y * std::trunc(x / y);
                 break;
-            case kPow: result = std::pow(x, y); break;
-            default: fail(3352);
+            case code_pow: result = std::pow(x, y); break;
+            default: fail(errors::structure_not_defined);
         }
         left.set_float(checked(result));
         return;
@@ -256,24 +256,24 @@ void apply_binary(int code, Value& left, Value& right) {
     int32_t x = left.r.int_value, y = right.r.int_value;
     int32_t result = 0;
     switch (code) {
-        case kBitAnd: result = int32_t(a & b); break;
-        case kBitOr: result = int32_t(a | b); break;
-        case kBitXor: result = int32_t(a ^ b); break;
-        case kShl: result = int32_t(a << (b & 31)); break;
-        case kShr: result = x >> (b & 31); break;
-        case kPlus: result = int32_t(a + b); break;
-        case kMinus: result = int32_t(a - b); break;
-        case kMul: result = int32_t(a * b); break;
-        case kDiv:
-            if (y == 0) fail(3062);
+        case code_bit_and: result = int32_t(a & b); break;
+        case code_bit_or: result = int32_t(a | b); break;
+        case code_bit_xor: result = int32_t(a ^ b); break;
+        case code_shl: result = int32_t(a << (b & 31)); break;
+        case code_shr: result = x >> (b & 31); break;
+        case code_plus: result = int32_t(a + b); break;
+        case code_minus: result = int32_t(a - b); break;
+        case code_mul: result = int32_t(a * b); break;
+        case code_div:
+            if (y == 0) fail(errors::divide_by_zero);
             result = (x == INT32_MIN && y == -1) ? INT32_MIN : x / y;
             break;
-        case kMod:
-            if (y == 0) fail(3062);
+        case code_mod:
+            if (y == 0) fail(errors::divide_by_zero);
             result = (y == -1) ? 0 : x % y;
             break;
-        case kPow: result = int_power(x, y); break;
-        default: fail(3352);
+        case code_pow: result = int_power(x, y); break;
+        default: fail(errors::structure_not_defined);
     }
     left.set_int(result);
 }
@@ -282,49 +282,49 @@ void apply_unary(int code, Value& v) {
     make_numeric(v);
     if (v.is_int()) {
         int32_t x = v.r.int_value;
-        if (code == kNot) v.set_int(x == 0);
-        else if (code == kMinus) v.set_int(int32_t(0u - uint32_t(x)));
-        else if (code == kBitNot) v.set_int(~x);
+        if (code == code_not) v.set_int(x == 0);
+        else if (code == code_minus) v.set_int(int32_t(0u - uint32_t(x)));
+        else if (code == code_bit_not) v.set_int(~x);
         else v.set_int(x);
         return;
     }
     double f = v.r.float_value;
-    if (code == kNot) v.set_int(f == 0.0);
-    else if (code == kMinus) v.set_float(-f);
-    else if (code == kBitNot) fail(3064);
+    if (code == code_not) v.set_int(f == 0.0);
+    else if (code == code_minus) v.set_float(-f);
+    else if (code == code_bit_not) fail(errors::unary_operation_illegal);
     else v.set_float(f);
 }
 
 namespace {
 
-enum class Kind { Integer, Float, String };
+enum class Kind { integer, floating, string };
 
 Kind kind_of(const Value& v) {
-    if (v.is_int()) return Kind::Integer;
-    if (v.is_float()) return Kind::Float;
-    if (v.is_string() && !v.is_object()) return Kind::String;
-    fail(3057);
+    if (v.is_int()) return Kind::integer;
+    if (v.is_float()) return Kind::floating;
+    if (v.is_string() && !v.is_object()) return Kind::string;
+    fail(errors::not_a_number);
 }
 
 int order_of(int code, int cmp) {
     switch (code) {
-        case kNe: case kNe2: return cmp != 0;
-        case kLt: return cmp < 0;
-        case kLe: return cmp <= 0;
-        case kEq: return cmp == 0;
-        case kGt: return cmp > 0;
-        case kGe: return cmp >= 0;
+        case code_ne: case code_ne2: return cmp != 0;
+        case code_lt: return cmp < 0;
+        case code_le: return cmp <= 0;
+        case code_eq: return cmp == 0;
+        case code_gt: return cmp > 0;
+        case code_ge: return cmp >= 0;
     }
-    fail(3352);
+    fail(errors::structure_not_defined);
 }
 
 double as_double(const Value& v) { return v.is_int() ? double(v.r.int_value) : v.r.float_value; }
 
 int compare_floats(int code, double a, double b, int decimals) {
-    if (code == kEq || code == kNe || code == kNe2) {
+    if (code == code_eq || code == code_ne || code == code_ne2) {
         // Equality of floats is equality of what the user sees.
         int same = float_display(a, decimals) == float_display(b, decimals);
-        return code == kEq ? same : !same;
+        return code == code_eq ? same : !same;
     }
     return order_of(code, a < b ? -1 : (a > b ? 1 : 0));
 }
@@ -335,12 +335,12 @@ void compare(int code, Value& left, Value& right) {
     Kind a = kind_of(left), b = kind_of(right);
     int decimals = left.c->in->decimals;
     int result;
-    if (a == Kind::Integer && b == Kind::Integer) {
+    if (a == Kind::integer && b == Kind::integer) {
         int32_t x = left.r.int_value, y = right.r.int_value;
         result = order_of(code, x < y ? -1 : (x > y ? 1 : 0));
-    } else if (a != Kind::String && b != Kind::String) {
+    } else if (a != Kind::string && b != Kind::string) {
         result = compare_floats(code, as_double(left), as_double(right), decimals);
-    } else if (a == Kind::String && b == Kind::String) {
+    } else if (a == Kind::string && b == Kind::string) {
         int32_t x, y;
         double f, g;
         if (string_to_integer(left.text(), x) && string_to_integer(right.text(), y))
@@ -351,7 +351,7 @@ void compare(int code, Value& left, Value& right) {
             result = order_of(code, std::strcoll(left.text(), right.text()));
     } else {
         // One number, one string.
-        bool string_left = a == Kind::String;
+        bool string_left = a == Kind::string;
         Value& s = string_left ? left : right;
         Value& n = string_left ? right : left;
         int32_t i;

@@ -11,7 +11,7 @@
 namespace qsl {
 
 // Type bit of our own: the string belongs to a variable and is only lent.
-constexpr uint32_t kBorrowed = 0x80000000u;
+constexpr uint32_t borrowed = 0x80000000u;
 
 // A value record that frees the string it owns.
 class Value {
@@ -27,7 +27,7 @@ public:
     ~Value() { release(); }
 
     void release() {
-        if ((r.type & QSL_TYPE_STRING) && !(r.type & kBorrowed) && r.string_offset) free_string();
+        if ((r.type & QSL_TYPE_STRING) && !(r.type & borrowed) && r.string_offset) free_string();
         r.type = 0;
         r.string_offset = 0;
     }

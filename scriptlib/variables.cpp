@@ -10,11 +10,11 @@
 namespace qsl {
 namespace {
 
-constexpr int kSlotSize = QSL_VARIABLE_SLOT_SIZE;
-constexpr int kNameAt = 20;
-constexpr int kNameField = 32;
+constexpr int slot_size = QSL_VARIABLE_SLOT_SIZE;
+constexpr int name_at = 20;
+constexpr int name_field = 32;
 
-uint8_t* slot_at(const Context& c, int index) { return c.vars + size_t(index) * kSlotSize; }
+uint8_t* slot_at(const Context& c, int index) { return c.vars + size_t(index) * slot_size; }
 
 uint32_t slot_type(const Context& c, int index) {
     uint32_t type;
@@ -55,18 +55,18 @@ void write_slot(Context& c, int index, const Slot& s) {
 }
 
 std::string slot_name(const Context& c, int index) {
-    const char* name = reinterpret_cast<const char*>(slot_at(c, index) + kNameAt);
-    return std::string(name, strnlen(name, kNameField));
+    const char* name = reinterpret_cast<const char*>(slot_at(c, index) + name_at);
+    return std::string(name, strnlen(name, name_field));
 }
 
 int find_variable(Context& c, std::string_view name) {
-    if (name.size() > kVariableNameMax) return -1;
-    char key[kNameField] = {};
+    if (name.size() > variable_name_max) return -1;
+    char key[name_field] = {};
     std::memcpy(key, name.data(), name.size());
     uint64_t k[4];
     std::memcpy(k, key, sizeof k);
-    const uint8_t* p = c.vars + kNameAt;
-    for (int i = 0; i < c.in->var_count; ++i, p += kSlotSize) {
+    const uint8_t* p = c.vars + name_at;
+    for (int i = 0; i < c.in->var_count; ++i, p += slot_size) {
         uint64_t w[4];
         std::memcpy(w, p, sizeof w);
         if (w[0] == k[0] && w[1] == k[1] && w[2] == k[2] && w[3] == k[3] && slot_type(c, i) != 0) return i;
@@ -79,10 +79,10 @@ int declare_variable(Context& c, std::string_view name) {
     if (index >= 0) return index;
     for (index = 0; index < c.in->var_count && slot_type(c, index) != 0; ++index) {
     }
-    if (index >= c.in->var_capacity) fail(3097);
+    if (index >= c.in->var_capacity) fail(errors::variables_out_of_memory);
     uint8_t* p = slot_at(c, index);
-    std::memset(p, 0, kSlotSize);
-    std::memcpy(p + kNameAt, name.data(), std::min<size_t>(name.size(), kVariableNameMax));
+    std::memset(p, 0, slot_size);
+    std::memcpy(p + name_at, name.data(), std::min<size_t>(name.size(), variable_name_max));
     write_slot(c, index, Slot{0.0, -1, QSL_TYPE_DECLARED, 0});
     if (index >= c.in->var_count) c.in->var_count = uint16_t(index + 1);
     return index;
@@ -90,24 +90,24 @@ int declare_variable(Context& c, std::string_view name) {
 
 void load_variable(Context& c, int index, Value& out) {
     Slot s = read_slot(c, index);
-    if (s.type == 0) fail(3051);
-    if (!(s.type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING))) fail(3052);
+    if (s.type == 0) fail(errors::undefined_name);
+    if (!(s.type & (QSL_TYPE_INTEGER | QSL_TYPE_FLOAT | QSL_TYPE_STRING))) fail(errors::uninitialized_variable);
     out.release();
     out.r.float_value = s.float_value;
     out.r.int_value = s.int_value;
     out.r.type = s.type & ~uint32_t(QSL_TYPE_DECLARED);
     out.r.string_offset = s.string_offset;
-    if (out.r.type & QSL_TYPE_STRING) out.r.type |= kBorrowed;
+    if (out.r.type & QSL_TYPE_STRING) out.r.type |= borrowed;
     out.r.var_index = int16_t(index);
 }
 
 void assign_variable(Context& c, int index, Value& value) {
     Slot old = read_slot(c, index);
-    Slot s{value.r.float_value, value.r.int_value, value.r.type & ~kBorrowed, 0};
+    Slot s{value.r.float_value, value.r.int_value, value.r.type & ~borrowed, 0};
     if (value.is_string()) {
-        if (value.r.type & kBorrowed) {
+        if (value.r.type & borrowed) {
             s.string_offset = heap_store(c, value.text());
-            if (!s.string_offset) fail(3096);
+            if (!s.string_offset) fail(errors::strings_out_of_memory);
         } else {
             s.string_offset = value.r.string_offset;
             value.r.type = 0;  // the variable owns it now
@@ -123,7 +123,7 @@ void assign_variable(Context& c, int index, Value& value) {
 void drop_variable(Context& c, int index) {
     Slot old = read_slot(c, index);
     if ((old.type & QSL_TYPE_STRING) && old.string_offset) heap_free(c, old.string_offset);
-    std::memset(slot_at(c, index), 0, kSlotSize);
+    std::memset(slot_at(c, index), 0, slot_size);
     ++c.in->names_generation;  // words resolved to this slot must be looked up again
     while (c.in->var_count > 0 && slot_type(c, c.in->var_count - 1) == 0) --c.in->var_count;
 }
@@ -143,7 +143,7 @@ void set_variable_int(Context& c, std::string_view name, int32_t value) {
 }
 
 void clear_variables(Context& c) {
-    std::memset(c.vars, 0, size_t(c.in->var_capacity) * kSlotSize);
+    std::memset(c.vars, 0, size_t(c.in->var_capacity) * slot_size);
     c.in->var_count = 0;
     ++c.in->names_generation;
 }

@@ -10,7 +10,7 @@
 
 namespace qsl {
 
-constexpr int kVariableNameMax = 30;
+constexpr int variable_name_max = 30;
 
 struct Slot {
     double float_value;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/build_settings.h"
 #include "common/install_files.h"
@@ -46,19 +47,15 @@ void copy_all(std::FILE* from, std::FILE* to) {
 }
 
 void show_at(int column, int row, std::string_view text) {
-    Console& screen = console();
-    screen.go_to(column, row);
-    screen.clear_to_end_of_line();
-    screen.write(text);
-    screen.flush();
+    console().draw({{column, row, text, true}});
+    console().flush();
 }
 
+// Rows 10 to 25 of the updater's screen cleared, then the broadcast's labels.
 void show_broadcast_screen() {
-    Console& screen = console();
-    for (int row = 10; row <= 25; ++row) {
-        screen.go_to(1, row);
-        screen.clear_to_end_of_line();
-    }
+    std::vector<ScreenText> screen;
+    for (int row = 10; row <= 25; ++row) screen.push_back({1, row, "", true});
+    console().draw(screen);
     show_at(13, 11, "DISTRIBUTING UPDATES TO YOUR ASCII & METASTOCK DATA FILES");
     show_at(24, 13, "Update File Being Processed:");
     show_at(24, 15, "Data File Being Updated:");
@@ -93,6 +90,7 @@ std::optional<std::vector<std::string>> list_autobuild_files() {
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) {
         updater_message("ERROR-CANNOT FIND 'BCAST.TXT' FILE@BYPASSING BROADCASTING OF UPDATES");
+        note_failed_run();
         return std::nullopt;
     }
     updater_message("\nBROADCASTING UPDATES USING THESE AUTOBUILD FILES:");
@@ -180,6 +178,7 @@ void broadcast(UpdaterState& state) {
     if (!sets) {
         updater_message(
             "ERROR-CANNOT FIND SYSTEM AUTOBUILD FILE 'AUTOBLDX.TMP'@BYPASSING BROADCASTING OF UPDATES");
+        note_failed_run();
         write_rollover_notice(state);
         return;
     }
@@ -198,6 +197,7 @@ void broadcast(UpdaterState& state) {
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));
         if (!output_failed) updater_message(name + " BROADCASTED O.K.");
     }
+    if (output_failed) note_failed_run();
     write_rollover_notice(state);
 }
 

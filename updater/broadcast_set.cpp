@@ -149,11 +149,8 @@ SetResult broadcast_into_set(OptionSet set, const BroadcastUpdate& lines, Databa
     const std::string output = output_name_for(set, lines.day, state.tables);
     const std::vector<FieldWrite> writes = field_writes(set, lines, kind, state);
     if (writes.empty()) return SetResult::not_served;
-    Console& screen = console();
-    screen.go_to(48, 15);
-    screen.clear_to_end_of_line();
-    screen.write(output);
-    screen.flush();
+    console().draw({{48, 15, output, true}});
+    console().flush();
 
     const OutputWrite result = metastock
                                    ? write_metastock_output(output, lines.day, writes, set.settings, state.holidays)

@@ -2,18 +2,23 @@
 # Times three workloads of the QSL script processor (through the qsl host)
 # beside the same loops in bash, tclsh, Regina REXX and Bywater BASIC:
 #   loop    a WHILE loop of 1,000,000 iterations
-#   concat  200,000 appends of a short string (the string restarts every 100)
-#   ifchain 300,000 passes through a four-way IF/ELSE chain (in QSL the
+#   concat  200,000 appends of a short string with strcat, each followed by
+#           strlen of the result (the string restarts every 100)
+#   ifchain 100,000 passes through a four-way IF/ELSE chain (in QSL the
 #           language's own chain: a single-line IF, then lines of ELSE IF)
 #
 #   bench/script/run.sh            build qsl (Release), install what is missing, run
 #   QSL_BENCH_QSL=path/to/qsl bench/script/run.sh    time that qsl instead
+#   QSL_BENCH_ROUNDS=N             rounds (default 5)
 #
-# Times are CPU seconds (user + system) of each interpreter, which a busy
-# machine disturbs less than the wall clock. The goal is that qsl needs no
-# more than tclsh for the loop and the IF chain. Interpreters that are missing
-# are installed with apt-get when it is there (Debian packages tcl,
-# regina-rexx, bwbasic); one that still cannot be had is shown as "-".
+# Each run is a whole process, start-up included, timed in CPU seconds (user
+# + system: a busy machine disturbs them less than the wall clock); the
+# interpreters take turns in every round and the median of the rounds counts. Every program prints its result as "r=VALUE", which must be the
+# expected value (the output check). The goal is that qsl needs no more time
+# than tclsh on all three workloads; the ratio to Regina REXX is shown too.
+# Interpreters that are missing are installed with apt-get when it is there
+# (Debian packages tcl, regina-rexx, bwbasic); one that still cannot be had is
+# shown as "-".
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${QSL_BENCH_BUILD:-$root/build-bench-script}"
@@ -46,191 +51,257 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 # ---- the workloads, once per language -----------------------------------
+# Results: loop r=1000000, concat r=20200000, ifchain r=250000.
 
-cat >"$work/loop.qsl" <<'EOF'
-i = 0
-WHILE i < 1000000
-  i = i + 1
+cat >"$work/loop.qsl" <<'END'
+r = 0
+WHILE r < 1000000
+  r = r + 1
 ENDWHILE
-EOF
-cat >"$work/concat.qsl" <<'EOF'
+END
+cat >"$work/concat.qsl" <<'END'
 i = 0
+r = 0
 s = ""
 WHILE i < 200000
-  s = "%s%ab"
+  s = strcat(s, "ab")
+  r = r + strlen(s)
   i = i + 1
   IF i mod 100 == 0 THEN s = ""
 ENDWHILE
-EOF
-cat >"$work/ifchain.qsl" <<'EOF'
+END
+cat >"$work/ifchain.qsl" <<'END'
 i = 0
-n = 0
-WHILE i < 300000
+r = 0
+WHILE i < 100000
   k = i mod 4
-  IF k == 0 THEN n = n + 1
-  ELSE IF k == 1 THEN n = n + 2
-  ELSE IF k == 2 THEN n = n + 3
-  ELSE n = n + 4
+  IF k == 0 THEN r = r + 1
+  ELSE IF k == 1 THEN r = r + 2
+  ELSE IF k == 2 THEN r = r + 3
+  ELSE r = r + 4
   i = i + 1
 ENDWHILE
-EOF
+END
 
-cat >"$work/loop.sh" <<'EOF'
-i=0
-while (( i < 1000000 )); do i=$((i + 1)); done
-EOF
-cat >"$work/concat.sh" <<'EOF'
-i=0; s=""
+cat >"$work/loop.sh" <<'END'
+r=0
+while (( r < 1000000 )); do r=$((r + 1)); done
+echo "r=$r"
+END
+cat >"$work/concat.sh" <<'END'
+i=0; r=0; s=""
 while (( i < 200000 )); do
-  s="${s}ab"; i=$((i + 1))
+  s="${s}ab"; r=$((r + ${#s})); i=$((i + 1))
   if (( i % 100 == 0 )); then s=""; fi
 done
-EOF
-cat >"$work/ifchain.sh" <<'EOF'
-i=0; n=0
-while (( i < 300000 )); do
+echo "r=$r"
+END
+cat >"$work/ifchain.sh" <<'END'
+i=0; r=0
+while (( i < 100000 )); do
   k=$((i % 4))
-  if (( k == 0 )); then n=$((n + 1))
-  elif (( k == 1 )); then n=$((n + 2))
-  elif (( k == 2 )); then n=$((n + 3))
-  else n=$((n + 4)); fi
+  if (( k == 0 )); then r=$((r + 1))
+  elif (( k == 1 )); then r=$((r + 2))
+  elif (( k == 2 )); then r=$((r + 3))
+  else r=$((r + 4)); fi
   i=$((i + 1))
 done
-EOF
+echo "r=$r"
+END
 
-cat >"$work/loop.tcl" <<'EOF'
+cat >"$work/loop.tcl" <<'END'
+set r 0
+while {$r < 1000000} { set r [expr {$r + 1}] }
+puts "r=$r"
+END
+cat >"$work/concat.tcl" <<'END'
 set i 0
-while {$i < 1000000} { set i [expr {$i + 1}] }
-EOF
-cat >"$work/concat.tcl" <<'EOF'
-set i 0
+set r 0
 set s ""
 while {$i < 200000} {
   append s "ab"
+  set r [expr {$r + [string length $s]}]
   set i [expr {$i + 1}]
   if {$i % 100 == 0} { set s "" }
 }
-EOF
-cat >"$work/ifchain.tcl" <<'EOF'
+puts "r=$r"
+END
+cat >"$work/ifchain.tcl" <<'END'
 set i 0
-set n 0
-while {$i < 300000} {
+set r 0
+while {$i < 100000} {
   set k [expr {$i % 4}]
   if {$k == 0} {
-    set n [expr {$n + 1}]
+    set r [expr {$r + 1}]
   } elseif {$k == 1} {
-    set n [expr {$n + 2}]
+    set r [expr {$r + 2}]
   } elseif {$k == 2} {
-    set n [expr {$n + 3}]
+    set r [expr {$r + 3}]
   } else {
-    set n [expr {$n + 4}]
+    set r [expr {$r + 4}]
   }
   set i [expr {$i + 1}]
 }
-EOF
+puts "r=$r"
+END
 
-cat >"$work/loop.rexx" <<'EOF'
-i = 0
-do while i < 1000000
-  i = i + 1
+cat >"$work/loop.rexx" <<'END'
+r = 0
+do while r < 1000000
+  r = r + 1
 end
-EOF
-cat >"$work/concat.rexx" <<'EOF'
+say 'r='r
+END
+cat >"$work/concat.rexx" <<'END'
 i = 0
+r = 0
 s = ''
 do while i < 200000
   s = s || 'ab'
+  r = r + length(s)
   i = i + 1
   if i // 100 = 0 then s = ''
 end
-EOF
-cat >"$work/ifchain.rexx" <<'EOF'
+say 'r='r
+END
+cat >"$work/ifchain.rexx" <<'END'
 i = 0
-n = 0
-do while i < 300000
+r = 0
+do while i < 100000
   k = i // 4
-  if k = 0 then n = n + 1
-  else if k = 1 then n = n + 2
-  else if k = 2 then n = n + 3
-  else n = n + 4
+  if k = 0 then r = r + 1
+  else if k = 1 then r = r + 2
+  else if k = 2 then r = r + 3
+  else r = r + 4
   i = i + 1
 end
-EOF
+say 'r='r
+END
 
-cat >"$work/loop.bas" <<'EOF'
-10 I = 0
-20 WHILE I < 1000000
-30 I = I + 1
+cat >"$work/loop.bas" <<'END'
+10 R = 0
+20 WHILE R < 1000000
+30 R = R + 1
 40 WEND
+45 PRINT "r="; R
 50 SYSTEM
-EOF
-cat >"$work/concat.bas" <<'EOF'
+END
+cat >"$work/concat.bas" <<'END'
 10 I = 0
+15 R = 0
 20 S$ = ""
 30 WHILE I < 200000
 40 S$ = S$ + "ab"
+45 R = R + LEN(S$)
 50 I = I + 1
 60 IF I MOD 100 = 0 THEN S$ = ""
 70 WEND
+75 PRINT "r="; R
 80 SYSTEM
-EOF
-cat >"$work/ifchain.bas" <<'EOF'
+END
+cat >"$work/ifchain.bas" <<'END'
 10 I = 0
-20 N = 0
-30 WHILE I < 300000
+20 R = 0
+30 WHILE I < 100000
 40 K = I MOD 4
 50 IF K = 0 THEN
-51 N = N + 1
+51 R = R + 1
 52 ELSEIF K = 1 THEN
-53 N = N + 2
+53 R = R + 2
 54 ELSEIF K = 2 THEN
-55 N = N + 3
+55 R = R + 3
 56 ELSE
-57 N = N + 4
+57 R = R + 4
 58 END IF
 60 I = I + 1
 70 WEND
+75 PRINT "r="; R
 80 SYSTEM
-EOF
+END
 
 # ---- timing ---------------------------------------------------------------
 
-# cpu_seconds COMMAND...: the least CPU time (user + system) of three runs.
-cpu_seconds() {
-    local t best=""
-    for _ in 1 2 3; do
-        t=$( { TIMEFORMAT='%U %S'; time "$@" </dev/null >/dev/null 2>&1; } 2>&1 ) || { echo "-"; return; }
-        best=$(awk -v t="$t" -v b="$best" 'BEGIN { split(t, a, " "); s = a[1] + a[2]; if (b == "" || s < b) b = s; print b }')
-    done
-    printf '%.2f' "$best"
-}
+rounds="${QSL_BENCH_ROUNDS:-5}"
+declare -A expected=([loop]=1000000 [concat]=20200000 [ifchain]=250000)
+langs=(qsl bash tclsh rexx bwbasic)
 
-run_one() {
-    local lang="$1" work_file="$2"
-    case "$lang" in
-        qsl) cpu_seconds "$qsl" "$work_file.qsl" ;;
-        bash) cpu_seconds bash "$work_file.sh" ;;
-        tclsh) command -v tclsh >/dev/null && cpu_seconds tclsh "$work_file.tcl" || echo "-" ;;
-        rexx) [ -n "$rexx_cmd" ] && cpu_seconds "$rexx_cmd" "$work_file.rexx" || echo "-" ;;
-        bwbasic) command -v bwbasic >/dev/null && cpu_seconds bwbasic "$work_file.bas" || echo "-" ;;
+available() {
+    case "$1" in
+        qsl | bash) return 0 ;;
+        tclsh) command -v tclsh >/dev/null ;;
+        rexx) [ -n "$rexx_cmd" ] ;;
+        bwbasic) command -v bwbasic >/dev/null ;;
     esac
 }
 
-printf '%-10s %8s %8s %8s %8s %8s   (CPU seconds)\n' workload qsl bash tclsh rexx bwbasic
+# One run of an interpreter, its output to the file out.
+run_program() {
+    local lang="$1" file="$2" out="$3"
+    case "$lang" in
+        qsl) "$qsl" --vars "$file.qsl" >"$out" ;;
+        bash) bash "$file.sh" >"$out" ;;
+        tclsh) tclsh "$file.tcl" >"$out" ;;
+        rexx) "$rexx_cmd" "$file.rexx" >"$out" ;;
+        bwbasic) bwbasic "$file.bas" >"$out" ;;
+    esac
+}
+
+# timed_run LANG FILE WORKLOAD: the CPU seconds (user + system) of one whole
+# run, start-up included; "x" when the run failed or its result is wrong.
+# CPU time, not the wall clock: on a machine shared with other work the
+# wall clock mostly measures the waits for a processor.
+timed_run() {
+    local t result
+    t=$( { TIMEFORMAT='%3U %3S'; time run_program "$1" "$2" "$work/out" </dev/null 2>/dev/null; } 2>&1 ) ||
+        { echo x; return; }
+    result=$(grep -iE '^r=' "$work/out" | tr -d ' \r' | head -1)
+    if [ "$result" != "r=${expected[$3]}" ]; then
+        echo "wrong result of $1 $3: '$result'" >&2
+        echo x
+        return
+    fi
+    awk -v t="$t" 'BEGIN { split(t, a, " "); printf "%.3f", a[1] + a[2] }'
+}
+
+median() {
+    tr ' ' '\n' | grep -v '^$' | sort -g |
+        awk '{ a[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print a[(NR + 1) / 2]; else printf "%.3f", (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
+}
+
+printf '%-10s %8s %8s %8s %8s %8s %10s   (CPU seconds, median of %s alternating rounds)\n' \
+    workload qsl bash tclsh rexx bwbasic qsl/rexx "$rounds"
 status=0
+goal=""
 for workload in loop concat ifchain; do
-    declare -A t=()
-    for lang in qsl bash tclsh rexx bwbasic; do t[$lang]="$(run_one "$lang" "$work/$workload")"; done
-    printf '%-10s %8s %8s %8s %8s %8s\n' "$workload" "${t[qsl]}" "${t[bash]}" "${t[tclsh]}" "${t[rexx]}" "${t[bwbasic]}"
-    if [ "$workload" != concat ] && [ "${t[tclsh]}" != "-" ]; then
-        if awk -v a="${t[qsl]}" -v b="${t[tclsh]}" 'BEGIN { exit !(a <= b) }'; then
+    declare -A times=()
+    for ((round = 1; round <= rounds; ++round)); do
+        for lang in "${langs[@]}"; do
+            available "$lang" || continue
+            t=$(timed_run "$lang" "$work/$workload" "$workload")
+            if [ "$t" = x ]; then
+                [ "$lang" = qsl ] && status=1
+                continue
+            fi
+            times[$lang]+=" $t"
+        done
+    done
+    declare -A m=()
+    for lang in "${langs[@]}"; do m[$lang]=$(echo "${times[$lang]:-}" | median); done
+    ratio="-"
+    if [ "${m[rexx]}" != "-" ] && [ "${m[qsl]}" != "-" ]; then
+        ratio=$(awk -v a="${m[qsl]}" -v b="${m[rexx]}" 'BEGIN { printf "%.2f", a / b }')
+    fi
+    printf '%-10s %8s %8s %8s %8s %8s %10s\n' "$workload" "${m[qsl]}" "${m[bash]}" "${m[tclsh]}" "${m[rexx]}" \
+        "${m[bwbasic]}" "$ratio"
+    if [ "${m[tclsh]}" != "-" ]; then
+        if awk -v a="${m[qsl]}" -v b="${m[tclsh]}" 'BEGIN { exit !(a != "-" && a + 0 <= b + 0) }'; then
             goal+="$workload: qsl is at least as fast as tclsh. "
         else
             goal+="$workload: qsl is SLOWER than tclsh. "
             status=1
         fi
     fi
-    unset t
+    unset times m
 done
-echo "${goal:-}"
+echo "$goal"
 exit $status

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memset(variables.data(), 0, variables.size());
     instance.var_capacity = 50;
     instance.decimals = -1;
-    for (int code : {qsl::kCall, qsl::kAddextender, qsl::kIntcontrol, qsl::kDebugtrace})
+    for (int code : {qsl::code_call, qsl::code_addextender, qsl::code_intcontrol, qsl::code_debugtrace})
         instance.disabled[code / 8] |= uint8_t(1 << (code % 8));
     QslGlobalReAlloc(heap, 2048, 0);
     qsl::Context c;
@@ -42,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     c.heap_size = 2048;
     qsl::heap_format(c.heap, 2048);
 
-    size_t n = size > size_t(qsl::kLineMax) ? size_t(qsl::kLineMax) : size;
+    size_t n = size > size_t(qsl::line_max) ? size_t(qsl::line_max) : size;
     std::memcpy(instance.line, data, n);
     instance.line[n] = '\0';
     try {
-        for (int i = 0; i < 300 && qsl::next_token(c) != qsl::kTokenEnd; ++i) {
+        for (int i = 0; i < 300 && qsl::next_token(c) != qsl::token_end; ++i) {
         }
     } catch (const qsl::ScriptError&) {
     }

@@ -142,6 +142,16 @@ QSL_API int find_var(QslHandle instance, const char *name);
 QSL_API uint32_t VMalloc(QslHandle instance, uint32_t size);
 QSL_API void VFree(QslHandle instance, uint32_t offset);
 
+/*
+ * Checks and splits a date-time string "year:month:day[:hour:minute:second]"
+ * into fields[0..5] (year, month, day, hour, minute, second). Check levels:
+ * 0 syntax only; 1 full date and time; 2 like 1, but hour 24 is accepted
+ * (as 0) and the time fields are not range-checked; 3 the time fields only.
+ * With expand_years, a year of one or two digits becomes 2000+ (below 50)
+ * or 1900+. Returns 1 when valid, else 0.
+ */
+QSL_API int ParseYMDHMS(const char *text, int32_t fields[6], int check_level, int expand_years);
+
 /* ---- global memory blocks ----------------------------------------------- */
 
 QSL_API QslHandle QslGlobalAlloc(unsigned flags, size_t bytes);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -61,6 +62,17 @@ TEST(Frame, ErrorModeOffSuppressesMinorErrorsOnly) {
     EXPECT_EQ(host.boxes[0].text, "w = 1 / 0\n\nQSL Version: 2.8jbt");
 }
 
+TEST(Frame, SuppressedMinorErrorStillAssignsTheResult) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("m = errormode(@OFF)\nc = call(\"missing.qsl\", \"\")\nd = 1 + call(\"missing.qsl\", \"\")\n"
+                       "e = lasterror()\n"),
+              0);
+    EXPECT_EQ(host.var("c"), "0");  // the result record starts as integer 0
+    EXPECT_EQ(host.var("d"), "1");  // and the rest of the expression goes on
+    EXPECT_EQ(host.var("e"), "1400");
+    EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST(Frame, ErrorModeNotifyAsksWhetherToGoOn) {
     ScriptHost host;
     host.answers = {QSL_ID_OK, QSL_ID_CANCEL};
@@ -103,6 +115,34 @@ TEST(Frame, HostCancelGoesToCancelLabelOrStops) {
     EXPECT_EQ(host.var("never"), "<none>");
 }
 
+int throwing_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, QslAnswerProc, uintptr_t, uintptr_t,
+                  uintptr_t, uintptr_t, uintptr_t, uintptr_t) {
+    if (request == 0) throw std::runtime_error("host failure");
+    if (request == 1) throw std::bad_alloc();
+    return 0;
+}
+
+// A C++ exception of the host or of the library itself ends the script with
+// an error; it never reaches the host's call of an entry point.
+TEST(Frame, NoExceptionCrossesAnEntryPoint) {
+    QslNameEntry table[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        table[i].code = uint16_t(i);
+        table[i].cls = 4;
+        table[i].length = 6;
+    }
+    std::memcpy(table[0].name, "oddity", 6);
+    std::memcpy(table[1].name, "memory", 6);
+    ScriptHost host;
+    DLLServices(host.instance, 6, nullptr, nullptr, 2, reinterpret_cast<uintptr_t>(table));
+    int error = -1;
+    EXPECT_NO_THROW(error = host.run("oddity\nnever = 1\n", throwing_host));
+    EXPECT_EQ(error, 3098);
+    EXPECT_EQ(host.var("never"), "<none>");
+    EXPECT_NO_THROW(error = host.run("m = errormode(@OFF)\nmemory\nnever = 1\n", throwing_host));
+    EXPECT_EQ(error, 3096);
+}
+
 class Extender : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -138,6 +178,7 @@ TEST_F(Extender, ErrorCarriesTheExtendersOwnNumber) {
               0);
     EXPECT_EQ(host.var("own"), "4711");
     EXPECT_EQ(host.var("bare"), "999");
+    EXPECT_EQ(host.var("y"), "0");  // assigned although the extender answered -1
     std::string trace = read_file(trace_);
     EXPECT_NE(trace.find("y = xfail()\r\n"), std::string::npos);
     EXPECT_NE(trace.find("EXTENDER ERROR SUPPRESSED =>4711 (4711: Failure on purpose)\r\n"), std::string::npos);
@@ -200,6 +241,26 @@ TEST(Frame, DisabledFunctionsGive3472) {
     EXPECT_EQ(host.run("x = decimals(2)\n"), 3472);
     EXPECT_EQ(DLLServices(host.instance, 24, "decimals", const_cast<char*>(","), 1, 0), 1);
     EXPECT_EQ(host.run("x = decimals(2)\n"), 0);
+}
+
+// Settings of the file, time and window functions as a new instance has them.
+TEST(Frame, IntControlDefaultsAndLineEndCodes) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("a = intcontrol(33, \"0\", \"\", \"\", \"\")\nb = intcontrol(39, \"0\", \"\", \"\", \"\")\n"
+                       "c = intcontrol(41, \"0\", \"\", \"\", \"\")\nd = intcontrol(41, \"1\", \"\", \"\", \"\")\n"
+                       "e = intcontrol(53, \"2\", \"\", \"\", \"\")\nf = intcontrol(53, \"4\", \"\", \"\", \"\")\n"
+                       "g = intcontrol(53, \"0\", \"\", \"\", \"\")\nh = intcontrol(53, \"3\", \"\", \"\", \"\")\n"),
+              0);
+    EXPECT_EQ(host.var("a"), "1");
+    EXPECT_EQ(host.var("b"), "1");
+    EXPECT_EQ(host.var("c"), "1");
+    EXPECT_EQ(host.var("d"), "0");
+    EXPECT_EQ(host.var("e"), "1");  // CR LF at start
+    EXPECT_EQ(host.var("f"), "2");
+    EXPECT_EQ(host.var("g"), "4");
+    EXPECT_EQ(host.var("h"), "0");
+    EXPECT_EQ(host.run("x = intcontrol(53, \"5\", \"\", \"\", \"\")\n"), 1464);
+    EXPECT_EQ(host.run("x = intcontrol(53, \"-1\", \"\", \"\", \"\")\n"), 1464);
 }
 
 TEST(Frame, ControlsReturnTheirPreviousSettings) {

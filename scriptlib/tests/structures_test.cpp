@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "script_host.h"
@@ -18,6 +19,17 @@ TEST(Structures, SingleLineIfWithElseOnTheNextLine) {
     EXPECT_EQ(host.run("IF 1 == 2 THEN a = 1\nb = 5\nELSE a = 2\nIF 1 THEN IF 0 THEN c = 1\nELSE c = 2\n"), 0);
     EXPECT_EQ(host.var("a"), "2");
     EXPECT_EQ(host.var("c"), "2");  // the inner single-line IF set the result the ELSE reads
+}
+
+// The subroutine's own IFs do not change the result the ELSE after the
+// GOSUB reads, whether the GOSUB line runs from the text or from the cache.
+TEST(Structures, GosubKeepsTheLastIfResultForAnElse) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("n = 0\nWHILE n < 2\n n = n + 1\n IF n == 5 THEN a = 1\n GOSUB sub\n ELSE b = n\nENDWHILE\nEXIT\n"
+                       ":sub\nIF 1 THEN c = 1\nRETURN\n"),
+              9000);
+    EXPECT_EQ(host.var("b"), "2");
+    EXPECT_EQ(host.var("a"), "<none>");
 }
 
 TEST(Structures, BlockIfElse) {
@@ -70,6 +82,20 @@ TEST(Structures, ForCountsUpDownAndNotAtAll) {
     EXPECT_EQ(host.var("j"), "1");
     EXPECT_EQ(host.var("none"), "0");
     EXPECT_EQ(host.var("f"), "3");
+}
+
+// A counter that would pass the 32-bit limit ends the loop instead of
+// wrapping round (the guard only keeps a failing run finite).
+TEST(Structures, ForCounterAtTheIntegerLimitEnds) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("n = 0\nFOR i = 2147483645 TO 2147483647\n n = n + 1\n IF n > 10 THEN BREAK\nNEXT\n"
+                       "m = 0\nFOR j = -2147483646 TO -2147483647 - 1 BY -1\n m = m + 1\n IF m > 10 THEN BREAK\nNEXT\n"
+                       "k = 0\nFOR l = 2147483000 TO 2147483647 BY 1000\n k = k + 1\n IF k > 10 THEN BREAK\nNEXT\n"),
+              0);
+    EXPECT_EQ(host.var("n"), "3");
+    EXPECT_EQ(host.var("i"), "2147483647");
+    EXPECT_EQ(host.var("m"), "3");
+    EXPECT_EQ(host.var("k"), "1");
 }
 
 TEST(Structures, ForWithSubstitutedBounds) {
@@ -155,6 +181,31 @@ TEST(LabelCache, GosubIsCachedAndSubstitutedLinesAreNot) {
     EXPECT_EQ(host.buffer[script.find("GOTO %where%")], 'G');
 }
 
+// Labels are found in one pass over the script: the first line of a label
+// wins, case does not matter, a comment may follow, and a CALLed script's
+// labels are its own.
+TEST(LabelSearch, FirstLabelWinsInEachScript) {
+    ScriptHost host;
+    EXPECT_EQ(host.run("GOTO Twice\n:twice\na = 1\nGOTO after\n:TWICE\na = 2\n:after;comment\n"
+                       "GOSUB far\nEXIT\n  \t:far\nb = 3\nRETURN\n"),
+              9000);
+    EXPECT_EQ(host.var("a"), "1");
+    EXPECT_EQ(host.var("b"), "3");
+}
+
+// Thousands of labels, each the target of one jump: the search stays one
+// pass over the buffer however many jumps look for labels.
+TEST(LabelSearch, ManyLabels) {
+    std::string script = "n = 0\nGOTO l0\n";
+    const int labels = 5000;
+    for (int i = 0; i < labels; ++i)
+        script += ":l" + std::to_string(i) + "\nn = n + 1\nGOTO l" + std::to_string(i + 1) + "\n";
+    script += ":l" + std::to_string(labels) + "\n";
+    ScriptHost host;
+    EXPECT_EQ(host.run(script), 0);
+    EXPECT_EQ(host.var("n"), std::to_string(labels));
+}
+
 TEST(Statements, LabelsCommentsAndLineEnds) {
     ScriptHost host;
     EXPECT_EQ(host.run("; a comment\r\n:start a = 1\r\n\r\n   b = 2 ; trailing\rc = 3\x1A" "d = 4\n"), 0);
@@ -220,6 +271,18 @@ TEST_F(CallFiles, ParametersAndReturnToTheCaller) {
     EXPECT_EQ(second.var("got"), "3:one|two words|it's");
 }
 
+TEST_F(CallFiles, CalledScriptsHaveTheirOwnLabels) {
+    write("labels.qsl", "GOTO here\nskipped = 1\n:here\ninner = 1\n");
+    ScriptHost host;
+    EXPECT_EQ(host.run("GOTO start\n:here\nwrong = 1\nEXIT\n:start\nx = call(\"labels.qsl\", \"\")\n"
+                       "y = call(\"labels.qsl\", \"\")\nGOTO end\nwrong = 2\n:end\nouter = 1\n"),
+              0);
+    EXPECT_EQ(host.var("inner"), "1");
+    EXPECT_EQ(host.var("skipped"), "<none>");
+    EXPECT_EQ(host.var("wrong"), "<none>");
+    EXPECT_EQ(host.var("outer"), "1");
+}
+
 TEST_F(CallFiles, SevenNestedCallsGive3211) {
     write("deep.qsl", "depth = depth + 1\nx = call(\"deep.qsl\", \"\")\n");
     ScriptHost host;
@@ -246,6 +309,33 @@ TEST_F(CallFiles, MissingAndProtectedFiles) {
     EXPECT_EQ(locked.run("x = call(\"locked.qsl\", \"\")\n"), QSL_STOP_QUIETLY);
     ASSERT_EQ(locked.boxes.size(), 1u);
     EXPECT_EQ(locked.boxes[0].title.substr(0, 3), "211");
+}
+
+// CALL and #include read regular files only, and at most 16 MiB: a device, a
+// FIFO without a writer or a folder stops the script at once with 206, a
+// larger file with 203.
+TEST_F(CallFiles, OnlyRegularFilesOfBoundedSize) {
+    ASSERT_EQ(mkfifo("pipe.qsl", 0600), 0);
+    ASSERT_EQ(mkdir("folder.qsl", 0700), 0);
+    write("huge.qsl", "");
+    ASSERT_EQ(truncate("huge.qsl", (16 << 20) + 1), 0);
+    const struct {
+        const char* statement;
+        const char* message;
+    } cases[] = {
+        {"x = call(\"/dev/zero\", \"\")", "206"},
+        {"x = call(\"pipe.qsl\", \"\")", "206"},
+        {"#include \"pipe.qsl\"", "206"},
+        {"x = call(\"folder.qsl\", \"\")", "206"},
+        {"x = call(\"huge.qsl\", \"\")", "203"},
+    };
+    for (const auto& c : cases) {
+        ScriptHost host;
+        EXPECT_EQ(host.run(std::string(c.statement) + "\nafter = 1\n"), QSL_STOP_QUIETLY) << c.statement;
+        EXPECT_EQ(host.var("after"), "<none>") << c.statement;
+        ASSERT_EQ(host.boxes.size(), 1u) << c.statement;
+        EXPECT_EQ(host.boxes[0].title.substr(0, 3), c.message) << c.statement;
+    }
 }
 
 }  // namespace
