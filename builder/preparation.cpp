@@ -9,7 +9,6 @@
 #include "builder/cot_series.h"
 #include "builder/idx_series.h"
 #include "common/calendar.h"
-#include "common/platform/clock.h"
 #include "common/platform/command.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
@@ -37,11 +36,6 @@ DayNumber setting_day(const std::string& slashed) {
     return date_to_lotus(year, month, day);
 }
 
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(time.year, time.month, time.day);
-}
-
 std::size_t name_start(std::string_view output_name) {
     const std::size_t last = output_name.find_last_of("\\/:");
     return last == std::string_view::npos ? 0 : last + 1;
@@ -63,7 +57,7 @@ void show_output(std::string_view output_name, bool metastock) {
 // as the user's earlier builds expect.
 bool output_writable(const std::string& output_name) {
     if (open_file(output_name, "a")) return true;
-    CommandInterpreter().run_line(format("ATTRIB -R %s", output_name.c_str()));
+    CommandInterpreter().run_line(format("ATTRIB -R \"%s\"", output_name.c_str()));  // a name may hold blanks
     return static_cast<bool>(open_file(output_name, "a"));
 }
 

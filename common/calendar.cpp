@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "common/platform/clock.h"
 #include "common/holidays.h"
 #include "common/platform/text.h"
 
@@ -176,12 +177,19 @@ std::string widen_slashed_date(std::string_view text) {
     return format("%02d/%02d/%04d", date->month, date->day, year);
 }
 
+DayNumber today() {
+    const LocalTime time = now();
+    return date_to_lotus(2000 + time.year % 100, time.month, time.day);
+}
+
+bool is_trading_day(DayNumber day, const HolidayTable& holidays) {
+    const int w = weekday(day);
+    return w != saturday && w != sunday && !holidays.contains(day);
+}
+
 DayNumber next_trading_day(DayNumber day, const HolidayTable& holidays) {
-    for (unsigned n = day + 1u; n <= last_day_number; ++n) {
-        const auto candidate = static_cast<DayNumber>(n);
-        const int w = weekday(candidate);
-        if (w != saturday && w != sunday && !holidays.contains(candidate)) return candidate;
-    }
+    for (unsigned n = day + 1u; n <= last_day_number; ++n)
+        if (is_trading_day(static_cast<DayNumber>(n), holidays)) return static_cast<DayNumber>(n);
     return no_date;
 }
 

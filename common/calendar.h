@@ -61,8 +61,14 @@ int field8_year(int year);    // field 8 of a CLC broadcast: 0-40 give 2000-2040
 // numbers separated by "/" is returned as it is.
 std::string widen_slashed_date(std::string_view text);
 
-// The updater's next trading day after `day`: neither Saturday nor Sunday nor a
-// holiday. 0 when none fits before the last day number.
+// Today: the system date, its two-digit year taken as 2000 + YY.
+DayNumber today();
+
+// A trading day is neither a Saturday nor a Sunday nor a holiday.
+bool is_trading_day(DayNumber day, const HolidayTable& holidays);
+
+// The updater's next trading day after `day`. 0 when none fits before the
+// last day number.
 DayNumber next_trading_day(DayNumber day, const HolidayTable& holidays);
 
 // The builder's next weekday after `day`: Sundays are skipped, Saturdays only

@@ -6,13 +6,11 @@
 #include <string_view>
 
 #include "common/platform/text.h"
+#include "common/tables.h"
 
 namespace qv {
 
 namespace {
-
-constexpr std::array<std::string_view, 12> month_names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
 // The last `mark` of the file name part of `name` (after its last backslash or
 // colon).

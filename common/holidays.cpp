@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "common/platform/clock.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -141,13 +140,12 @@ std::optional<DayNumber> HolidayLoader::read_holiday(const std::string& line) {
 }
 
 void HolidayLoader::expiry_note(const std::vector<DayNumber>& days) {
-    const LocalTime today_time = now();
-    const DayNumber today = date_to_lotus(2000 + today_time.year % 100, today_time.month, today_time.day);
+    const DayNumber current = today();
     const DayNumber last = days.empty() ? no_date : days.back();
-    if (last < today) {
+    if (last < current) {
         console().write("WARNING-HOLIDAY FILE HAS EXPIRED!!\n");
-    } else if (last - today < 60) {
-        console().print("NOTE:NUMBER OF DAYS TO END OF HOLIDAY FILE = %d\n", last - today);
+    } else if (last - current < 60) {
+        console().print("NOTE:NUMBER OF DAYS TO END OF HOLIDAY FILE = %d\n", last - current);
     }
 }
 
@@ -191,6 +189,7 @@ HolidayTable HolidayLoader::load() {
 }  // namespace
 
 bool HolidayTable::contains(DayNumber day) const {
+    if (ascending_) return std::binary_search(days_.begin(), days_.end(), day);
     return std::find(days_.begin(), days_.end(), day) != days_.end();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <string_view>
@@ -15,7 +16,8 @@ namespace qv {
 class HolidayTable {
 public:
     HolidayTable() = default;
-    explicit HolidayTable(std::vector<DayNumber> days) : days_(std::move(days)) {}
+    explicit HolidayTable(std::vector<DayNumber> days)
+        : days_(std::move(days)), ascending_(std::is_sorted(days_.begin(), days_.end())) {}
 
     std::size_t size() const { return days_.size(); }
     bool empty() const { return days_.empty(); }
@@ -26,10 +28,13 @@ public:
     // The last holiday of the file; 0 for an empty table.
     DayNumber last() const { return days_.empty() ? no_date : days_.back(); }
 
+    // Searched by halves when the file lists its holidays in ascending order,
+    // as it should; a file out of order is searched through.
     bool contains(DayNumber day) const;
 
 private:
     std::vector<DayNumber> days_;
+    bool ascending_ = true;
 };
 
 // How a tool shows a warning or fault of the holiday file (the distributor's

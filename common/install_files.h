@@ -13,6 +13,12 @@ namespace qv::install {
 // The install folder itself.
 inline constexpr std::string_view root = "\\QUORVANT\\";
 
+// The lock that one program at a time holds while it writes the installation.
+// The fixed work-file names below (TEMP_CLC.QVT, TEMP0001.QVT, QUORUP.TMP and
+// the others) are safe because of it: no second program of the suite writes
+// the installation while the holder has them open.
+inline constexpr std::string_view lock_file = "\\QUORVANT\\QUORVANT.LCK";
+
 // Support files.
 inline constexpr std::string_view tables_file = "\\QUORVANT\\TABLES.INI";
 inline constexpr std::string_view holidays_file = "\\QUORVANT\\HOLIDAYS.QVT";
@@ -65,10 +71,22 @@ inline constexpr std::string_view roll_list = "\\QUORVANT\\$ROLL";
 inline constexpr std::string_view no_roll_marker = "\\QUORVANT\\$NOROLL";
 inline constexpr std::string_view no_cash_marker = "\\QUORVANT\\$NOCASH";
 
-// The download's hand-over: the request file, the vendor's system message and
-// the post-download processing's leftovers and fallback batch file.
+// The request for the download, with its work file, the vendor's system
+// message that the download leaves, and the position file of the mail folder
+// with its work file.
 inline constexpr std::string_view request_file = "\\QUORVANT\\NEEDFIL2.TXT";
+inline constexpr std::string_view request_work_file = "\\QUORVANT\\NEEDFIL2.TMP";
 inline constexpr std::string_view system_message_file = "\\QUORVANT\\SYSTEM.MSG";
+inline constexpr std::string_view position_file = "\\QUORVANT\\MAIL\\POSITION.QVT";
+inline constexpr std::string_view position_work_file = "\\QUORVANT\\MAIL\\POSITION.TMP";
+
+// The rollover reports and their work files.
+inline constexpr std::string_view roll_show_file = "\\QUORVANT\\ROLLSHOW.TXT";
+inline constexpr std::string_view roll_show_work_file = "\\QUORVANT\\ROLLSHOW.TMP";
+inline constexpr std::string_view roll_print_file = "\\QUORVANT\\ROLLPRNT.TXT";
+inline constexpr std::string_view roll_print_work_file = "\\QUORVANT\\ROLLPRNT.TMP";
+
+// The post-download processing's leftovers and its fallback batch file.
 inline constexpr std::string_view update_log = "\\QUORVANT\\QUORUP.LOG";
 inline constexpr std::string_view symbols_file = "\\QUORVANT\\UPDATES\\SYMBOLS.TXT";
 inline constexpr std::string_view merge_batch = "\\QUORVANT\\merge.bat";

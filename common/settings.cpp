@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/platform/clock.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
 #include "common/platform/program_end.h"
@@ -41,11 +40,6 @@ bool read_settings_line(std::FILE* file, std::string& line) {
     return true;
 }
 
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(time.year, time.month, time.day);
-}
-
 std::string digits_of(std::string_view number) {
     std::string digits;
     for (char c : number)
@@ -71,12 +65,16 @@ const SettingsRules postdownload_settings{SettingsLayout::reduced, false, true, 
 const SettingsRules reading_settings{SettingsLayout::complete, false, false, true,
                                      " COULD NOT OPEN TEMPORARY WORK FILE 0001", true};
 
-void check_eu_last_date(Settings& settings, DayNumber today) {
-    if (settings.eu_last_date >= earliest_eu_last_date) return;
+DayNumber newest_eu_update_date(DayNumber today) {
     DayNumber newest = no_date;
     for (const FolderEntry& entry : list_matching(std::string(install::updates_folder) + "E*.*"))
         if (!entry.is_folder) newest = std::max(newest, name_date(entry.name));
-    settings.eu_last_date = newest != no_date ? newest : static_cast<DayNumber>(today > 10 ? today - 10 : 0);
+    return newest != no_date ? newest : static_cast<DayNumber>(today > 10 ? today - 10 : 0);
+}
+
+void check_eu_last_date(Settings& settings, DayNumber today) {
+    if (settings.eu_last_date >= earliest_eu_last_date) return;
+    settings.eu_last_date = newest_eu_update_date(today);
 }
 
 bool apply_dial_number_rule(Settings& settings, DayNumber today) {

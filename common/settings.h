@@ -188,6 +188,11 @@ std::optional<Settings> load_settings(const ToolProfile& tool, const SettingsRul
 // and the program ends.
 bool save_settings(const Settings& settings, const ToolProfile& tool, const SettingsRules& rules);
 
+// The day the distributor's update files have reached, by their names: the
+// newest name date among the files \QUORVANT\UPDATES\E*.* (each read as
+// DUyymmdd), or today minus 10 when none of them carries a date.
+DayNumber newest_eu_update_date(DayNumber today);
+
 // The updater's EU LAST DATE check: a date before 6 June 2008 is replaced in
 // memory (the text stays) by the newest name date among the files
 // \QUORVANT\UPDATES\E*.*, or by today minus 10 when there is none.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,11 @@ inline constexpr std::size_t max_commodities = 150;
 
 // Contract month codes, January to December.
 inline constexpr std::string_view month_codes = "FGHJKMNQUVXZ";
+
+// Month names as reports and file names print them, January to December.
+inline constexpr std::array<std::string_view, 12> month_names = {
+    "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC",
+};
 
 // One commodity: row i of every table of TABLES.INI.
 struct Commodity {

@@ -102,7 +102,9 @@ bool is_valid_tag(std::string_view line, DatabaseKind kind) {
     const char second = upper(line[1]);
     if (first < 'A' || first > 'Z') return false;
     const char lowest = kind == DatabaseKind::clc ? '0' : '1';
-    return second >= lowest && second <= '_';
+    // The tag names the commodity's database file: a backslash would make it
+    // a folder.
+    return second >= lowest && second <= '_' && second != '\\';
 }
 
 UpdateLineSource::UpdateLineSource(FilePtr file, std::size_t line_length)

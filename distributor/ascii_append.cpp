@@ -129,7 +129,8 @@ void put_line(std::FILE* out, std::string_view text) {
 
 void raise_newest(Distribution& run, DayNumber day) { run.newest_written = std::max(run.newest_written, day); }
 
-void cannot_write(const std::string& path) {
+void cannot_write(const std::string& path, Distribution& run) {
+    write_failed(run, path);
     report_skipped(
             format("ERROR-CANNOT OPEN FILE %s FOR WRITING,@PLEASE CHECK IF IT IS WRITE PROTECTED?", path.c_str()));
 }
@@ -177,6 +178,7 @@ void create_ascii_file(const std::string& path, const std::vector<std::string>& 
         make_directories(path, distributor_profile);
         work = WorkFile(work_path, path);
         if (!work.is_open()) {
+            write_failed(run, path);
             report_skipped(format("ERROR-could not create the new ASCII file@ %s", path.c_str()));
             return;
         }
@@ -194,7 +196,7 @@ void create_ascii_file(const std::string& path, const std::vector<std::string>& 
         if (write_ascii_line(work.file(), *reformatted, line, first, last_written, run) != 0) break;
         first = false;
     }
-    if (!work.commit()) cannot_write(path);
+    if (!work.commit()) cannot_write(path, run);
 }
 
 // Brings the contract's update lines into the file's lines: a day already
@@ -236,7 +238,7 @@ void merge_ascii_lines(std::vector<AsciiLine>& lines, const std::vector<std::str
 void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
     AsciiFile file;
     switch (read_ascii_file(path, run, file)) {
-        case FileRead::unreadable: cannot_write(path); return;
+        case FileRead::unreadable: cannot_write(path, run); return;
         case FileRead::foreign_dates:
             report_skipped(
                     format("ERROR-dates of %s do not read in the DATA FORMAT@of QUORUP.INI, bypassing this contract.",
@@ -268,7 +270,7 @@ void update_ascii_file(const std::string& path, const std::vector<std::string>& 
     } else {
         merge_ascii_lines(file.lines, contract, run);
     }
-    if (!write_ascii_file(path, heading, file.lines)) cannot_write(path);
+    if (!write_ascii_file(path, heading, file.lines)) cannot_write(path, run);
 }
 
 // Short lines are no data; a lone deletion is, so that a contract whose only
@@ -277,6 +279,16 @@ bool starts_contract(const std::string& line) {
     if (line.size() >= min_contract_line_length) return true;
     return line.size() >= key_and_date_length && line.size() < deletion_line_length &&
            update_line_day(line) != no_date;
+}
+
+// Passes over the lines that follow a contract's first line and share its key.
+void skip_contract(UpdateLines& lines, const std::string& first) {
+    const std::string key = first.substr(0, 6);
+    std::string dropped;
+    while (const std::string* next = lines.peek()) {
+        if (next->substr(0, 6) != key) break;
+        lines.next(dropped);
+    }
 }
 
 }  // namespace
@@ -292,6 +304,10 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
     lines.next(line);  // the heading
     while (lines.next(line)) {
         if (!starts_contract(line)) continue;
+        if (!check_contract_key(line, run)) {
+            skip_contract(lines, line);
+            continue;
+        }
         std::string path;
         std::string name;
         // A mask that cannot name the contract warns for each of its lines.

@@ -1,5 +1,8 @@
 #include "distributor/distribution.h"
 
+#include <algorithm>
+#include <string>
+
 #include "common/messages.h"
 #include "common/platform/console.h"
 #include "common/platform/run_status.h"
@@ -14,6 +17,12 @@ void show_contract(std::string_view kind, std::string_view tag, const Distributi
 void report_skipped(std::string_view text) {
     note_failed_run();
     message(distributor_profile, text);
+}
+
+void write_failed(Distribution& run, std::string_view path) {
+    const std::string name(path);
+    if (std::find(run.failed_writes.begin(), run.failed_writes.end(), name) == run.failed_writes.end())
+        run.failed_writes.push_back(name);
 }
 
 }  // namespace qv::distributor

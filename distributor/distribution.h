@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/calendar.h"
 #include "common/tables.h"
@@ -38,7 +39,13 @@ struct Distribution {
     HistoryMode mode = HistoryMode::update;
     // The newest date written to, or found in, an output file.
     DayNumber newest_written = no_date;
+    // Output files of the current update file whose write failed (a full disk,
+    // a write-protected file): the update file then stays pending.
+    std::vector<std::string> failed_writes{};
 };
+
+// Notes an output file whose write failed.
+void write_failed(Distribution& run, std::string_view path);
 
 // Shows the contract being carried: in a history mode the kind of output
 // ("ASCII       " or "METASTOCK    ") beside "Data Format:", and always its

@@ -145,6 +145,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
             contract.lines.push_back(line);
         }
         const std::string& first = contract.lines.front();
+        if (!check_contract_key(first, run)) continue;
 
         // A tag missing from the table takes its prices as they stand; its
         // column file announces the decimals of the table's first row.

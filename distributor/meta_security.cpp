@@ -195,6 +195,7 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
         case DataWrite::ok:
             break;
         case DataWrite::cannot_write:
+            write_failed(run, metastock_path(security.folder, dat_file_name(number)));
             warn(meta_dat_message);
             return -1;
         case DataWrite::no_mbf_form:
@@ -216,10 +217,12 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
     if (!write_master(security.folder, security.master)) {
         // A new security's data file is nobody's without its MASTER record.
         if (security.is_new) delete_file(metastock_path(security.folder, dat_file_name(number)));
+        write_failed(run, master_path(security));
         warn("CAN'T UPDATE MASTER FILE: " + master_path(security));
         return -1;
     }
     if (!write_dop(security.folder, number, security.field_count, decimals)) {
+        write_failed(run, metastock_path(security.folder, dop_file_name(number)));
         warn(meta_dop_message);
         return -1;
     }

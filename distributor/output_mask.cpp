@@ -1,10 +1,12 @@
 #include "distributor/output_mask.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "common/output_mask.h"
 #include "common/messages.h"
 #include "common/metastock.h"
+#include "common/tables.h"
 #include "common/platform/text.h"
 
 namespace qv::distributor {
@@ -44,7 +46,26 @@ std::string choose_metastock_folder(const std::string& first, std::string_view n
     return {};
 }
 
+bool is_name_character(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
+
+bool check_contract_key(std::string_view contract_line, const Distribution& run) {
+    const std::string_view key = contract_line.substr(0, std::min<std::size_t>(6, contract_line.size()));
+    const std::string_view tag = key.substr(0, std::min<std::size_t>(2, key.size()));
+    const bool tag_ok = tag.size() == 2 && (run.commodities.find_no_case(tag) != nullptr ||
+                                            (is_name_character(tag[0]) && is_name_character(tag[1])));
+    const bool contract_ok = key.size() == 6 && is_digit(key[3]) && is_digit(key[4]) &&
+                             month_codes.find(key[5]) != std::string_view::npos;
+    if (tag_ok && contract_ok) return true;
+    message(distributor_profile,
+            format("ERROR-INVALID CONTRACT \"%s\" IN THE UPDATE FILE,@BYPASSING IT.", std::string(key).c_str()));
+    return false;
+}
 
 int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
                    std::string& name) {

@@ -20,4 +20,11 @@ namespace qv::distributor {
 int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
                    std::string& name);
 
+// The contract key of an update line (tag, blank, two-digit year, month code)
+// becomes part of file and folder names, so it must be one: the tag a tag of
+// TABLES.INI or two letters, digits or "_", the year two digits, the month a
+// month code. A key such as ".." or "/." would put the vendor's names outside
+// the user's folders. False after a warning; the caller skips the contract.
+bool check_contract_key(std::string_view contract_line, const Distribution& run);
+
 }  // namespace qv::distributor

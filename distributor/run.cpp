@@ -82,6 +82,32 @@ UpdateEntry* oldest_pending(std::vector<UpdateEntry>& table) {
     return oldest;
 }
 
+// An update file some of whose writes failed is not done: it keeps its EU
+// name for the next run, which carries it again (a day already written is
+// written the same again). The warning screen names the first files, the
+// message file every one.
+void report_failed_writes(std::string_view name, const std::vector<std::string>& failed) {
+    if (const FilePtr log = open_file(install::message_file, "a")) {
+        std::fprintf(log.get(), "%s NOT MERGED, IT STAYS PENDING FOR THE NEXT RUN; COULD NOT WRITE:\n",
+                     std::string(name).c_str());
+        for (const std::string& path : failed) std::fprintf(log.get(), "   %s\n", path.c_str());
+    }
+    std::string files;
+    for (std::size_t i = 0; i < failed.size() && i < 3; ++i) files += (i ? ", " : "") + failed[i];
+    if (failed.size() > 3) files += format(" AND %d MORE (SEE QUORUP.MSG)", static_cast<int>(failed.size() - 3));
+    message(distributor_profile, format("ERROR-COULD NOT WRITE %s,@%s STAYS PENDING FOR THE NEXT RUN.",
+                                        files.c_str(), std::string(name).c_str()));
+}
+
+// The folders whose files the distribution of an update file wrote.
+std::vector<std::string> written_folders(const Distribution& run) {
+    std::vector<std::string> folders{std::string(install::root)};
+    const char kind = run.settings.extended_contracts;
+    if (kind == 'A' || kind == 'B') folders.push_back(run.settings.ascii_path);
+    if (kind == 'M' || kind == 'B') folders.push_back(run.settings.meta_path);
+    return folders;
+}
+
 }  // namespace
 
 DistributorSteps distributor_steps() {
@@ -158,16 +184,23 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
             console().draw({{52, 14, name}});
         }
         const std::string path = update_path(entry->name);
+        run.failed_writes.clear();
         int ascii = 0;
         int meta = 0;
         if (kind == 'A' || kind == 'B') ascii = steps.append_ascii_updates(path, run);
         if (kind == 'M' || kind == 'B') meta = steps.append_meta_updates(path, run);
         if (ascii != 0 || meta != 0) start_favourites(steps);
+        if (!run.failed_writes.empty()) {
+            report_failed_writes(entry->name, run.failed_writes);
+            start_favourites(steps);
+        }
 
         if (const FilePtr log = open_file(install::message_file, "a"))
             std::fprintf(log.get(), "%s MERGED O.K.\n", entry->name.c_str());
         const DayNumber day = update_file_day(entry->name);
         if (record_last_eu_date(day >= first_dated_update ? day : run.newest_written) != 0) start_favourites(steps);
+        // What the file's done name promises is on the disk first.
+        sync_to_disk(written_folders(run));
         rename_file(path, update_path(done_name(entry->name)));
         entry->status = '_';
     }

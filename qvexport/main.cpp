@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/installation_lock.h"
 #include "common/platform/program_end.h"
 #include "common/tables.h"
 #include "qvexport/export_run.h"
@@ -33,9 +34,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+        // The database is read while no program of the suite writes it, so the
+        // export sees every commodity on the same day.
+        qv::hold_installation("qvexport");
         return qv::qvexport::run_export(*request, qv::load_tables(table_rules));
     } catch (const qv::ProgramEnd&) {
-        // TABLES.INI could not be read; its message has been shown.
+        // The installation is busy or TABLES.INI could not be read; the message has been shown.
         return 1;
     }
 }

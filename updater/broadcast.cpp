@@ -68,6 +68,7 @@ ListFill fill_broadcast_list(const UpdaterState& state, std::vector<std::string>
         if (list.size() == broadcast_list_limit) {
             updater_message(
                 "NOTICE - TOO MANY FILES TO PERFORM BROADCAST OPERATION,@PLEASE USE DATAFORGE TO BUILD YOUR FILES");
+            note_failed_run();  // the outputs miss these days until they are rebuilt
             return ListFill::too_many;
         }
         list.push_back(to_upper(entry.name));
@@ -191,12 +192,16 @@ void broadcast(UpdaterState& state) {
         show_at(52, 13, name);
         if (*kind != DatabaseKind::cot) {
             const BroadcastUpdate lines = read_broadcast_update(name, state);
-            if (walk_sets(sets.get(), *names, lines, *kind, state, output_failed) == Walk::stopped) break;
+            if (walk_sets(sets.get(), *names, lines, *kind, state, output_failed) == Walk::stopped) {
+                note_failed_run();
+                break;
+            }
         }
         rename_broadcast_file(state, name);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));
         if (!output_failed) updater_message(name + " BROADCASTED O.K.");
     }
+    // An output that could not be served is a skipped output of the run.
     if (output_failed) note_failed_run();
     write_rollover_notice(state);
 }

@@ -1,3 +1,4 @@
+#include "common/installation_lock.h"
 #include "common/platform/process.h"
 #include "common/start_up.h"
 #include "updater/run.h"
@@ -5,5 +6,8 @@
 // QUORUP takes no arguments; whatever its command line holds ("/M") is ignored.
 int main(int argc, char** argv) {
     return qv::run_program(qv::updater_profile, argc, argv,
-                           [](const auto&) { qv::run_updater(qv::replace_by_batch); });
+                           [](const auto&) {
+                               qv::hold_installation(qv::updater_profile.program, true);
+                               qv::run_updater(qv::replace_by_batch);
+                           });
 }

@@ -5,6 +5,7 @@
 
 #include "common/platform/console.h"
 #include "common/platform/files.h"
+#include "common/install_files.h"
 #include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "updater/broadcast.h"
@@ -14,6 +15,15 @@
 namespace qv {
 
 namespace {
+
+std::string_view database_folder(DatabaseKind kind) {
+    switch (kind) {
+        case DatabaseKind::clc: return install::clc_folder;
+        case DatabaseKind::cot: return install::cot_folder;
+        case DatabaseKind::idx: return install::idx_folder;
+    }
+    return install::root;
+}
 
 std::string_view kind_text(DatabaseKind kind) {
     switch (kind) {
@@ -87,6 +97,11 @@ int merge_kind(UpdaterState& state, DatabaseKind kind, const FileMerge& merge_fi
             note_failed_run();
             return -1;
         }
+
+        // The database files the merge replaced are on the disk before the
+        // update file's new name says it was merged: one sync of their file
+        // system, not one per file.
+        sync_to_disk({std::string(database_folder(kind))});
 
         // Merged CLC and IDX files wait for the broadcast when there is one;
         // every other file is done.

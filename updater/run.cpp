@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/platform/clock.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -16,15 +15,6 @@
 #include "updater/start_up.h"
 
 namespace qv {
-
-namespace {
-
-DayNumber today() {
-    const LocalTime time = now();
-    return date_to_lotus(time.year, time.month, time.day);
-}
-
-}  // namespace
 
 void run_updater(const BatchRunner& run_batch) { run_updater(run_batch, merge_update_file); }
 

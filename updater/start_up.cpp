@@ -4,8 +4,10 @@
 #include <string>
 
 #include "common/platform/console.h"
+#include "common/platform/run_status.h"
+#include "common/platform/paths.h"
+#include "common/platform/program_end.h"
 #include "common/platform/files.h"
-#include "common/platform/process.h"
 #include "common/platform/text.h"
 #include "common/update_file.h"
 #include "common/platform/work_file.h"
@@ -86,7 +88,9 @@ void make_sure_folder_exists(std::string_view folder) {
     std::string path(folder);
     if (!path.empty() && path.back() == '\\') path.pop_back();
     if (path.empty() || folder_exists(path)) return;
-    run_command("MKDIR " + path);
+    // Made directly, not through a command line, which would split a name
+    // with blanks into several folders.
+    create_folders(path);
 }
 
 void fill_received_files(UpdaterState& state) {
@@ -103,11 +107,18 @@ void fill_received_files(UpdaterState& state) {
 // work file then takes the message file's place in one rename, so that no
 // message is lost at any moment. Without an earlier message file the header
 // starts the new one.
+//
+// Without the work file the install folder takes no writing (read-only, or a
+// full disk): the run ends before it merges anything, saying so, instead of
+// merging without a message file to report to.
 void start_message_file(DayNumber today) {
     WorkFile work(install::message_work_file, install::message_file);
     if (!work.is_open()) {
-        console().write("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE, CONTINUING ANYWAY.");
-        return;
+        console().write(format("\n\n\nWARNING:UNABLE TO OPEN QUORUP.TMP FILE IN %s,\n"
+                               "THE FOLDER TAKES NO WRITING (READ-ONLY OR FULL?): NOTHING WAS MERGED.\n",
+                               install_root().string().c_str()));
+        note_failed_run();
+        throw ProgramEnd{};
     }
     const Date date = lotus_to_date(today);
     std::fputs(format("QUORUP.MSG FILE        DATE:%d/%d/%d\n\n\n", date.month, date.day, date.year).c_str(),

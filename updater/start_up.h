@@ -35,7 +35,8 @@ void make_sure_folder_exists(std::string_view folder);
 void fill_received_files(UpdaterState& state);
 
 // Starts this run's section of QUORUP.MSG: the dated header first, the
-// earlier content after it.
+// earlier content after it. Ends the run (ProgramEnd), before anything is
+// merged, when the work file QUORUP.TMP cannot be made.
 void start_message_file(DayNumber today);
 
 }  // namespace qv

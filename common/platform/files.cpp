@@ -4,6 +4,7 @@
 #include "common/platform/text.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,6 +163,23 @@ bool create_folders(std::string_view path) {
     fs::create_directories(real, ignored);
     struct stat info;
     return stat_path(real, info) && S_ISDIR(info.st_mode);
+}
+
+bool sync_to_disk(const std::vector<std::string>& folders) {
+    std::vector<dev_t> synced;
+    bool ok = true;
+    for (const std::string& folder : folders) {
+        const fs::path real = translate_path(folder.empty() ? std::string_view(".") : std::string_view(folder));
+        const int fd = ::open(real.empty() ? "." : real.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info;
+        if (::fstat(fd, &info) == 0 && std::find(synced.begin(), synced.end(), info.st_dev) == synced.end()) {
+            synced.push_back(info.st_dev);
+            ok = ::syncfs(fd) == 0 && ok;
+        }
+        ::close(fd);
+    }
+    return ok;
 }
 
 bool wildcard_match(std::string_view pattern, std::string_view name) {

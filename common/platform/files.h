@@ -45,6 +45,14 @@ bool is_writable(std::string_view path);
 // Creates the folder and every missing folder above it; true when it exists afterwards.
 bool create_folders(std::string_view path);
 
+// Brings everything written so far on the file systems that hold these
+// folders to the disk: one syncfs for each file system, however many files
+// were replaced there. Done before a name says that work is finished (an
+// update file's done name), so that the name never outlives the data after a
+// power failure. Folders that do not exist are passed over; false when a sync
+// failed.
+bool sync_to_disk(const std::vector<std::string>& folders);
+
 struct FolderEntry {
     std::string name;
     std::uintmax_t size = 0;

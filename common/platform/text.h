@@ -18,6 +18,7 @@ void append_fixed(std::string& out, double value, int decimals);
 void append_whole(std::string& out, long long value);
 
 std::string to_upper(std::string_view text);
+std::string to_lower(std::string_view text);
 bool equal_no_case(std::string_view a, std::string_view b);
 bool starts_with_no_case(std::string_view text, std::string_view prefix);
 

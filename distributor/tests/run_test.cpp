@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -321,6 +323,102 @@ TEST(RunDistributor, CarriesAContractIntoTheUsersFiles) {
     EXPECT_EQ(update_folder(install), std::vector<std::string>{"E_201207.CLC"});
     EXPECT_EQ(install.read("QUORUP.MSG"), "EU201207.CLC MERGED O.K.\n");
     EXPECT_EQ(eu_line(install), "EU LAST DATE = 12/7/20");
+}
+
+// Every output file under the user's ASCII and MetaStock roots, with its bytes.
+std::map<std::string, std::string> outputs(const SampleInstall& install) {
+    std::map<std::string, std::string> files;
+    for (const char* root : {"ASCII", "META"}) {
+        if (!fs::exists(install.path(root))) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(install.path(root)))
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), install.root()).string()] =
+                    install.read(fs::relative(entry.path(), install.root()).string());
+    }
+    return files;
+}
+
+// An update file is done only when every write it asked for succeeded: a
+// contract file that cannot be written (here a folder stands in its place,
+// as a write-protected or full disk would refuse it) keeps the file pending
+// under its EU name, with the failed file named, QUORUP.MSG not claiming a
+// merge and EU LAST DATE not moved. Once the obstacle is gone the next run
+// completes it, and the outputs are those of a run that never failed.
+TEST(RunDistributor, AFailedWriteKeepsTheUpdatePendingAndTheRerunCompletesIt) {
+    const std::string update =
+        "EU201207.CLC\n"
+        "W_ 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+        "W_ 21K201207 5.9500 6.0500 5.9000 6.0000 3100 1100 11100\n"
+        "W_ 21N201207 6.0500 6.1500 6.0000 6.1000 2100 1000 10100\n";
+    std::map<std::string, std::string> uninterrupted;
+    {
+        SampleInstall install;
+        install.write("UPDATES/EU201207.CLC", update);
+        RecordingConsole screen;
+        EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+        uninterrupted = outputs(install);
+        ASSERT_TRUE(uninterrupted.count("ASCII/W_/W_K21.TXT"));
+    }
+    SampleInstall install;
+    install.write("UPDATES/EU201207.CLC", update);
+    fs::create_directories(install.path("ASCII/W_/W_K21.TXT"));
+    {
+        RecordingConsole screen;
+        EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+        EXPECT_NE(screen.text().find("W_K21.TXT"), std::string::npos) << screen.text();
+        EXPECT_NE(screen.text().find("EU201207.CLC STAYS PENDING FOR THE NEXT RUN."), std::string::npos);
+    }
+    EXPECT_EQ(update_folder(install), std::vector<std::string>{"EU201207.CLC"});
+    const std::string log = install.read("QUORUP.MSG");
+    EXPECT_EQ(log.find("MERGED O.K."), std::string::npos) << log;
+    EXPECT_NE(log.find("EU201207.CLC NOT MERGED"), std::string::npos) << log;
+    EXPECT_NE(log.find("W_K21.TXT"), std::string::npos) << log;
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 12/04/20");
+
+    fs::remove(install.path("ASCII/W_/W_K21.TXT"));
+    {
+        RecordingConsole screen;
+        EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+    }
+    EXPECT_EQ(update_folder(install), std::vector<std::string>{"E_201207.CLC"});
+    EXPECT_EQ(outputs(install), uninterrupted);
+    EXPECT_NE(install.read("QUORUP.MSG").find("EU201207.CLC MERGED O.K.\n"), std::string::npos);
+    EXPECT_EQ(eu_line(install), "EU LAST DATE = 12/7/20");
+}
+
+std::set<std::string> every_file(const SampleInstall& install) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(install.root()))
+        if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), install.root()).string());
+    return files;
+}
+
+// The vendor's contract keys become file and folder names: a tag such as
+// ".." or "/.", a year or a month code that is no such thing, is warned about
+// and skipped, and nothing is written outside the contract folders; the good
+// contract of the same file is carried as always.
+TEST(RunDistributor, ContractKeysThatAreNoNamesAreSkipped) {
+    SampleInstall install;
+    install.write("UPDATES/EU201207.CLC",
+                  "EU201207.CLC\n"
+                  ".. 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "/. 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 2/H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 21/201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n"
+                  "W_ 21H201207 5.8500 5.9500 5.8000 5.9000 4100 2100 21100\n");
+    const std::set<std::string> before = every_file(install);
+    RecordingConsole screen;
+    EXPECT_THROW(run_distributor(distributor_steps()), ProgramEnd);
+    for (const char* key : {"\".. 21H\"", "\"/. 21H\"", "\"W_ 2/H\"", "\"W_ 21/\""})
+        EXPECT_NE(screen.text().find(std::string("ERROR-INVALID CONTRACT ") + key), std::string::npos) << key;
+    for (const std::string& file : every_file(install)) {
+        if (before.count(file)) continue;
+        const bool allowed = file.rfind("ASCII/W_/", 0) == 0 || file.rfind("META/W_/", 0) == 0 ||
+                             file == "UPDATES/E_201207.CLC" || file == "QUORUP.MSG" || file == "QUORUP.BAK";
+        EXPECT_TRUE(allowed) << file;
+    }
+    EXPECT_EQ(install.read("ASCII/W_/W_H21.TXT"), "12/07/20,5.8500,5.9500,5.8000,5.9000,2100,4100\n");
+    EXPECT_TRUE(fs::exists(install.path("META/W_/MASTER")));
 }
 
 }  // namespace

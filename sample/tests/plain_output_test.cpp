@@ -58,9 +58,10 @@ int count(const std::vector<std::string>& lines, const std::string& wanted) {
 TEST(PlainOutput, TheSampleRunPipedIntoAFileReadsAsALog) {
     // The script writes its installation beside the build's bin folder: a
     // temporary folder whose bin is the build's.
-    const std::filesystem::path build = std::filesystem::temp_directory_path() / "qv-plain-output-test";
-    std::filesystem::remove_all(build);
-    std::filesystem::create_directories(build);
+    // A folder of its own, so that two test runs at once do not share it.
+    std::string pattern = (std::filesystem::temp_directory_path() / "qv-plain-output-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path build = pattern;
     std::filesystem::create_directory_symlink(QV_BIN_DIR, build / "bin");
     const std::filesystem::path log = build / "run.log";
     const std::string command = "sh '" + std::string(QV_SOURCE_DIR) + "/sample/run-sample.sh' '" + build.string() +

@@ -54,13 +54,16 @@ TEST_F(InstallWithWork, EveryProgramAnswersHelpAndVersionAndTouchesNoFile) {
                 run_built_program(program.name, {question}, install_.root(), environment());
             EXPECT_EQ(run.exit_code, 0) << program.name << " " << question;
             EXPECT_NE(run.output.find("Usage: "), std::string::npos) << program.name << " " << question << run.output;
-            if (program.of_the_suite)
+            if (program.of_the_suite) {
                 EXPECT_NE(run.output.find("Environment:"), std::string::npos) << program.name << " " << question;
+            }
         }
         const testing::ProgramRun run = run_built_program(program.name, {"--version"}, install_.root(), environment());
         EXPECT_EQ(run.exit_code, 0) << program.name;
         EXPECT_EQ(run.output.rfind(program.name, 0), 0u) << run.output;
-        if (program.of_the_suite) EXPECT_NE(run.output.find("suite"), std::string::npos) << run.output;
+        if (program.of_the_suite) {
+            EXPECT_NE(run.output.find("suite"), std::string::npos) << run.output;
+        }
         EXPECT_EQ(run.output.back(), '\n') << program.name;
     }
     // The suite's own arguments keep their meaning: DFORGE is asked for help

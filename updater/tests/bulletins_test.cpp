@@ -50,6 +50,21 @@ TEST_F(Bulletins, ABulletinIsTakenOutOnceAndAtMostTwentyLines) {
     }
 }
 
+// An empty bulletin file is what a run killed, or stopped by a full disk,
+// while it extracted the bulletin may have left: it counts as not extracted,
+// shown or not, and the bulletin is taken out again.
+TEST_F(Bulletins, AnEmptyBulletinFileIsExtractedAgain) {
+    install_.write("UPDATES/DU201207.CLC", "DU201207.CLC\n$\nNEW TEXT\n$\n");
+    for (const char* earlier : {"BULLETIN/BU201207.CLC", "BULLETIN/B_201207.CLC"}) {
+        SCOPED_TRACE(earlier);
+        std::filesystem::remove_all(install_.path("BULLETIN"));
+        install_.write(earlier, "");
+        extract_bulletin(state_, "DU201207.CLC");
+        EXPECT_EQ(install_.read("BULLETIN/BU201207.CLC"), "NEW TEXT\n");
+        EXPECT_FALSE(has("BULLETIN/B_201207.CLC"));
+    }
+}
+
 // The same update file is merged again after a failure: its bulletin is not
 // taken again, shown or not.
 TEST_F(Bulletins, ABulletinExtractedBeforeIsNotTakenAgain) {

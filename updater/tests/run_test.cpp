@@ -182,6 +182,36 @@ TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
     EXPECT_EQ(install_.read("TEMPZIP.BAT"), "@ECHO OFF\n");
 }
 
+// A bulletin folder whose name holds a blank is made as one folder; it is
+// not split into words that make stray folders in the working directory.
+TEST_F(UpdaterRun, MakesAFolderWithABlankInItsName) {
+    std::string settings = install_.read("QUORUP.INI");
+    const std::string old_line = "BULLETIN DIRECTORY = C:\\QUORVANT\\BULLETIN\\";
+    ASSERT_NE(settings.find(old_line), std::string::npos);
+    settings.replace(settings.find(old_line), old_line.size(), "BULLETIN DIRECTORY = C:\\QUORVANT\\MY BULLETINS\\");
+    install_.write("QUORUP.INI", settings);
+    run();
+    EXPECT_TRUE(std::filesystem::is_directory(install_.path("MY BULLETINS")));
+    EXPECT_FALSE(has("MY"));
+    EXPECT_FALSE(has("BULLETINS"));
+}
+
+// An install folder that takes no writing (here QUORUP.TMP cannot be made,
+// as in a read-only folder): the updater names the folder, says that nothing
+// was merged, and merges nothing.
+TEST_F(UpdaterRun, WithoutItsMessageWorkFileItMergesNothing) {
+    add("DU201207.CLC");
+    std::filesystem::create_directories(install_.path("QUORUP.TMP"));
+    EXPECT_THROW(run(), ProgramEnd);
+    const std::string text = screen_.text();
+    EXPECT_NE(text.find("WARNING:UNABLE TO OPEN QUORUP.TMP FILE IN " + install_.root().string()), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("NOTHING WAS MERGED."), std::string::npos) << text;
+    EXPECT_TRUE(merged_.empty());
+    EXPECT_TRUE(batches_.empty());
+    EXPECT_TRUE(has("UPDATES/DU201207.CLC"));
+}
+
 class UpdaterRunFirstDecember : public UpdaterRun {
 protected:
     UpdaterRunFirstDecember() : UpdaterRun("2020-12-01") {}
