@@ -8,10 +8,6 @@ namespace qv {
 
 namespace {
 
-constexpr std::array<std::string_view, 12> month_names = {
-    "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC",
-};
-
 struct Run {
     std::size_t start = std::string_view::npos;
     std::size_t length = 0;
