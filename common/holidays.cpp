@@ -94,7 +94,12 @@ void HolidayLoader::fault(const std::string& message) {
         warn(message);
         return;
     }
-    console().write(message.back() == '\n' ? message : message + "\n");
+    // A tool that shows its messages elsewhere (the post-download processing's
+    // notice in the message file) is given the fault before the end.
+    if (show_warning_)
+        show_warning_(message);
+    else
+        console().write(message.back() == '\n' ? message : message + "\n");
     throw ProgramEnd{};
 }
 

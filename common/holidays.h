@@ -42,8 +42,9 @@ private:
     bool ascending_ = true;
 };
 
-// How a tool that only warns about a bad holiday file shows the warning (the
-// distributor's warning screen); without one the warning is printed.
+// How a tool shows a warning or fault of the holiday file (the distributor's
+// warning screen, the post-download processing's notice); without one the text
+// is printed. A fault still ends the program afterwards.
 using HolidayWarning = std::function<void(std::string_view)>;
 
 // Reads HOLIDAYS.QVT with the tool's bound and behaviour. Errors are printed on

@@ -86,6 +86,12 @@ inline constexpr std::string_view roll_show_work_file = "\\QUORVANT\\ROLLSHOW.TM
 inline constexpr std::string_view roll_print_file = "\\QUORVANT\\ROLLPRNT.TXT";
 inline constexpr std::string_view roll_print_work_file = "\\QUORVANT\\ROLLPRNT.TMP";
 
+// The post-download processing's leftovers and its fallback batch file.
+inline constexpr std::string_view update_log = "\\QUORVANT\\QUORUP.LOG";
+inline constexpr std::string_view symbols_file = "\\QUORVANT\\UPDATES\\SYMBOLS.TXT";
+inline constexpr std::string_view merge_batch = "\\QUORVANT\\merge.bat";
+inline constexpr std::string_view merge_batch_work_file = "\\QUORVANT\\MERGE.TMP";
+
 // The distributor's favourites lists and the programs of the chain.
 inline constexpr std::string_view favourites_ascii_list = "\\QUORVANT\\FAVOR.ASC";
 inline constexpr std::string_view favourites_meta_list = "\\QUORVANT\\FAVOR.MS";

@@ -78,6 +78,11 @@ MasterRecord MasterRecord::make(int file_number, std::string_view security_name,
     return MasterRecord(bytes);
 }
 
+void MasterRecord::set_names(std::string_view security_name, std::string_view symbol) {
+    put_padded(&bytes_[name_offset], name_size, security_name.substr(0, name_size));
+    put_padded(&bytes_[symbol_offset], symbol_size, symbol.substr(0, symbol_size));
+}
+
 void MasterRecord::set_field_count(int fields) {
     bytes_[3] = static_cast<std::uint8_t>(4 * fields);
     bytes_[4] = static_cast<std::uint8_t>(fields);

@@ -69,6 +69,9 @@ public:
     // space (or NUL) or the end of its 14 bytes.
     std::string symbol() const;
     char time_frame() const { return static_cast<char>(bytes_[33]); }
+    void set_file_number(int number) { bytes_[0] = static_cast<std::uint8_t>(number); }
+    // Writes the security name and the symbol, each padded with blanks.
+    void set_names(std::string_view security_name, std::string_view symbol);
     // Dates as the MBF numbers stored; 0 when unset.
     long first_date() const;
     long last_date() const;

@@ -23,7 +23,7 @@ const ToolProfile favorites_profile{
     "MKPICKS PROGRAM", false, &favorites_about};
 const ToolProfile postdownload_profile{
     "POSTQUOR", {7, 1, 150, false, false, false}, stop_at(2000), MessageStyle::notice,
-    "POSTQUOR PROGRAM", true, &postdownload_about};
+    "POSTQUOR PROGRAM", false, &postdownload_about};
 const ToolProfile roll_profile{
     "roll", {7, 70, 100, false, false, false}, stop_at(2000), MessageStyle::trouble,
     "ROLL PROGRAM, VERSION 2.9", true, &roll_about};

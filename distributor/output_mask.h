@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/output_mask.h"
 #include "distributor/distribution.h"
 
 namespace qv::distributor {
@@ -25,9 +26,5 @@ int determine_name(std::string_view contract_line, char kind, const Distribution
 // month code. A key such as ".." or "/." would put the vendor's names outside
 // the user's folders. False after a warning; the caller skips the contract.
 bool check_contract_key(std::string_view contract_line, const Distribution& run);
-
-// The name a mask gives a contract; an empty result with `problem` set to the
-// warning when the mask cannot name it.
-std::string mask_name(std::string_view mask, std::string_view contract_line, std::string& problem);
 
 }  // namespace qv::distributor

@@ -1,8 +1,9 @@
-// make_clc_history FOLDER: writes the CLC database of the sample installation in
-// FOLDER (which holds TABLES.INI and HOLIDAYS.QVT): for every commodity of the
-// table, the daily prices of its front contract from 2 January 1990 to
-// 4 December 2020, with a roll-over record wherever the contract rule moves it
-// to its next contract. The history is the same on every run.
+// make_clc_history FOLDER [FIRST_YEAR]: writes the CLC database of the sample
+// installation in FOLDER (which holds TABLES.INI and HOLIDAYS.QVT): for every
+// commodity of the table, the daily prices of its front contract from
+// 2 January 1990 (or the first weekday of FIRST_YEAR, for a smaller database)
+// to 4 December 2020, with a roll-over record wherever the contract rule moves
+// it to its next contract. The history is the same on every run.
 
 #include "common/calendar.h"
 #include "common/clc_file.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,7 +27,7 @@ namespace {
 
 using namespace qv;
 
-constexpr Date first_day{1990, 1, 2};
+Date first_day{1990, 1, 2};
 constexpr Date last_day{2020, 12, 4};  // the sample user's last update
 
 // The grouping of the sample table's group_index.
@@ -217,11 +219,19 @@ int make_history() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_clc_history FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_clc_history FOLDER [FIRST_YEAR]\n");
         return 2;
     }
     qv::set_env("QUORVANT_ROOT", argv[1]);
+    if (argc == 3) {
+        const int year = std::atoi(argv[2]);
+        if (year < 1990 || year > 2020) {
+            std::fprintf(stderr, "make_clc_history: FIRST_YEAR must lie from 1990 to 2020\n");
+            return 2;
+        }
+        first_day = {year, 1, 2};
+    }
     try {
         return make_history();
     } catch (const qv::ProgramEnd&) {

@@ -1,9 +1,10 @@
 // make_cot_idx FOLDER: writes the COT and IDX part of the sample installation
 // into FOLDER: a weekly COT history (reports on Tuesdays from October 1992 to
 // 1 December 2020) for the main commodities, daily index files up to Friday
-// 4 December 2020 for a few index tags, and the vendor's update files for the
-// week after: a weekly COT update with the report of 8 December and one
-// daily IDX update for each weekday from 7 to 11 December. Each series is a
+// 4 December 2020 for a few index tags, and, in FOLDER/VENDOR, the vendor's
+// update files of the weeks after, up to Friday 8 January 2021: a COT update
+// DUyymmdd.COT for each weekly report (dated on its Tuesday) and a daily IDX
+// update for each weekday that is not an exchange holiday. Each series is a
 // seeded random walk, so the files are the same on every run and the updates
 // go on where the history ends.
 
@@ -11,14 +12,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/calendar.h"
 #include "common/cot_file.h"
+#include "common/holidays.h"
 #include "common/platform/environment.h"
 #include "common/platform/files.h"
+#include "common/platform/program_end.h"
 #include "common/idx_file.h"
 #include "common/platform/text.h"
 
@@ -37,7 +41,7 @@ struct IndexSeries {
 const IndexSeries index_series[] = {{"DJ", 2810.15, 2, 0.00029}, {"SP", 359.69, 2, 0.00029}, {"ND", 228.00, 2, 0.00046}, {"DX", 93.98, 3, 0.0}};
 
 const Date history_end{2020, 12, 4};
-const Date updates_end{2020, 12, 11};
+const Date updates_end{2021, 1, 8};
 
 // A small generator of its own, so that the files do not depend on the
 // library's random engines.
@@ -133,12 +137,14 @@ std::vector<IndexDay> index_days(const IndexSeries& series, DayNumber last) {
 
 void make_cot_idx(const std::filesystem::path& folder) {
     set_env("QUORVANT_ROOT", folder.string());
-    for (const char* sub : {"COT", "IDX", "UPDATES"}) std::filesystem::create_directories(folder / sub);
+    for (const char* sub : {"COT", "IDX", "VENDOR"}) std::filesystem::create_directories(folder / sub);
     const DayNumber stored_until = date_to_lotus(history_end);
     const DayNumber updates_until = date_to_lotus(updates_end);
+    HolidayRules holiday_rules;
+    holiday_rules.in_install_folder = true;
+    const HolidayTable holidays = load_holidays(holiday_rules);
 
-    std::string cot_update;
-    DayNumber cot_update_day = no_date;
+    std::map<DayNumber, std::string> cot_updates;  // by report day
     for (const char* tag : cot_tags) {
         std::string history;
         for (const CotRecord& r : cot_reports(tag, updates_until)) {
@@ -147,36 +153,33 @@ void make_cot_idx(const std::filesystem::path& folder) {
                 encode_cot_record(r, raw);
                 history.append(reinterpret_cast<const char*>(raw), sizeof raw);
             } else {
-                cot_update += cot_update_line(tag, r);
-                cot_update_day = r.day;
+                cot_updates[r.day] += cot_update_line(tag, r);
             }
         }
         write_file(cot_file_name(tag), history);
     }
-    const std::string cot_name = format("DU%s.COT", packed(cot_update_day).c_str());
-    write_file("\\QUORVANT\\UPDATES\\" + cot_name, cot_name + "\n" + cot_update);
+    for (const auto& [day, lines] : cot_updates) {
+        const std::string name = format("DU%s.COT", packed(day).c_str());
+        write_file("\\QUORVANT\\VENDOR\\" + name, name + "\n" + lines);
+    }
 
-    std::vector<std::string> idx_updates;  // one per weekday after the history, in date order
-    std::vector<DayNumber> idx_update_days;
+    std::map<DayNumber, std::string> idx_updates;  // by day
     for (const IndexSeries& series : index_series) {
         std::string history;
-        std::size_t update = 0;
         for (const IndexDay& d : index_days(series, updates_until)) {
             const Date date = lotus_to_date(d.day);
             if (d.day <= stored_until) {
                 history += format("%04d%02d%02d %s\n", date.year, date.month, date.day, d.fields.c_str());
-                continue;
+            } else if (!holidays.contains(d.day)) {
+                std::string& update = idx_updates[d.day];
+                if (update.empty()) update = format("DU%s.IDX\n", packed(d.day).c_str());
+                update += format("%s %s %s\n", series.tag, packed(d.day).c_str(), d.fields.c_str());
             }
-            if (update == idx_updates.size()) {
-                idx_update_days.push_back(d.day);
-                idx_updates.push_back(format("DU%s.IDX\n", packed(d.day).c_str()));
-            }
-            idx_updates[update++] += format("%s %s %s\n", series.tag, packed(d.day).c_str(), d.fields.c_str());
         }
         write_file(idx_file_name(series.tag), history);
     }
-    for (std::size_t i = 0; i < idx_updates.size(); ++i)
-        write_file(format("\\QUORVANT\\UPDATES\\DU%s.IDX", packed(idx_update_days[i]).c_str()), idx_updates[i]);
+    for (const auto& [day, text] : idx_updates)
+        write_file(format("\\QUORVANT\\VENDOR\\DU%s.IDX", packed(day).c_str()), text);
 }
 
 }  // namespace
@@ -188,6 +191,9 @@ int main(int argc, char** argv) {
     }
     try {
         make_cot_idx(argv[1]);
+    } catch (const qv::ProgramEnd&) {
+        std::fprintf(stderr, "make_cot_idx: the holidays of %s cannot be read\n", argv[1]);
+        return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_cot_idx: %s\n", error.what());
         return 1;

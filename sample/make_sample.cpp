@@ -1,4 +1,5 @@
-// make_sample FOLDER: writes a sample installation into FOLDER.
+// make_sample FOLDER: writes a sample installation into FOLDER, with the
+// batch file of its daily chain and its user's favourites.
 
 #include <cstdio>
 #include <exception>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     }
     try {
         qv::sample::write_installation(argv[1]);
+        qv::sample::write_daily_chain(argv[1]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_sample: %s\n", error.what());
         return 1;

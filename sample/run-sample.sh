@@ -1,7 +1,11 @@
 #!/bin/sh
 # run-sample.sh BUILD_DIR: writes a fresh sample installation into
-# BUILD_DIR/sample-install and runs the tools on it, the way the daily chain and
-# the front end would, printing what they print.
+# BUILD_DIR/sample-install and runs its daily chain (DAILY.BAT: PREQUOR, the
+# download stand-in, POSTQUOR, QUORUP, TEMPZIP.BAT with DFORGE $ROLL, DFANOUT
+# and BULSHOW, then MKPICKS) day by day over the weeks after the sample
+# history, showing what each day changed.
+#
+# SAMPLE_DAYS="2020-12-07 2020-12-08 ..." chooses the days to run.
 set -eu
 
 if [ $# -ne 1 ]; then
@@ -12,30 +16,28 @@ build=$(cd "$1" && pwd)
 bin="$build/bin"
 install="$build/sample-install"
 
+# The sample user last updated on Friday 4 December 2020. The days run: a
+# Monday that fetches one day, a week with a COT report, the days around the
+# Christmas holiday (the Friday's files arrive empty, the weekend fetches
+# nothing new), the month-end and New Year, and a Monday after a gap that
+# fetches the days it missed.
+days=${SAMPLE_DAYS:-"2020-12-07 2020-12-08 2020-12-11 2020-12-14 2020-12-18 2020-12-24 2020-12-25 2020-12-26
+2020-12-28 2020-12-31 2021-01-04 2021-01-08"}
+
 rm -rf "$install"
 "$bin/make_sample" "$install"
-if [ -x "$bin/make_clc_history" ]; then
-    "$bin/make_clc_history" "$install"
-fi
+"$bin/make_clc_history" "$install"
+# The COT and IDX history, and the vendor's prepared days in VENDOR\: daily
+# CLC, IDX and individual-contract files, weekly COT reports and system
+# messages up to 8 January 2021; the contract history file goes to UPDATES\.
+"$bin/make_cot_idx" "$install"
+"$bin/make_vendor_days" "$install"
+# The build files a user's front end hands to DFORGE.
+"$bin/make_build_files" "$install"
 
-# The sample user last updated on Friday 4 December 2020; the run is the
-# following Monday unless QUORVANT_TODAY says otherwise.
 export QUORVANT_ROOT="$install"
-export QUORVANT_TODAY="${QUORVANT_TODAY:-2020-12-07}"
 export QUORVANT_SYNC=1
 cd "$install"
-
-# The vendor's update files for the days after the history, as the download
-# leaves them in the update folder; the updater merges them.
-"$bin/make_updates" "$install"
-# The COT and IDX history and its weekly COT and daily IDX update files.
-if [ -x "$bin/make_cot_idx" ]; then
-    "$bin/make_cot_idx" "$install"
-fi
-# The build files a user's front end hands to DFORGE.
-if [ -x "$bin/make_build_files" ]; then
-    "$bin/make_build_files" "$install"
-fi
 
 run_tool() {
     program=$1
@@ -45,90 +47,58 @@ run_tool() {
     echo
 }
 
-# The user's front end built each build file of the AUTO folder once, on the
-# day of the user's last update; DFORGE listed them in BCAST.TXT, and from
-# then on the updater's broadcast carries each day's updates into them.
+# The user's front end built each build file of AUTO\ once, on the day of the
+# user's last update; DFORGE listed them in BCAST.TXT, and from then on the
+# updater's broadcast in the daily chain carries each day's updates into them.
 for path in "$install"/AUTO/\$*; do
     [ -f "$path" ] || continue
     (QUORVANT_TODAY=2020-12-04 && export QUORVANT_TODAY && run_tool DFORGE "$(basename "$path")")
 done
-shown=ASCII/BUILT/INDEXES.TXT
-if [ -f "$install/$shown" ]; then
-    echo "==== $shown, last lines before the broadcast"
-    tail -n 3 "$install/$shown"
-    echo
-fi
+echo "==== autobuild outputs (BCAST.TXT)"
+cat "$install/BCAST.TXT"
+echo
+echo "==== the daily chain (DAILY.BAT)"
+cat "$install/DAILY.BAT"
 
-# The request for the download: what the databases still lack up to today,
-# leaving out what already waits in the update folder.
-run_tool PREQUOR
-echo "==== NEEDFIL2.TXT"
-cat "$install/NEEDFIL2.TXT"
-echo
-run_tool POSTQUOR
-run_tool QUORUP
-if [ -f "$install/$shown" ]; then
-    echo "==== $shown, last lines after the broadcast"
-    tail -n 3 "$install/$shown"
+# The back-adjusted wheat series, an autobuild output of CLC data.
+output="$install/ASCII/BUILT/W_BACK.TXT"
+for day in $days; do
+    export QUORVANT_TODAY="$day"
     echo
-fi
-echo "==== QUORUP.MSG"
-cat "$install/QUORUP.MSG"
-echo
-# The updater's follow-up batch file rebuilds the outputs of rolled contracts
-# when it listed any in $ROLL; the list is built again here to show it.
-if [ -f "$install/\$ROLL" ]; then
-    run_tool DFORGE '$ROLL'
-fi
-# Each ASCII output's first and last lines, as the broadcast and the
-# rebuilds of rolled contracts left them.
-for output in "$install"/ASCII/BUILT/*.TXT; do
-    [ -f "$output" ] || continue
-    echo "==== ${output#"$install"/}"
-    head -n 4 "$output"
-    echo "..."
-    tail -n 2 "$output"
-    echo
+    echo "==== day $day ($(date -d "$day" +%A))"
+    "$bin/qbatch" DAILY.BAT </dev/null >"$install/chain.log" 2>&1 || true
+    grep '^DOWNLOAD: ' "$install/chain.log" | sed 's/^DOWNLOAD: /  downloaded /' || echo "  downloaded nothing"
+    echo "---- QUORUP.MSG"
+    sed 's/^/  /' "$install/QUORUP.MSG" 2>/dev/null || true
+    if [ -f "$output" ]; then
+        echo "---- last line of ${output#"$install"/}"
+        tail -n 1 "$output" | sed 's/^/  /'
+    fi
+    contract=$(ls "$install"/ASCII/W_/*.TXT 2>/dev/null | head -n 1)
+    if [ -n "$contract" ]; then
+        echo "---- last line of ${contract#"$install"/}"
+        tail -n 1 "$contract" | sed 's/^/  /'
+    fi
+    echo "---- favourites: $(ls "$install/ASCII/FAVORITE" 2>/dev/null | tr '\n' ' ')"
+    run_tool roll
+    if [ -f "$install/ROLLSHOW.TXT" ]; then
+        echo "==== rolling today (ROLLSHOW.TXT)"
+        grep '^\*' "$install/ROLLSHOW.TXT" | cut -f 1 | sed 's/^/  /' || echo "  none"
+    fi
 done
-# The MetaStock directory the builder wrote: MASTER and each series' data and
-# column files, with their sizes.
-if [ -f "$install/META/BUILT/MASTER" ]; then
-    echo "==== META/BUILT"
-    (cd "$install/META/BUILT" && wc -c MASTER F*.DAT F*.DOP)
-    echo
-fi
-echo "==== BCAST.TXT"
-cat "$install/BCAST.TXT" 2>/dev/null || true
 echo
-run_tool DFANOUT
-# What the distributor carried into the user's contract files (the updater's
-# follow-up batch file already ran it while EU files were waiting): the
-# contract folders, one ASCII file's last lines and the day noted for the
-# next request.
-echo "==== distributed contract files"
-(cd "$install" && ls -d ASCII/?? META/?? 2>/dev/null | while read -r folder; do ls "$folder" | sed "s|^|$folder/|"; done)
-for contract in "$install"/ASCII/??/*.TXT; do
-    [ -f "$contract" ] || continue
-    echo "==== ${contract#"$install"/}, last lines"
-    tail -n 4 "$contract"
-    break
-done
-echo "==== $(grep '^EU LAST DATE' "$install/QUORUP.INI" || echo 'no EU LAST DATE')"
-echo
-run_tool MKPICKS
-run_tool roll
-echo "==== ROLLSHOW.TXT"
-cat "$install/ROLLSHOW.TXT"
-echo
-run_tool clcconv /1
-run_tool clcconv /2
 # The database for today's tools: a SQLite file (a second run adds only what
 # changed) and a chart of the wheat series beside its back adjustment.
 if [ -x "$bin/qvexport" ]; then
-    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
-    run_tool qvexport --sqlite "$install/QUORVANT.SQLITE"
+    for run in first second; do
+        echo "==== qvexport --sqlite QUORVANT.SQLITE ($run run)"
+        "$bin/qvexport" --sqlite "$install/QUORVANT.SQLITE" </dev/null
+        echo
+    done
 fi
 if [ -x "$bin/qvchart" ]; then
-    run_tool qvchart W_ "$install/W_.png"
+    echo "==== qvchart W_ W_.png"
+    "$bin/qvchart" W_ "$install/W_.png" </dev/null
+    echo
 fi
 echo "==== sample installation in $install"

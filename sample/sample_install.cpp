@@ -243,4 +243,34 @@ void write_installation(const std::filesystem::path& folder) {
     write_file(folder / "QUORUP.INI", quorup_ini());
 }
 
+std::string daily_batch() {
+    return "@ECHO OFF\n"
+           "REM The daily chain: what is missing is requested and downloaded, then\n"
+           "REM merged; the updater hands over to DFORGE, DFANOUT and MKPICKS.\n"
+           "PREQUOR\n"
+           "DOWNLOAD\n"
+           "POSTQUOR\n";
+}
+
+std::string favourites_ascii() {
+    return "FAVORITE ASCII FILES\n"
+           "TTYYYYM\n"
+           "W_2021H WHEAT MARCH\n"
+           "SP2021H S&P 500 MARCH\n"
+           "JY2021H JAPANESE YEN MARCH\n";
+}
+
+std::string favourites_meta() {
+    return "FAVORITE METASTOCK SECURITIES\n"
+           "TTYYYYM\n"
+           "W_2021H WHEAT MARCH\n"
+           "BP2021H BRITISH POUND MARCH\n";
+}
+
+void write_daily_chain(const std::filesystem::path& folder) {
+    write_file(folder / "DAILY.BAT", daily_batch());
+    write_file(folder / "FAVOR.ASC", favourites_ascii());
+    write_file(folder / "FAVOR.MS", favourites_meta());
+}
+
 }  // namespace qv::sample

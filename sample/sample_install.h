@@ -13,4 +13,15 @@ std::string quorup_ini();     // QUORUP.INI: the settings of a user of both outp
 // Writes an installation into `folder`: the three files and the fixed subfolders.
 void write_installation(const std::filesystem::path& folder);
 
+// The daily chain as the user starts it (from cron: qbatch DAILY.BAT in the
+// install folder): the request, the download, the post-download processing,
+// which merges and hands over to the builder, the distributor and the
+// favourites.
+std::string daily_batch();   // DAILY.BAT
+std::string favourites_ascii();  // FAVOR.ASC: contracts the sample user keeps together
+std::string favourites_meta();   // FAVOR.MS
+
+// Writes DAILY.BAT and the two favourites lists into `folder`.
+void write_daily_chain(const std::filesystem::path& folder);
+
 }  // namespace qv::sample

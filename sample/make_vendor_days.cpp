@@ -1,15 +1,20 @@
-// make_updates FOLDER: writes the vendor's CLC update files for the five
-// weekdays after the sample history ends into FOLDER/UPDATES (FOLDER holds
-// TABLES.INI and, when the history was made, the CLC database): a daily file
-// for each of the first three days, the first with a bulletin, the second with
-// a roll-over of one commodity, and the last two days together in one
-// multi-day file. Each
-// commodity's prices go on from its last stored day, so the files are the
-// same on every run.
+// make_vendor_days FOLDER: writes the vendor's CLC update files for the weeks
+// after the sample history ends (Friday 4 December 2020) into FOLDER/VENDOR,
+// where the sample's download stand-in takes them from as the chain requests
+// them (FOLDER holds TABLES.INI, HOLIDAYS.QVT and, when the history was made,
+// the CLC database). For every trading day up to Friday 8 January 2021 there
+// is a daily file DUyymmdd.CLC, with a bulletin on the first day and a
+// roll-over line wherever the contract rule passes a commodity to its next
+// contract, and the individual contracts of a few commodities for the
+// distributor in EUyymmdd.CLC. Exchange holidays (Christmas, New Year) have no
+// files. Some days have a system message of the vendor, SYyymmdd.MSG.
 //
-// For the distributor it adds the individual contracts of a few commodities:
-// an EUyymmdd.CLC file for each of the five days and the history file
-// EU991231.CLC with the six weeks before them.
+// The history file EU991231.CLC with the six weeks of individual contracts
+// before the first day goes straight into FOLDER/UPDATES: the user installs it
+// once, and the first run of the chain carries it into the user's files.
+//
+// Each commodity's prices go on from its last stored day, so the files are the
+// same on every run.
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +29,8 @@
 
 #include "common/calendar.h"
 #include "common/clc_file.h"
+#include "common/contract_rule.h"
+#include "common/holidays.h"
 #include "common/platform/console.h"
 #include "common/platform/environment.h"
 #include "common/platform/files.h"
@@ -36,6 +43,7 @@ namespace {
 using namespace qv;
 
 constexpr Date history_end{2020, 12, 4};  // used when there is no database yet
+constexpr Date vendor_end{2021, 1, 8};
 
 struct LastDay {
     DayNumber day = 0;
@@ -153,8 +161,10 @@ std::string contract_line(Series& s, const std::string& key, DayNumber day) {
     return line.substr(0, 3) + key + line.substr(3);
 }
 
-void write_contract_updates(const std::filesystem::path& updates, const std::vector<Series>& start, DayNumber end,
-                            const std::vector<DayNumber>& days) {
+// The individual contracts: the history file of the weeks before the first
+// day, and one file for each day.
+void write_contract_updates(const std::filesystem::path& updates, const std::filesystem::path& vendor,
+                            const std::vector<Series>& start, DayNumber end, const std::vector<DayNumber>& days) {
     std::vector<DayNumber> history;
     DayNumber day = end;
     for (int i = 0; i < history_days; ++i) {
@@ -180,12 +190,35 @@ void write_contract_updates(const std::filesystem::path& updates, const std::vec
     }
     write_file(updates / "EU991231.CLC", history_text);
     for (std::size_t i = 0; i < days.size(); ++i)
-        write_file(updates / format("EU%s.CLC", packed(days[i]).c_str()), day_texts[i]);
+        write_file(vendor / format("EU%s.CLC", packed(days[i]).c_str()), day_texts[i]);
 }
 
-void make_updates(const std::filesystem::path& folder) {
+// The vendor's system messages, which the download passes on as SYSTEM.MSG:
+// on the first day, before an exchange holiday and at a month's end.
+void write_system_messages(const std::filesystem::path& vendor, const std::vector<DayNumber>& days,
+                           const HolidayTable& holidays) {
+    for (const DayNumber day : days) {
+        std::string text;
+        if (day == days.front()) text += "SYSTEM MESSAGE: THE SAMPLE VENDOR'S DOWNLOAD SERVICE IS OPEN.\n";
+        if (holidays.contains(static_cast<DayNumber>(day + 1))) {
+            const Date next = lotus_to_date(static_cast<DayNumber>(day + 1));
+            text += format("SYSTEM MESSAGE: THE EXCHANGES ARE CLOSED ON %02d/%02d/%04d; NO UPDATES FOR THAT DAY.\n",
+                           next.month, next.day, next.year);
+        }
+        if (lotus_to_date(next_weekday_after(day)).month != lotus_to_date(day).month)
+            text += "SYSTEM MESSAGE: MONTH-END. THE MONTHLY FILES OF THIS MONTH ARE READY.\n";
+        if (!text.empty()) write_file(vendor / format("SY%s.MSG", packed(day).c_str()), text);
+    }
+}
+
+void make_vendor_days(const std::filesystem::path& folder) {
     set_env("QUORVANT_ROOT", folder.string());
-    const CommodityTable tables = load_tables(TableRules{});
+    TableRules table_rules;
+    table_rules.reads_group_index = true;
+    const CommodityTable tables = load_tables(table_rules);
+    HolidayRules holiday_rules;
+    holiday_rules.in_install_folder = true;
+    const HolidayTable holidays = load_holidays(holiday_rules);
 
     std::vector<Series> series;
     DayNumber end = 0;
@@ -201,55 +234,49 @@ void make_updates(const std::filesystem::path& folder) {
     const std::vector<Series> contract_start = series;
 
     std::vector<DayNumber> days;
-    for (DayNumber day = end; days.size() < 5;) days.push_back(day = next_weekday_after(day));
+    for (DayNumber day = next_weekday_after(end); day <= date_to_lotus(vendor_end); day = next_weekday_after(day))
+        if (!holidays.contains(day)) days.push_back(day);
 
-    const auto name = [&](char type, DayNumber day) { return format("%cU%s.CLC", type, packed(day).c_str()); };
+    const auto name = [&](DayNumber day) { return format("DU%s.CLC", packed(day).c_str()); };
     const std::filesystem::path updates = folder / "UPDATES";
+    const std::filesystem::path vendor = folder / "VENDOR";
     std::filesystem::create_directories(updates);
+    std::filesystem::create_directories(vendor);
 
-    std::string first = name('D', days[0]) + "\n$\n" +
-                        "WELCOME TO THE DAILY UPDATES OF THE SAMPLE INSTALLATION.\n"
-                        "THE UPDATER MERGES THEM INTO YOUR DATABASE EVERY TRADING DAY.\n"
-                        "THIS NOTICE IS SHOWN ONCE.\n"
-                        "$\n";
-    for (Series& s : series) first += day_line(s, days[0]);
-    write_file(updates / name('D', days[0]), first);
-
-    // The first commodity of the table passes to its next contract.
-    std::string second = name('D', days[1]) + "\n";
-    for (std::size_t i = 0; i < series.size(); ++i) {
-        if (i == 0) second += rollover_line(series[i]);
-        second += day_line(series[i], days[1]);
+    DayNumber previous = end;
+    for (const DayNumber day : days) {
+        std::string text = name(day) + "\n";
+        if (day == days.front())
+            text += "$\n"
+                    "WELCOME TO THE DAILY UPDATES OF THE SAMPLE INSTALLATION.\n"
+                    "THE UPDATER MERGES THEM INTO YOUR DATABASE EVERY TRADING DAY.\n"
+                    "THIS NOTICE IS SHOWN ONCE.\n"
+                    "$\n";
+        for (Series& s : series) {
+            // The vendor marks the day a commodity passes to its next contract.
+            if (!(contract_in_force(previous, *s.row) == contract_in_force(day, *s.row))) text += rollover_line(s);
+            text += day_line(s, day);
+        }
+        write_file(vendor / name(day), text);
+        previous = day;
     }
-    write_file(updates / name('D', days[1]), second);
-
-    std::string third = name('D', days[2]) + "\n";
-    for (Series& s : series) third += day_line(s, days[2]);
-    write_file(updates / name('D', days[2]), third);
-
-    std::string several = name('M', days[4]) + "\n";
-    for (Series& s : series) {
-        several += day_line(s, days[3]);
-        several += day_line(s, days[4]);
-    }
-    write_file(updates / name('M', days[4]), several);
-
-    write_contract_updates(updates, contract_start, end, days);
+    write_contract_updates(updates, vendor, contract_start, end, days);
+    write_system_messages(vendor, days, holidays);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_updates FOLDER\n");
+        std::fprintf(stderr, "usage: make_vendor_days FOLDER\n");
         return 2;
     }
     try {
-        make_updates(argv[1]);
+        make_vendor_days(argv[1]);
     } catch (const qv::ProgramEnd&) {
         return 1;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "make_updates: %s\n", error.what());
+        std::fprintf(stderr, "make_vendor_days: %s\n", error.what());
         return 1;
     }
     return 0;
