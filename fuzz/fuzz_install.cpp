@@ -25,6 +25,13 @@ const std::filesystem::path& fuzz_installation(std::string_view prefix) {
         if (chdir(folder.c_str()) != 0) std::abort();
         return folder;
     }();
+    // Removed when the run ends normally (registered after `root` is made, so
+    // it runs before `root` is destroyed); a crash leaves it to be looked at.
+    static const bool removed_at_exit = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(fuzz_installation({}), ignored);
+    }) == 0;
+    (void)removed_at_exit;
     return root;
 }
 
