@@ -64,6 +64,10 @@ struct AsciiRecord {
 };
 std::optional<AsciiRecord> read_ascii_line(std::string_view line, int precision);
 
+// The CLC record of a line read back; the caller has checked that its prices
+// fit the price width and its counts 24 bits.
+ClcRecord clc_record(const AsciiRecord& ascii);
+
 // Removes a file that a conversion began unless the conversion says it finished.
 class UnfinishedFile {
 public:

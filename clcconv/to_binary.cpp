@@ -65,6 +65,19 @@ std::optional<AsciiRecord> read_ascii_line(std::string_view line, int precision)
     return result;
 }
 
+ClcRecord clc_record(const AsciiRecord& ascii) {
+    ClcRecord record;
+    record.day = ascii.day;
+    record.open = static_cast<std::int32_t>(ascii.prices[0]);
+    record.high = static_cast<std::int32_t>(ascii.prices[1]);
+    record.low = static_cast<std::int32_t>(ascii.prices[2]);
+    record.close = static_cast<std::int32_t>(ascii.prices[3]);
+    record.open_interest = static_cast<std::uint32_t>(ascii.counts[0]);
+    record.total_volume = static_cast<std::uint32_t>(ascii.counts[1]);
+    record.total_open_interest = static_cast<std::uint32_t>(ascii.counts[2]);
+    return record;
+}
+
 void convert_to_binary(const CommodityTable& table, const std::vector<bool>& selected) {
     Console& out = console();
     if (!folder_exists(temp_folder)) {
@@ -122,16 +135,7 @@ void convert_to_binary(const CommodityTable& table, const std::vector<bool>& sel
                 if (!fits_price_width(price, commodity.bytes)) loss_of_data(price);
             for (std::int64_t count : ascii->counts)
                 if (!fits_in_tri(count)) loss_of_data(count);
-            ClcRecord record;
-            record.day = ascii->day;
-            record.open = static_cast<std::int32_t>(ascii->prices[0]);
-            record.high = static_cast<std::int32_t>(ascii->prices[1]);
-            record.low = static_cast<std::int32_t>(ascii->prices[2]);
-            record.close = static_cast<std::int32_t>(ascii->prices[3]);
-            record.open_interest = static_cast<std::uint32_t>(ascii->counts[0]);
-            record.total_volume = static_cast<std::uint32_t>(ascii->counts[1]);
-            record.total_open_interest = static_cast<std::uint32_t>(ascii->counts[2]);
-            writer.write(record);
+            writer.write(clc_record(*ascii));
         }
         if (!writer.finish()) {
             out.print("\nERROR-couldn't write output file %s", output_path.c_str());

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -17,8 +16,7 @@ namespace {
 
 bool fits_record(const qv::clcconv::AsciiRecord& ascii) {
     for (std::int64_t price : ascii.prices)
-        if (price < std::numeric_limits<std::int32_t>::min() || price > std::numeric_limits<std::int32_t>::max())
-            return false;
+        if (!qv::fits_price_width(price, 4)) return false;
     for (std::int64_t count : ascii.counts)
         if (!qv::fits_in_tri(count)) return false;
     return true;
@@ -38,15 +36,7 @@ void check_line(std::string_view line, int precision) {
     if (ascii->day != 0 && qv::lotus_to_date(ascii->day) != ascii->date) std::abort();
     if (precision < 0 || !fits_record(*ascii)) return;
 
-    qv::ClcRecord record;
-    record.day = ascii->day;
-    record.open = static_cast<std::int32_t>(ascii->prices[0]);
-    record.high = static_cast<std::int32_t>(ascii->prices[1]);
-    record.low = static_cast<std::int32_t>(ascii->prices[2]);
-    record.close = static_cast<std::int32_t>(ascii->prices[3]);
-    record.open_interest = static_cast<std::uint32_t>(ascii->counts[0]);
-    record.total_volume = static_cast<std::uint32_t>(ascii->counts[1]);
-    record.total_open_interest = static_cast<std::uint32_t>(ascii->counts[2]);
+    const qv::ClcRecord record = qv::clcconv::clc_record(*ascii);
     std::string written;
     qv::clcconv::get_clc_record_line(record, precision, written);
     if (written.empty() || written.back() != '\n') std::abort();
