@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/platform/files.h"
 #include "scriptlib/errors.h"
 #include "scriptlib/families.h"
 #include "scriptlib/file_slots.h"
@@ -178,23 +179,13 @@ void file_read(Call& call) {
     call.out.set_string(line);
 }
 
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes.remove_prefix(size_t(put));
-    }
-    return true;
-}
-
 // FileWrite(handle, text): the text and the line end of intcontrol 53.
 void file_write(Call& call) {
     FileSlot& slot = open_slot(call, errors::file_write_bad_handle, errors::file_write_not_open);
     if (!(slot.mode & file_mode_write)) fail(errors::file_write_not_writable);
     std::string text = call.text(1);
     if ((slot.mode & file_mode_pipe) != file_mode_pipe) text += call.c.in->line_end;
-    if (!write_all(slot.descriptor, text)) fail_because(call.c, errors::file_write_failed, system_reason());
+    if (!qv::write_all_bytes(slot.descriptor, text)) fail_because(call.c, errors::file_write_failed, system_reason());
     call.out.set_int(1);
 }
 

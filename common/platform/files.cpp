@@ -279,4 +279,14 @@ std::optional<fs::path> find_suite_program(std::string_view name) {
     return folder / *best;
 }
 
+bool write_all_bytes(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
 }  // namespace qv

@@ -44,6 +44,10 @@ bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars
 // A file (not a folder) exists. A name ending in ".EXE" that is not on disk is
 // looked for as one of the suite's programs beside the running program, so that
 // a check for "\QUORVANT\MKPICKS.EXE" finds the suite's MKPICKS.
+// Writes every byte to a file descriptor, again after an interrupted or short
+// write; false when the descriptor takes no more.
+bool write_all_bytes(int fd, std::string_view bytes);
+
 bool file_exists(std::string_view path);
 bool folder_exists(std::string_view path);
 std::optional<std::uintmax_t> file_size(std::string_view path);

@@ -1,3 +1,4 @@
+#include "common/platform/files.h"
 #include "common/platform/program_pipe.h"
 
 #include <fcntl.h>
@@ -8,19 +9,6 @@
 #include <csignal>
 
 namespace qv {
-namespace {
-
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes.remove_prefix(size_t(put));
-    }
-    return true;
-}
-
-}  // namespace
 
 std::optional<int> run_piped(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                              std::string_view input, std::string* output) {
@@ -58,7 +46,7 @@ std::optional<int> run_piped(const std::filesystem::path& program, const std::ve
     struct sigaction ignore {}, previous {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
-    write_all(to_child[1], input);
+    write_all_bytes(to_child[1], input);
     ::sigaction(SIGPIPE, &previous, nullptr);
     ::close(to_child[1]);
     char block[4096];
