@@ -108,6 +108,7 @@ void default_sound(void*, const char* event_name) {
 }
 int default_window_exists(void*, QslHandle) { return 0; }
 QslHandle default_window_parent(void*, QslHandle) { return 0; }
+void default_post_command(void*, QslHandle, int) {}
 
 QslInterfaces defaults() {
     QslInterfaces d{};
@@ -120,6 +121,7 @@ QslInterfaces defaults() {
     d.play_sound = default_sound;
     d.window_exists = default_window_exists;
     d.window_parent = default_window_parent;
+    d.post_command = default_post_command;
     return d;
 }
 
@@ -173,6 +175,7 @@ void play_sound(const char* event_name) { g_current.play_sound(g_current.user, e
 
 bool window_exists(QslHandle window) { return g_current.window_exists(g_current.user, window) != 0; }
 QslHandle window_parent(QslHandle window) { return g_current.window_parent(g_current.user, window); }
+void post_command(QslHandle window, int command) { g_current.post_command(g_current.user, window, command); }
 
 }  // namespace qsl
 
@@ -195,6 +198,7 @@ QSL_API void QslSetInterfaces(const QslInterfaces* interfaces) {
         if (interfaces->play_sound) next.play_sound = interfaces->play_sound;
         if (interfaces->window_exists) next.window_exists = interfaces->window_exists;
         if (interfaces->window_parent) next.window_parent = interfaces->window_parent;
+        if (interfaces->post_command) next.post_command = interfaces->post_command;
     }
     qsl::g_current = next;
 }
