@@ -207,7 +207,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (menu_file.empty() ? arg >= argc : arg < argc || show_vars) {
+    // A menu file stands for the script; --item belongs to it.
+    const bool usable = menu_file.empty() ? arg < argc && menu_item.empty() : arg == argc && !show_vars;
+    if (!usable) {
         std::fprintf(stderr, "usage: %s\n", usage_line);
         return 1;
     }
