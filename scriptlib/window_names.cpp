@@ -1,5 +1,6 @@
 #include "scriptlib/window_names.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "scriptlib/run_loop.h"
@@ -11,7 +12,7 @@ constexpr std::string_view identifier_prefix = "#WIN$ID#";
 constexpr size_t identifier_length = 16;
 // Titles of the old DOS-box host windows are never a script's target.
 constexpr std::string_view never_matched = "WinOldAp";
-constexpr int64_t retry_pause_ms = 1000;
+std::atomic<int64_t> g_retry_pause_ms{1000};
 
 bool is_hex_digit(char ch) { return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f'); }
 
@@ -22,6 +23,8 @@ QslHandle first_match(const Windows& windows, std::string_view pattern, QslHandl
 }
 
 }  // namespace
+
+void set_window_retry_pause(int64_t milliseconds) { g_retry_pause_ms = milliseconds; }
 
 std::string window_identifier(QslHandle window) {
     char text[32];
@@ -60,7 +63,7 @@ QslHandle find_window(Context& c, const Windows& windows, std::string_view name,
     for (int attempt = 1;; ++attempt) {
         if (QslHandle window = first_match(windows, name, parent)) return window;
         if (attempt >= tries) return 0;
-        wait_for(c, retry_pause_ms);
+        wait_for(c, g_retry_pause_ms.load());
         if (c.in->terminate_requested) return 0;
     }
 }

@@ -26,6 +26,10 @@ bool title_matches(std::string_view title, std::string_view pattern);
 
 enum class Retry { yes, no };
 
+// The pause between two tries, 1000 ms; the fuzz target makes it 0 so that
+// a script's lookups do not sleep.
+void set_window_retry_pause(int64_t milliseconds);
+
 // The window a name stands for among the top-level windows (parent 0) or
 // the children of parent; 0 when none.
 QslHandle find_window(Context& c, const Windows& windows, std::string_view name, QslHandle parent = 0,

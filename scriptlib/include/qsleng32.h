@@ -214,7 +214,8 @@ typedef struct QslInterfaces {
     int (*clipboard_put)(void *user, const char *text);
     /* Sounds: a named event sound; "" is the default beep. */
     void (*play_sound)(void *user, const char *event_name);
-    /* Windows: 1 when a window of that handle is known (a host registers them). */
+    /* Windows: 1 when a window of that handle exists (by default: in the window
+     * interface below). */
     int (*window_exists)(void *user, QslHandle window);
     QslHandle (*window_parent)(void *user, QslHandle window);
     void *user;

@@ -9,6 +9,7 @@
 
 #include "family_cases.h"
 #include "script_host.h"
+#include "scriptlib/key_strokes.h"
 
 using qsl::testing::ErrorCase;
 using qsl::testing::ScriptHost;
@@ -179,6 +180,36 @@ TEST(WindowInput, HeadlessRefusesKeysAndMouse) {
     host.run("sendkey(\"a\")\n");
     ASSERT_FALSE(host.boxes.empty());
     EXPECT_NE(host.boxes.back().text.find("$DISPLAY is not set"), std::string::npos) << host.boxes.back().text;
+}
+
+// Key strings become strokes: a key with its held modifiers, "{NAME n}"
+// n times, braces around a sign type the sign.
+TEST(WindowInput, KeyStrings) {
+    struct Case {
+        const char* text;
+        const char* strokes;  // "key/modifiers ..." or "error"
+    };
+    const Case cases[] = {
+        {"aB~", "a/0 B/0 ENTER/0"},
+        {"+a^{F4}!x", "a/1 F4/2 x/4"},
+        {"+^{del}", "DELETE/3"},
+        {"{TAB 3}", "TAB/0 TAB/0 TAB/0"},
+        {"{~}{+}{{}{}}", "~/0 +/0 {/0 }/0"},
+        {"\xC3\xA9", "\xC3\xA9/0"},
+        {"{ENTER", "error"},
+        {"{F17}", "error"},
+        {"a^", "error"},
+    };
+    for (const Case& c : cases) {
+        std::vector<qsl::KeyStroke> strokes;
+        std::string reason, got;
+        if (!qsl::parse_key_strokes(c.text, strokes, reason)) {
+            got = "error";
+        } else {
+            for (const qsl::KeyStroke& k : strokes) got += (got.empty() ? "" : " ") + k.key + "/" + std::to_string(k.modifiers);
+        }
+        EXPECT_EQ(got, c.strokes) << c.text;
+    }
 }
 
 }  // namespace
