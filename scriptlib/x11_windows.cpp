@@ -40,6 +40,7 @@ struct Server {
     Window root = 0;
     int screen = 0;
     bool xtest = false;
+    bool lost = false;
     Atoms atoms{};
 };
 
@@ -47,8 +48,37 @@ std::recursive_mutex g_mutex;
 Server g_server;
 
 // Windows come and go under the library's feet: a request about a window
-// that is gone is an answer, not a reason to end the program.
+// that is gone is an answer, not a reason to end the program; nor is a
+// server that goes away (Xlib's default ends the process): the connection
+// is given up and opened again on the next use. The handlers are the
+// library's only while it talks to the server (a host may have its own),
+// and every request is answered before they are given back.
 int ignore_errors(Display*, XErrorEvent*) { return 0; }
+int server_lost(Display*) {
+    g_server.lost = true;
+    return 0;
+}
+#if QSL_HAVE_IO_ERROR_EXIT
+void stay(Display*, void*) {}
+#endif
+
+class Talking {
+public:
+    Talking()
+        : guard_(g_mutex), previous_(XSetErrorHandler(ignore_errors)), previous_io_(XSetIOErrorHandler(server_lost)) {}
+    ~Talking() {
+        if (g_server.display && !g_server.lost) XSync(g_server.display, False);
+        XSetIOErrorHandler(previous_io_);
+        XSetErrorHandler(previous_);
+    }
+    Talking(const Talking&) = delete;
+    Talking& operator=(const Talking&) = delete;
+
+private:
+    std::lock_guard<std::recursive_mutex> guard_;
+    XErrorHandler previous_;
+    XIOErrorHandler previous_io_;
+};
 
 Display* dpy() { return g_server.display; }
 const Atoms& atoms() { return g_server.atoms; }
@@ -183,26 +213,26 @@ void set_wm_state(Window window, long state) { set_cardinals(window, atoms().wm_
 // --- the interface --------------------------------------------------------
 
 int list(void*, QslHandle parent, QslHandle* out, int capacity) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     std::vector<Window> windows = parent ? children(Window(parent)) : top_level_windows();
     for (size_t i = 0; i < windows.size() && i < size_t(capacity); ++i) out[i] = windows[i];
     return int(windows.size());
 }
 
 int exists(void*, QslHandle window) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     return alive(Window(window));
 }
 
 QslHandle parent(void*, QslHandle window) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     if (!alive(Window(window)) || is_top_level(Window(window))) return 0;
     Window up = parent_of(Window(window));
     return up == g_server.root ? 0 : up;
 }
 
 int text(void*, QslHandle handle, int kind, char* out, size_t size) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle);
     if (!alive(window) || size == 0) return 0;
     std::string value;
@@ -230,7 +260,7 @@ int text(void*, QslHandle handle, int kind, char* out, size_t size) {
 }
 
 int set_title(void*, QslHandle handle, const char* title) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle);
     if (!alive(window)) return 0;
     auto bytes = reinterpret_cast<const unsigned char*>(title);
@@ -242,7 +272,7 @@ int set_title(void*, QslHandle handle, const char* title) {
 }
 
 QslHandle active(void*) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     if (managed()) {
         std::vector<unsigned long> window = property(g_server.root, atoms().active);
         return window.empty() ? 0 : window[0];
@@ -260,7 +290,7 @@ QslHandle active(void*) {
 }
 
 int state(void*, QslHandle handle) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle);
     XWindowAttributes a;
     if (!window || !XGetWindowAttributes(dpy(), window, &a)) return 0;
@@ -272,7 +302,7 @@ int state(void*, QslHandle handle) {
 }
 
 int get_rect(void*, QslHandle handle, int rect[4]) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle), child = 0;
     XWindowAttributes a;
     int x = 0, y = 0;
@@ -291,7 +321,7 @@ void move_resize(Window window, const int rect[4]) {
 }
 
 int set_rect(void*, QslHandle handle, const int rect[4]) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle);
     if (!alive(window)) return 0;
     if (managed()) {
@@ -305,7 +335,7 @@ int set_rect(void*, QslHandle handle, const int rect[4]) {
 }
 
 int screen_size(void*, int size[2]) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     size[0] = DisplayWidth(dpy(), g_server.screen);
     size[1] = DisplayHeight(dpy(), g_server.screen);
     return 1;
@@ -386,7 +416,7 @@ void show_normal(Window window) {
 }
 
 int act(void*, QslHandle handle, int action) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window window = Window(handle);
     if (!alive(window)) return 0;
     switch (action) {
@@ -413,7 +443,7 @@ int act(void*, QslHandle handle, int action) {
 }
 
 int pointer(void*, int position[2], unsigned* buttons) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     Window root = 0, child = 0;
     int x = 0, y = 0;
     unsigned mask = 0;
@@ -465,7 +495,7 @@ KeySym key_sym(std::string_view key) {
 void press(KeyCode code, bool down) { XTestFakeKeyEvent(dpy(), code, down ? True : False, CurrentTime); }
 
 int send_key(void*, QslHandle, const char* key, unsigned modifiers) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     KeySym sym = key_sym(key);
     KeyCode code = sym ? XKeysymToKeycode(dpy(), sym) : 0;
     if (!code) return 0;
@@ -484,14 +514,14 @@ int send_key(void*, QslHandle, const char* key, unsigned modifiers) {
 }
 
 int move_pointer(void*, int x, int y) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     XTestFakeMotionEvent(dpy(), g_server.screen, x, y, CurrentTime);
     XSync(dpy(), False);
     return 1;
 }
 
 int press_button(void*, int button, int down) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     unsigned number = button == QSL_BUTTON_LEFT ? 1 : button == QSL_BUTTON_MIDDLE ? 2 : button == QSL_BUTTON_RIGHT ? 3 : 0;
     if (!number) return 0;
     XTestFakeButtonEvent(dpy(), number, down ? True : False, CurrentTime);
@@ -502,15 +532,17 @@ int press_button(void*, int button, int down) {
 #endif
 
 bool open_server(const std::string& name, std::string& reason) {
-    if (g_server.display && g_server.name == name) return true;
-    if (g_server.display) XCloseDisplay(g_server.display);
+    if (g_server.display && g_server.name == name && !g_server.lost) return true;
+    if (g_server.display && !g_server.lost) XCloseDisplay(g_server.display);
     g_server = Server{};
-    XSetErrorHandler(ignore_errors);
     Display* display = XOpenDisplay(name.c_str());
     if (!display) {
         reason = "the X display " + name + " cannot be opened";
         return false;
     }
+#if QSL_HAVE_IO_ERROR_EXIT
+    XSetIOErrorExitHandler(display, stay, nullptr);
+#endif
     g_server.display = display;
     g_server.name = name;
     g_server.screen = DefaultScreen(display);
@@ -532,7 +564,7 @@ bool open_server(const std::string& name, std::string& reason) {
 }  // namespace
 
 std::optional<QslWindowInterface> x11_window_interface(const std::string& display, std::string& no_input) {
-    std::lock_guard<std::recursive_mutex> guard(g_mutex);
+    Talking talking;
     if (!open_server(display, no_input)) return std::nullopt;
     QslWindowInterface api{};
     api.pointer = pointer;

@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "script_host.h"
@@ -252,6 +253,31 @@ TEST_F(X11Windows, MouseMovesThePointer) {
     EXPECT_EQ(x, 200);  // the middle of the 200 x 100 window at 100,100
     EXPECT_EQ(y, 150);
     XDestroyWindow(display_, target);
+}
+
+// A server that goes away while the library is connected does not end the
+// host's process: the windows are gone, and the next server is used.
+TEST(X11Server, LostServerDoesNotEndTheProcess) {
+    auto first = std::make_unique<XServer>();
+    if (first->display.empty()) GTEST_SKIP() << first->reason;
+    setenv("DISPLAY", first->display.c_str(), 1);
+    ScriptHost host(16384);
+    ASSERT_EQ(host.run("before = winexist(\"Anything\")\n"), 0);
+    first.reset();
+    ASSERT_EQ(host.run("after = winexist(\"Anything\")\n"), 0);
+    EXPECT_EQ(host.var("after"), "0");
+    XServer second;
+    setenv("DISPLAY", second.display.c_str(), 1);
+    Display* display = XOpenDisplay(second.display.c_str());
+    ASSERT_NE(display, nullptr);
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 50, 50, 0, 0, 0);
+    XStoreName(display, window, "Anything");
+    XMapWindow(display, window);
+    XSync(display, False);
+    ASSERT_EQ(host.run("again = winexist(\"Anything\")\n"), 0);
+    EXPECT_EQ(host.var("again"), "1");
+    unsetenv("DISPLAY");
+    XCloseDisplay(display);
 }
 
 }  // namespace
