@@ -76,6 +76,7 @@ TEST(WindowNames, OperationsChangeTheHeadlessList) {
     ScriptHost host(16384);
     ASSERT_EQ(host.run(no_retry +
                        "normal = winstate(\"Calc\")\n"
+                       "cls = intcontrol(44, 513, 0, 0, 0)\n"
                        "winiconize(\"Calc\")\n"
                        "icon = winstate(\"Calc\")\n"
                        "winzoom(\"Calc\")\n"
@@ -95,6 +96,7 @@ TEST(WindowNames, OperationsChangeTheHeadlessList) {
                        "gone = winstate(\"Calculator\")\n"),
               0);
     EXPECT_EQ(host.var("normal"), "2");
+    EXPECT_EQ(host.var("cls"), "test");  // the class of window 0x201
     EXPECT_EQ(host.var("icon"), "1");
     EXPECT_EQ(host.var("zoomed"), "3");
     EXPECT_EQ(host.var("full"), "0,0,1000,1000");
