@@ -18,12 +18,14 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace qsl {
@@ -415,6 +417,29 @@ void show_normal(Window window) {
     XMapWindow(dpy(), window);
 }
 
+// Whether a window manager has carried out the request yet.
+bool reached(Window window, int action) {
+    switch (action) {
+        case QSL_WINDOW_ACTIVATE: return active(nullptr) == window;
+        case QSL_WINDOW_ICONIZE: return state(nullptr, window) == QSL_WINDOW_ICONIC;
+        case QSL_WINDOW_ZOOM: return state(nullptr, window) == QSL_WINDOW_ZOOMED;
+        case QSL_WINDOW_SHOW: return state(nullptr, window) == QSL_WINDOW_NORMAL;
+        case QSL_WINDOW_HIDE: return state(nullptr, window) == QSL_WINDOW_HIDDEN;
+    }
+    return true;  // a window asked to close may first ask its user
+}
+
+// A window manager acts on requests in its own time: the next function of
+// the script (keys for the window just activated, winstate) waits for it,
+// a moment at most.
+void settle(Window window, int action) {
+    constexpr int tries = 25;
+    for (int i = 0; i < tries && !reached(window, action); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        XSync(dpy(), False);
+    }
+}
+
 int act(void*, QslHandle handle, int action) {
     Talking talking;
     Window window = Window(handle);
@@ -439,6 +464,7 @@ int act(void*, QslHandle handle, int action) {
         default: return 0;
     }
     XSync(dpy(), False);
+    if (managed()) settle(window, action);
     return 1;
 }
 
