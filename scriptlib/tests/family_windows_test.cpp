@@ -136,6 +136,9 @@ TEST(WindowNames, RetryCountsOfIntControl46) {
     QslWindowInterface counting{};
     counting.list = count_lists;
     QslSetWindowInterface(&counting);
+    struct Restore {
+        ~Restore() { QslSetWindowInterface(nullptr); }
+    } restore;
     struct Case {
         int retry;
         int lists;
@@ -159,7 +162,6 @@ TEST(WindowNames, RetryCountsOfIntControl46) {
         EXPECT_GE(ms, 2 * c.least_ms) << "retry " << c.retry;
         EXPECT_LE(ms, 2 * c.most_ms) << "retry " << c.retry;
     }
-    QslSetWindowInterface(nullptr);
 }
 
 // Without a window system keys and the mouse fail with their numbers and say why.
