@@ -1,5 +1,6 @@
 #include "scriptlib/window_names.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -12,7 +13,8 @@ constexpr std::string_view identifier_prefix = "#WIN$ID#";
 constexpr size_t identifier_length = 16;
 // Titles of the old DOS-box host windows are never a script's target.
 constexpr std::string_view never_matched = "WinOldAp";
-std::atomic<int64_t> g_retry_pause_ms{1000};
+constexpr int64_t retry_pause_ms = 1000;
+std::atomic<bool> g_retries{true};
 
 bool is_hex_digit(char ch) { return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f'); }
 
@@ -24,7 +26,7 @@ QslHandle first_match(const Windows& windows, std::string_view pattern, QslHandl
 
 }  // namespace
 
-void set_window_retry_pause(int64_t milliseconds) { g_retry_pause_ms = milliseconds; }
+void set_window_retries(bool enabled) { g_retries = enabled; }
 
 std::string window_identifier(QslHandle window) {
     char text[32];
@@ -59,11 +61,11 @@ QslHandle find_window(Context& c, const Windows& windows, std::string_view name,
         return windows.exists(host) ? host : 0;
     }
     if (auto window = parse_window_identifier(name)) return windows.exists(*window) ? *window : 0;
-    int tries = retry == Retry::yes ? std::max(c.in->window_retry, 0) + 1 : 1;
-    for (int attempt = 1;; ++attempt) {
+    int64_t tries = retry == Retry::yes && g_retries ? int64_t(std::max(c.in->window_retry, 0)) + 1 : 1;
+    for (int64_t attempt = 1;; ++attempt) {
         if (QslHandle window = first_match(windows, name, parent)) return window;
         if (attempt >= tries) return 0;
-        wait_for(c, g_retry_pause_ms.load());
+        wait_for(c, retry_pause_ms);
         if (c.in->terminate_requested) return 0;
     }
 }

@@ -26,9 +26,9 @@ bool title_matches(std::string_view title, std::string_view pattern);
 
 enum class Retry { yes, no };
 
-// The pause between two tries, 1000 ms; the fuzz target makes it 0 so that
-// a script's lookups do not sleep.
-void set_window_retry_pause(int64_t milliseconds);
+// Retries on or off for the whole process (on unless a host turns them off;
+// the fuzz target does, so that no lookup sleeps).
+void set_window_retries(bool enabled);
 
 // The window a name stands for among the top-level windows (parent 0) or
 // the children of parent; 0 when none.

@@ -2,6 +2,7 @@
 // $DISPLAY set or cleared while the process runs, takes effect at once.
 #include "scriptlib/window_system.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 
@@ -59,7 +60,13 @@ int to_virtual(int pixels, int extent) {
     return extent > 0 ? int((int64_t(pixels) * virtual_extent + extent / 2) / extent) : 0;
 }
 
-int to_pixels(int units, int extent) { return int((int64_t(units) * extent + virtual_extent / 2) / virtual_extent); }
+// Far beyond any screen, yet small enough that edges can be subtracted.
+constexpr int64_t farthest_pixel = int64_t(1) << 24;
+
+int to_pixels(int units, int extent) {
+    int64_t pixels = (int64_t(units) * extent + virtual_extent / 2) / virtual_extent;
+    return int(std::clamp(pixels, -farthest_pixel, farthest_pixel));
+}
 
 std::vector<QslHandle> Windows::list(QslHandle parent) const {
     std::vector<QslHandle> handles(64);

@@ -58,9 +58,9 @@ const fs::path& folder() {
         qsl::confine_files(made);
         qsl::allow_programs(false);
         // No desktop's windows are touched: only the headless list, and
-        // window lookups do not pause between their tries.
+        // window lookups try once, without pauses.
         unsetenv("DISPLAY");
-        qsl::set_window_retry_pause(0);
+        qsl::set_window_retries(false);
         struct rlimit limit{file_size_limit, file_size_limit};
         setrlimit(RLIMIT_FSIZE, &limit);
         signal(SIGXFSZ, SIG_IGN);
