@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "script_host.h"
 
@@ -253,6 +254,51 @@ TEST_F(X11Windows, MouseMovesThePointer) {
     EXPECT_EQ(x, 200);  // the middle of the 200 x 100 window at 100,100
     EXPECT_EQ(y, 150);
     XDestroyWindow(display_, target);
+}
+
+// Under a window manager the system order is its stacking list and the
+// operations are requests to it. The test stands in for the manager: it
+// publishes the EWMH lists (in an order unlike the server's own stacking)
+// and takes the requests that come to the root window.
+TEST_F(X11Windows, WindowManagerRequests) {
+    Window a_txt = make_window("Notepad - a.txt");
+    Window plain = make_window("Notepad");  // on top in the server's own stacking
+    Window root = DefaultRootWindow(display_);
+    auto atom = [&](const char* name) { return XInternAtom(display_, name, False); };
+    auto set_windows = [&](const char* name, std::vector<Window> windows) {
+        std::vector<long> values(windows.begin(), windows.end());
+        XChangeProperty(display_, root, atom(name), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(values.data()), int(values.size()));
+    };
+    set_windows("_NET_SUPPORTING_WM_CHECK", {root});
+    set_windows("_NET_CLIENT_LIST_STACKING", {plain, a_txt});  // bottom first: a.txt on top
+    XSelectInput(display_, root, SubstructureRedirectMask);
+    XSync(display_, False);
+    ScriptHost host(16384);
+    int error = host.run("first = winidget(\"Notepad\")\n"
+                         "winactivate(\"Notepad~\")\n"
+                         "winzoom(\"Notepad~\")\n"
+                         "winiconize(\"Notepad~\")\n"
+                         "winclose(\"Notepad~\")\n");
+    XSync(display_, False);
+    std::vector<std::string> requests;
+    XEvent event{};
+    while (XCheckTypedEvent(display_, ClientMessage, &event)) {
+        char* name = XGetAtomName(display_, event.xclient.message_type);
+        requests.push_back(std::string(name) + (event.xclient.window == plain ? "" : " (another window)"));
+        XFree(name);
+    }
+    XDeleteProperty(display_, root, atom("_NET_SUPPORTING_WM_CHECK"));
+    XDeleteProperty(display_, root, atom("_NET_CLIENT_LIST_STACKING"));
+    XSelectInput(display_, root, NoEventMask);
+    XSync(display_, False);
+    ASSERT_EQ(error, 0);
+    EXPECT_EQ(host.var("first"), id(a_txt));
+    const std::vector<std::string> expected = {"_NET_ACTIVE_WINDOW", "_NET_WM_STATE", "_NET_ACTIVE_WINDOW",
+                                               "WM_CHANGE_STATE", "_NET_CLOSE_WINDOW"};
+    EXPECT_EQ(requests, expected);
+    XDestroyWindow(display_, plain);
+    XDestroyWindow(display_, a_txt);
 }
 
 // A server that goes away while the library is connected does not end the
