@@ -108,6 +108,32 @@ TEST(WindowNames, OperationsChangeTheHeadlessList) {
     EXPECT_EQ(host.var("gone"), "0");
 }
 
+// "" names the host's own window: the parent of the window the host hands
+// over with the script. A script does not close it.
+TEST(WindowNames, EmptyNameIsTheHostWindow) {
+    HostWindows windows{{0x700, "QSL host"}};
+    QslRegisterWindow(0x701, 0x700, "Status", "test");
+    ScriptHost host(16384);
+    host.window = 0x701;
+    ASSERT_EQ(host.run(no_retry +
+                       "name = winname()\n"
+                       "own = winclose(\"\")\n"
+                       "still = winexist(\"QSL host~\")\n"
+                       "state = winstate(\"\")\n"
+                       "child = winexistchild(\"QSL host\", \"Status\")\n"
+                       "kids = winitemchild(\"\")\n"
+                       "parent = intcontrol(24, 1793, 0, 0, 0)\n"),
+              0);
+    QslUnregisterWindow(0x701);
+    EXPECT_EQ(host.var("name"), "QSL host");
+    EXPECT_EQ(host.var("own"), "0");
+    EXPECT_EQ(host.var("still"), "1");
+    EXPECT_EQ(host.var("state"), "2");
+    EXPECT_EQ(host.var("child"), "1");
+    EXPECT_EQ(host.var("kids"), "Status");
+    EXPECT_EQ(host.var("parent"), "1792");
+}
+
 // An identifier names its window only while the window exists: once it is
 // gone the lookup fails at once, without the retry pauses.
 TEST(WindowNames, IdentifierOfAClosedWindowFailsAtOnce) {
