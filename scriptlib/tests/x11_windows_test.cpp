@@ -141,14 +141,22 @@ protected:
 TEST_F(X11Windows, LookupByTitleAndActivate) {
     Window plain = make_window("Notepad");
     Window a_txt = make_window("Notepad - a.txt");
+    long pid = getpid();
+    XChangeProperty(display_, plain, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XSync(display_, False);
     ScriptHost host(16384);
-    ASSERT_EQ(host.run("first = winidget(\"Notepad\")\n"
+    ASSERT_EQ(host.run("program = winexename(\"Notepad~\")\n"
+                       "mine = winitemprocid(" + std::to_string(pid) + ", 0, 0)\n"
+                       "first = winidget(\"Notepad\")\n"
                        "exact = winidget(\"Notepad~\")\n"
                        "inside = winidget(\"~a.txt\")\n"
                        "winactivate(\"Notepad~\")\n"
                        "active = wingetactive()\n"
                        "state = winstate(\"Notepad~\")\n"),
               0);
+    EXPECT_EQ(host.var("program"), std::filesystem::read_symlink("/proc/self/exe").string());
+    EXPECT_EQ(host.var("mine"), "Notepad");
     EXPECT_EQ(host.var("first"), id(a_txt));  // the later window is on top
     EXPECT_EQ(host.var("exact"), id(plain));
     EXPECT_EQ(host.var("inside"), id(a_txt));
