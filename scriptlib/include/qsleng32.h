@@ -234,8 +234,9 @@ QSL_API void QslGetDefaultInterfaces(QslInterfaces *interfaces);
  * X server of $DISPLAY when it is set, else a headless list that holds only
  * the windows a host registers (QslRegisterWindow). A host installs its own
  * with QslSetWindowInterface; members left NULL keep the headless default,
- * except send_key, move_pointer and press_button, which then fail (the
- * script gets the error number of its function and the reason).
+ * except the input members (send_key, pointer, move_pointer, press_button):
+ * without them keys and the mouse fail (the script gets the error number of
+ * its function and the reason).
  * Windows are handles; 0 is "no window". Rectangles are pixels of the
  * screen: left, top, right, bottom.
  */
@@ -293,7 +294,8 @@ typedef struct QslWindowInterface {
 /* NULL restores the default. */
 QSL_API void QslSetWindowInterface(const QslWindowInterface *windows);
 /* Registers a window of the host in the headless list (topmost; parent 0 for
- * a top-level window), or changes the title and class of one registered. */
+ * a top-level window), or changes the parent, title and class of one
+ * registered. */
 QSL_API void QslRegisterWindow(QslHandle window, QslHandle parent, const char *title,
                                const char *class_name);
 QSL_API void QslUnregisterWindow(QslHandle window);
