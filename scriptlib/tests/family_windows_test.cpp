@@ -134,6 +134,17 @@ TEST(WindowNames, EmptyNameIsTheHostWindow) {
     EXPECT_EQ(host.var("parent"), "1792");
 }
 
+// winclosenot closes every other titled window, never the host's own.
+TEST(WindowNames, CloseAllButTheNamed) {
+    HostWindows windows{{0x801, "QSL host"}, {0x802, "Calc"}, {0x803, "Monthly Report"}, {0x804, "Editor"}};
+    ScriptHost host(16384);
+    host.window = 0x801;
+    ASSERT_EQ(host.run("winclosenot(\"Calc\", \"~Report\")\n"
+                       "left = winitemize()\n"),
+              0);
+    EXPECT_EQ(host.var("left"), "Monthly Report\tCalc\tQSL host");
+}
+
 // An identifier names its window only while the window exists: once it is
 // gone the lookup fails at once, without the retry pauses.
 TEST(WindowNames, IdentifierOfAClosedWindowFailsAtOnce) {
