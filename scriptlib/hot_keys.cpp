@@ -63,13 +63,13 @@ HotKey parse_hot_key(std::string_view part) {
     // A modifier sign is the key itself when nothing follows it ("\+").
     while (part.size() > 1 && (part[0] == '!' || part[0] == '+' || part[0] == '^')) {
         if (part[0] == '!') {
-            modifiers |= QSL_KEY_ALT | QSL_KEY_VIRTUAL;
+            modifiers |= QSL_HOT_KEY_ALT | QSL_HOT_KEY_VIRTUAL;
             hot.words += "Alt+";
         } else if (part[0] == '+') {
-            modifiers |= QSL_KEY_SHIFT;
+            modifiers |= QSL_HOT_KEY_SHIFT;
             hot.words += "Shift+";
         } else {
-            modifiers |= QSL_KEY_CTRL;
+            modifiers |= QSL_HOT_KEY_CTRL;
             hot.words += "Ctrl+";
         }
         part.remove_prefix(1);
@@ -80,7 +80,7 @@ HotKey parse_hot_key(std::string_view part) {
         key = named_key(part.substr(1, part.size() - 2));
     } else if (part.size() == 1) {
         key = uint16_t(std::toupper(static_cast<unsigned char>(part[0])));
-        if ((modifiers & QSL_KEY_CTRL) && (key < '@' || key > 'Z')) key |= QSL_KEY_VIRTUAL;
+        if ((modifiers & QSL_HOT_KEY_CTRL) && (key < '@' || key > 'Z')) key |= QSL_HOT_KEY_VIRTUAL;
     }
     hot.code = key ? uint16_t(key | modifiers) : 0;
     return hot;
@@ -88,15 +88,15 @@ HotKey parse_hot_key(std::string_view part) {
 
 uint16_t message_key_code(uintptr_t message, uintptr_t key) {
     const unsigned value = unsigned(key & 0xFF);
-    const unsigned held = unsigned(key) & (QSL_KEY_SHIFT | QSL_KEY_CTRL | QSL_KEY_ALT);
+    const unsigned held = unsigned(key) & (QSL_HOT_KEY_SHIFT | QSL_HOT_KEY_CTRL | QSL_HOT_KEY_ALT);
     unsigned code = 0;
     if (message == QSL_WM_KEYDOWN) {
         // Shift, Ctrl and Alt, and their left and right forms, alone.
         if ((value >= 0x10 && value <= 0x12) || (value >= 0xA0 && value <= 0xA5)) return 0;
-        code = value | QSL_KEY_VIRTUAL;
+        code = value | QSL_HOT_KEY_VIRTUAL;
     } else if (message == QSL_WM_CHAR) {
         code = unsigned(std::toupper(int(value)));
-        if ((held & QSL_KEY_CTRL) && value >= 1 && value <= 26) code = value + '@';
+        if ((held & QSL_HOT_KEY_CTRL) && value >= 1 && value <= 26) code = value + '@';
     } else {
         return 0;
     }

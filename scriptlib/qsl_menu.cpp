@@ -171,7 +171,7 @@ Key read_terminal_key(qv::Console& console) {
         if (second != '[' && second != 'O') {
             // Alt and a key: the key's own code, as a key press.
             const unsigned upper = unsigned(std::toupper(second & 0xFF));
-            return {Key::virtual_key, upper | QSL_KEY_ALT};
+            return {Key::virtual_key, upper | QSL_HOT_KEY_ALT};
         }
         std::string sequence(1, char(second));
         for (int length = 0; length < 6; ++length) {
@@ -188,8 +188,8 @@ Key read_terminal_key(qv::Console& console) {
     if (first == 127) return {Key::character, 0x08};
     // Control characters other than the ones with keys of their own are Ctrl
     // and a letter; a capital letter comes with Shift.
-    if (first >= 1 && first <= 26 && first != 8 && first != 10) return {Key::character, unsigned(first) | QSL_KEY_CTRL};
-    if (first >= 'A' && first <= 'Z') return {Key::character, unsigned(first) | QSL_KEY_SHIFT};
+    if (first >= 1 && first <= 26 && first != 8 && first != 10) return {Key::character, unsigned(first) | QSL_HOT_KEY_CTRL};
+    if (first >= 'A' && first <= 'Z') return {Key::character, unsigned(first) | QSL_HOT_KEY_SHIFT};
     return {Key::character, unsigned(first & 0xFF)};
 }
 

@@ -182,10 +182,10 @@ QSL_API int ParseYMDHMS(const char *text, int32_t fields[6], int check_level, in
 /* Key codes: the key in the low byte, modifier bits above it. HotKeyCheck
  * takes them in its key argument too, as the keyboard state the host saw
  * with the message (there is no global key state to ask). */
-#define QSL_KEY_SHIFT 0x8000
-#define QSL_KEY_CTRL 0x4000
-#define QSL_KEY_ALT 0x2000
-#define QSL_KEY_VIRTUAL 0x1000
+#define QSL_HOT_KEY_SHIFT 0x8000
+#define QSL_HOT_KEY_CTRL 0x4000
+#define QSL_HOT_KEY_ALT 0x2000
+#define QSL_HOT_KEY_VIRTUAL 0x1000
 #define QSL_WM_KEYDOWN 0x100 /* key: the virtual key code */
 #define QSL_WM_CHAR 0x102    /* key: the character */
 

@@ -288,20 +288,20 @@ TEST(HotKeys, KeyMessagesFindTheirItemsCommand) {
         uintptr_t message, key;
         int command;  // -1: no match
     } cases[] = {
-        {QSL_WM_CHAR, 0x0F | QSL_KEY_CTRL, 1000},   // Ctrl+O as the control character
-        {QSL_WM_CHAR, 'o' | QSL_KEY_CTRL, 1000},
+        {QSL_WM_CHAR, 0x0F | QSL_HOT_KEY_CTRL, 1000},   // Ctrl+O as the control character
+        {QSL_WM_CHAR, 'o' | QSL_HOT_KEY_CTRL, 1000},
         {QSL_WM_CHAR, 'o', -1},
-        {QSL_WM_KEYDOWN, 'X' | QSL_KEY_ALT, 1001},
-        {QSL_WM_CHAR, 'x' | QSL_KEY_ALT, -1},
+        {QSL_WM_KEYDOWN, 'X' | QSL_HOT_KEY_ALT, 1001},
+        {QSL_WM_CHAR, 'x' | QSL_HOT_KEY_ALT, -1},
         {QSL_WM_KEYDOWN, 0x70, 1002},
         {QSL_WM_CHAR, 0x70, 1006},                 // the character "p", not F1
-        {QSL_WM_CHAR, 'F' | QSL_KEY_SHIFT, 1003},
+        {QSL_WM_CHAR, 'F' | QSL_HOT_KEY_SHIFT, 1003},
         {QSL_WM_CHAR, 'f', -1},
-        {QSL_WM_KEYDOWN, '1' | QSL_KEY_CTRL, 1004},
+        {QSL_WM_KEYDOWN, '1' | QSL_HOT_KEY_CTRL, 1004},
         {QSL_WM_CHAR, '\r', 1005},
         {QSL_WM_CHAR, 'p', 1006},
-        {QSL_WM_KEYDOWN, 0x11 | QSL_KEY_CTRL, -1},  // Ctrl alone
-        {0x104, 'X' | QSL_KEY_ALT, -1},             // a message it does not know
+        {QSL_WM_KEYDOWN, 0x11 | QSL_HOT_KEY_CTRL, -1},  // Ctrl alone
+        {0x104, 'X' | QSL_HOT_KEY_ALT, -1},             // a message it does not know
     };
     for (const auto& c : cases) {
         g_posted = -1;
