@@ -318,6 +318,23 @@ constexpr int wait_for_key_failed = 3123;
 constexpr int ignore_input_failed = 1465;
 constexpr int shortcut_dir_failed = 1541;
 
+// Script-defined dialogs, the ask boxes and the item and text boxes.
+constexpr int ask_too_many_selected = 1336;
+constexpr int ask_file_name_none = 1337;
+constexpr int ask_directory_unreadable = 1578;
+constexpr int ask_directory_missing = 1579;
+constexpr int dialog_window_failed = 3104;
+constexpr int dialog_name_too_long = 3218;
+constexpr int dialog_format_missing = 3219;
+constexpr int dialog_format_unsupported = 3220;
+constexpr int dialog_bad_geometry = 3221;
+constexpr int dialog_control_missing = 3222;
+constexpr int dialog_bad_control_type = 3223;
+constexpr int dialog_bad_button_value = 3224;
+constexpr int dialog_too_many_fields = 3225;
+constexpr int ask_bad_mode = 3366;
+constexpr int ask_file_unreadable = 3367;
+
 // Ends without a message of its own.
 constexpr int previously_reported = 9002;
 constexpr int stop_requested = QSL_STOP_REQUESTED;
