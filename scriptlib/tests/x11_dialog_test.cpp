@@ -1,0 +1,145 @@
+// The X11 dialog back end under a private Xvfb: qsl shows a script-defined
+// dialog on it, the test types into the dialog's window and reads the
+// variables qsl prints afterwards.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+
+#include "temp_folder.h"
+
+using qsl::testing::TempFolder;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// An X server of our own on the first free display number from 90.
+class Xvfb {
+public:
+    Xvfb() {
+        if (!fs::exists("/usr/bin/Xvfb")) return;
+        for (int number = 90; number < 140; ++number) {
+            std::string n = std::to_string(number);
+            if (fs::exists("/tmp/.X11-unix/X" + n) || fs::exists("/tmp/.X" + n + "-lock")) continue;
+            name = ":" + n;
+            break;
+        }
+        std::string command = "Xvfb " + name + " -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & echo $!";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe || std::fscanf(pipe, "%d", &pid_) != 1) pid_ = 0;
+        if (pipe) pclose(pipe);
+        for (int tries = 0; pid_ > 0 && tries < 100 && !display; ++tries) {
+            display = XOpenDisplay(name.c_str());
+            if (!display) std::this_thread::sleep_for(50ms);
+        }
+    }
+    ~Xvfb() {
+        if (display) XCloseDisplay(display);
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    // The mapped top-level window of that title, or 0 after five seconds.
+    Window wait_for(const std::string& title) {
+        for (int tries = 0; tries < 100; ++tries) {
+            Window root_return, parent, *children = nullptr;
+            unsigned count = 0;
+            Window found = 0;
+            XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count);
+            for (unsigned i = 0; i < count && !found; ++i) {
+                char* name = nullptr;
+                XWindowAttributes attributes;
+                if (XFetchName(display, children[i], &name) && name && title == name &&
+                    XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+                    found = children[i];
+                if (name) XFree(name);
+            }
+            if (children) XFree(children);
+            if (found) return found;
+            std::this_thread::sleep_for(50ms);
+        }
+        return 0;
+    }
+
+    void press(Window window, KeySym symbol, unsigned state = 0) {
+        XKeyEvent event{};
+        event.type = KeyPress;
+        event.display = display;
+        event.window = window;
+        event.root = DefaultRootWindow(display);
+        event.keycode = XKeysymToKeycode(display, symbol);
+        event.state = state;
+        event.same_screen = True;
+        XSendEvent(display, window, True, KeyPressMask, reinterpret_cast<XEvent*>(&event));
+        XFlush(display);
+    }
+
+    std::string name;
+    Display* display = nullptr;
+
+private:
+    int pid_ = 0;
+};
+
+std::string read_all(FILE* pipe) {
+    std::string out;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    return out;
+}
+
+const char* dialog_script =
+    "dFormat = \"KVXDLGED,5.0\"\ndX = 20\ndY = 20\ndWidth = 180\ndHeight = 110\ndCaption = \"Order\"\n"
+    "dNumControls = 7\n"
+    "d01 = `8,8,100,12,EDITBOX,name,DEFAULT`\n"
+    "d02 = `8,24,60,10,RADIOBUTTON,size,Small,1`\n"
+    "d03 = `8,34,60,10,RADIOBUTTON,size,Medium,2`\n"
+    "d04 = `8,44,60,10,RADIOBUTTON,size,Large,3`\n"
+    "d05 = `8,58,80,10,CHECKBOX,extras,\"Cheese, please\",4`\n"
+    "d06 = `8,80,40,14,PUSHBUTTON,,DEFAULT,1`\n"
+    "d07 = `60,80,40,14,PUSHBUTTON,,DEFAULT,0`\n"
+    "size = 0\nextras = 1\npressed = dialog(\"d\")\nexit\n:CANCEL\ncancelled = 1\n";
+
+TEST(X11Dialogs, KeysFillTheDialogAndEnterPressesOk) {
+    Xvfb server;
+    if (!server.display) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    TempFolder folder;
+    folder.write("order.qsl", dialog_script);
+    struct Run {
+        std::vector<KeySym> keys;
+        std::vector<const char*> expected;
+    } runs[] = {
+        {{XK_b, XK_o, XK_b, XK_x, XK_BackSpace, XK_Tab, XK_Down, XK_Down, XK_Tab, XK_space, XK_Return},
+         {"name=bob\n", "size=3\n", "extras=5\n", "pressed=1\n"}},
+        {{XK_Tab, XK_Down, XK_Escape}, {"cancelled=1\n", "size=0\n"}},
+    };
+    for (const Run& run : runs) {
+        std::string command = "cd " + folder.path.string() + " && DISPLAY=" + server.name +
+                              " QSL_REGISTRY=registry.ini timeout 20 " QSL_BIN_DIR "/qsl --vars order.qsl 2>&1";
+        FILE* qsl = popen(command.c_str(), "r");
+        ASSERT_TRUE(qsl);
+        Window window = server.wait_for("Order");
+        if (window)
+            for (KeySym key : run.keys) server.press(window, key);
+        std::string out = read_all(qsl);
+        pclose(qsl);
+        ASSERT_NE(window, 0u) << "no dialog window appeared; qsl wrote: " << out;
+        for (const char* line : run.expected) EXPECT_NE(out.find(line), std::string::npos) << line << " in " << out;
+    }
+}
+
+}  // namespace
