@@ -3,6 +3,7 @@
 // show_dialog (the pressed push button's index, -1 cancelled, -2 not shown).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,17 @@ bool x11_dialogs_available();
 
 // What the back ends share: a push button's label without its "&" marks.
 std::string_view button_label(const char* text, std::string& storage);
+
+// What a back end returns when a break request ended the dialog.
+constexpr int dialog_broken = -3;
+// Watches for break requests (QslRequestBreak) made after it was made.
+class BreakWatch {
+public:
+    BreakWatch();
+    bool requested() const;
+
+private:
+    uint32_t seen_;
+};
 
 }  // namespace qsl

@@ -216,6 +216,7 @@ void ScriptDialog::write_results() {
 int ScriptDialog::run() {
     for (;;) {
         FormResult result = form.show();
+        if (result.broken) return 0;  // the run loop stops the script next
         if (result.cancelled() || form.controls[size_t(result.button)].value == 0) fail(errors::user_cancel);
         if (refresh_file_lists()) continue;
         write_results();

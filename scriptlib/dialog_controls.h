@@ -16,7 +16,7 @@ public:
     ScriptDialog(Context& c, DialogDefinition definition);
 
     // Shows the dialog until a push button closes it and returns that
-    // button's value; Cancel is 9999. A mask or folder typed for a file list
+    // button's value; Cancel is 9999, a break request 0. A mask or folder typed for a file list
     // refreshes the list and keeps the dialog open.
     int run();
 

@@ -115,6 +115,7 @@ FormResult Form::show() {
     if (pressed == -2) fail(errors::dialog_window_failed);
     view.take_back(*this);
     FormResult result;
+    result.broken = pressed == -3;
     if (pressed >= 0 && size_t(pressed) < controls.size() && controls[size_t(pressed)].type == QSL_CONTROL_BUTTON)
         result.button = pressed;
     return result;

@@ -30,7 +30,8 @@ struct FormControl {
 
 // What the user did: pressed the push button of that index, or cancelled.
 struct FormResult {
-    int button = -1;  // control index, -1 cancelled
+    int button = -1;          // control index, -1 cancelled
+    bool broken = false;      // a break request ended the dialog
     bool cancelled() const { return button < 0; }
 };
 

@@ -3,6 +3,7 @@
 #include "scriptlib/dialog_interface.h"
 #include "scriptlib/dialog_back_ends.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,9 @@
 #include <vector>
 
 namespace qsl {
+
+extern std::atomic<uint32_t> g_break_requests;
+
 namespace {
 
 int headless_dialog(void*, QslDialog* dialog) { return QslAnswerDialog(dialog, nullptr); }
@@ -115,6 +119,9 @@ void write_dialog(const QslDialog& dialog) {
 }
 
 }  // namespace
+
+BreakWatch::BreakWatch() : seen_(g_break_requests.load()) {}
+bool BreakWatch::requested() const { return g_break_requests.load() != seen_; }
 
 std::string_view button_label(const char* text, std::string& storage) {
     storage.clear();

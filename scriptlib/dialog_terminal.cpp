@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <iterator>
 #include <string>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,10 +34,32 @@ std::string fitted(std::string text, int width) {
     return text + std::string(size_t(width - int(text.size())), ' ');
 }
 
-// The terminal's alternate screen and raw keys while the dialog is shown.
+// The terminal's line mode, for a signal that ends the process while the
+// dialog is shown (only async-signal-safe calls in the handler).
+termios g_line_mode{};
+volatile sig_atomic_t g_have_line_mode = 0;
+constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void restore_and_end(int signal_number) {
+    if (g_have_line_mode) tcsetattr(STDIN_FILENO, TCSANOW, &g_line_mode);
+    static constexpr char leave[] = "\x1b[0m\x1b[?1049l";
+    [[maybe_unused]] ssize_t ignored = ::write(STDOUT_FILENO, leave, sizeof leave - 1);
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+// The terminal's alternate screen and raw keys while the dialog is shown;
+// the screen, the line mode and the host's signal handlers come back when
+// it closes, and a signal that ends the process meanwhile restores the
+// terminal first.
 class TerminalScreen {
 public:
     explicit TerminalScreen(qv::Console& console) : console_(console) {
+        g_have_line_mode = tcgetattr(STDIN_FILENO, &g_line_mode) == 0;
+        struct sigaction ending {};
+        ending.sa_handler = restore_and_end;
+        sigemptyset(&ending.sa_mask);
+        for (size_t i = 0; i < std::size(ending_signals); ++i) sigaction(ending_signals[i], &ending, &saved_[i]);
         console_.write("\x1b[?1049h");
         console_.clear_screen();
     }
@@ -42,12 +67,15 @@ public:
         console_.write(normal);
         console_.write("\x1b[?1049l");
         console_.restore_terminal();
+        for (size_t i = 0; i < std::size(ending_signals); ++i) sigaction(ending_signals[i], &saved_[i], nullptr);
+        g_have_line_mode = 0;
     }
     TerminalScreen(const TerminalScreen&) = delete;
     TerminalScreen& operator=(const TerminalScreen&) = delete;
 
 private:
     qv::Console& console_;
+    struct sigaction saved_[std::size(ending_signals)] {};
 };
 
 class TerminalDialog {
@@ -66,6 +94,7 @@ private:
     qv::Console& console_;
     QslDialog& dialog_;
     DialogSession session_;
+    BreakWatch breaks_;
 };
 
 void TerminalDialog::put(int x, int y, const std::string& text, bool highlighted) {
@@ -139,10 +168,11 @@ void TerminalDialog::draw() {
                                 std::string(dialog_.default_button >= 0 ? "press" : "-") + "  Esc: cancel");
 }
 
-// The next key, or -1 when the deadline passed. An escape sequence of the
+// The next key; -1 when the deadline passed, -2 at a break request. An escape sequence of the
 // arrows or Shift+Tab arrives in one piece; an Escape alone does not.
 int TerminalDialog::read_key(Clock::time_point deadline) {
     while (!console_.key_waiting()) {
+        if (breaks_.requested()) return -2;
         if (dialog_.timeout_ms > 0 && Clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -154,6 +184,7 @@ int TerminalDialog::run() {
     for (;;) {
         draw();
         int key = read_key(deadline);
+        if (key == -2) return dialog_broken;
         if (key < 0) return dialog_.default_button;
         int outcome = DialogSession::going_on;
         if (key == escape) {

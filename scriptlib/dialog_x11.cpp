@@ -219,8 +219,10 @@ int X11Dialog::on_click(int x, int y) {
 int X11Dialog::run() {
     auto deadline = Clock::now() + std::chrono::milliseconds(dialog_.timeout_ms);
     const int descriptor = ConnectionNumber(display_);
+    BreakWatch breaks;
     for (;;) {
         while (!XPending(display_)) {
+            if (breaks.requested()) return dialog_broken;
             fd_set ready;
             FD_ZERO(&ready);
             FD_SET(descriptor, &ready);

@@ -271,7 +271,8 @@ typedef struct QslDialog {
 typedef struct QslDialogInterface {
     /* Shows the dialog until a push button is pressed: returns its control
      * index; -1 when the dialog was cancelled without one (Escape, closing
-     * the window); -2 when it could not be shown. */
+     * the window); -2 when it could not be shown; -3 when a break request
+     * (QslRequestBreak) ended it. */
     int (*show_dialog)(void *user, QslDialog *dialog);
     void *user;
 } QslDialogInterface;

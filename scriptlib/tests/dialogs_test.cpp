@@ -208,3 +208,31 @@ TEST(ScriptDialogs, DialogBoxReadsTheVariablesFromAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// qsl answers boxes and dialogs from its answers file, one line each, and
+// writes the dialog's caption and labels where a box goes.
+TEST(ScriptDialogs, QslAnswersFileFillsAndPresses) {
+    TempFolder folder;
+    folder.write("d.qsl", "choice = 0\n" +
+                              dialog_script({"8,8,100,12,STATICTEXT,,\"Pick one, then go\"",
+                                             "8,20,44,10,RADIOBUTTON,choice,One,1",
+                                             "8,30,44,10,RADIOBUTTON,choice,Two,2", "8,40,80,12,EDITBOX,name",
+                                             "8,90,40,14,PUSHBUTTON,,&Go,2", "60,90,40,14,PUSHBUTTON,,DEFAULT,0"}) +
+                              "pressed = dialog(\"d\")\nsure = askyesno(\"Sure?\", \"Really?\")\n");
+    folder.write("answers", "2\tchoice=2\tname=Zed Doe\nNo\n");
+    std::string command = "cd " + folder.path.string() +
+                          " && env -u DISPLAY QSL_REGISTRY=registry.ini " QSL_BIN_DIR "/qsl --vars --answers answers d.qsl 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << out;
+    for (const char* line : {"Choose\nPick one, then go\n", "Sure?\nReally?\n", "pressed=2\n", "choice=2\n",
+                             "name=Zed Doe\n", "sure=0\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << " in " << out;
+}
+
+}  // namespace
