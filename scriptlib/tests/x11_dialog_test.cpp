@@ -88,6 +88,25 @@ public:
         XFlush(display);
     }
 
+    // A click of the first button at dialog units x, y of the window, with
+    // the cell of the "fixed" font the dialog draws with.
+    void click(Window window, int x, int y) {
+        XFontStruct* font = XLoadQueryFont(display, "fixed");
+        int width = font ? font->max_bounds.width : 6, height = font ? font->ascent + font->descent : 13;
+        if (font) XFreeFont(display, font);
+        XButtonEvent event{};
+        event.type = ButtonPress;
+        event.display = display;
+        event.window = window;
+        event.root = DefaultRootWindow(display);
+        event.button = Button1;
+        event.x = x * width / 4 + 3;
+        event.y = y * height / 8 + 3;
+        event.same_screen = True;
+        XSendEvent(display, window, True, ButtonPressMask, reinterpret_cast<XEvent*>(&event));
+        XFlush(display);
+    }
+
     std::string name;
     Display* display = nullptr;
 
@@ -114,18 +133,22 @@ const char* dialog_script =
     "d07 = `60,80,40,14,PUSHBUTTON,,DEFAULT,0`\n"
     "size = 0\nextras = 1\npressed = dialog(\"d\")\nexit\n:CANCEL\ncancelled = 1\n";
 
-TEST(X11Dialogs, KeysFillTheDialogAndEnterPressesOk) {
+TEST(X11Dialogs, KeysAndClicksFillTheDialog) {
     Xvfb server;
     if (!server.display) GTEST_SKIP() << "Xvfb is not installed or did not start";
     TempFolder folder;
     folder.write("order.qsl", dialog_script);
     struct Run {
         std::vector<KeySym> keys;
+        std::vector<std::pair<int, int>> clicks;  // dialog units
         std::vector<const char*> expected;
     } runs[] = {
         {{XK_b, XK_o, XK_b, XK_x, XK_BackSpace, XK_Tab, XK_Down, XK_Down, XK_Tab, XK_space, XK_Return},
+         {},
          {"name=bob\n", "size=3\n", "extras=5\n", "pressed=1\n"}},
-        {{XK_Tab, XK_Down, XK_Escape}, {"cancelled=1\n", "size=0\n"}},
+        {{XK_Tab, XK_Down, XK_Escape}, {}, {"cancelled=1\n", "size=0\n"}},
+        {{}, {{8, 34}, {8, 58}, {8, 80}}, {"size=2\n", "extras=5\n", "pressed=1\n"}},
+        {{}, {{60, 80}}, {"cancelled=1\n"}},
     };
     for (const Run& run : runs) {
         std::string command = "cd " + folder.path.string() + " && DISPLAY=" + server.name +
@@ -135,6 +158,8 @@ TEST(X11Dialogs, KeysFillTheDialogAndEnterPressesOk) {
         Window window = server.wait_for("Order");
         if (window)
             for (KeySym key : run.keys) server.press(window, key);
+        if (window)
+            for (auto [x, y] : run.clicks) server.click(window, x, y);
         std::string out = read_all(qsl);
         pclose(qsl);
         ASSERT_NE(window, 0u) << "no dialog window appeared; qsl wrote: " << out;
