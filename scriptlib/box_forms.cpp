@@ -15,7 +15,8 @@ constexpr int button_gap = 8;
 constexpr int edit_height = 12;
 constexpr int list_rows_max = 12;
 constexpr int width_min = 160;
-constexpr int width_max = 480;
+constexpr int width_max = 296;  // 74 columns on a terminal
+constexpr int centred = -1;  // off the screen: the back end centres the box
 
 std::string taken_name(char (&name)[32], const char* fallback) {
     std::string text = name[0] ? std::string(name, strnlen(name, sizeof name)) : fallback;
@@ -27,6 +28,7 @@ std::string taken_name(char (&name)[32], const char* fallback) {
 
 BoxForm::BoxForm(std::string_view title, std::string_view text) {
     form.caption = title;
+    form.x = form.y = centred;
     auto lines = text_lines(text);
     size_t longest = 0;
     for (const auto& line : lines) longest = std::max(longest, line.size());
@@ -51,7 +53,7 @@ FormControl& BoxForm::add_list(std::vector<std::string> items, bool multiple) {
     for (const auto& item : items) longest = std::max(longest, item.size());
     width_ = std::clamp(std::max(width_, text_units(longest) + 3 * margin), width_min, width_max);
     int rows = std::clamp(int(items.size()), 3, list_rows_max);
-    FormControl& list = form.add(QSL_CONTROL_LIST, margin, next_y_, width_ - 2 * margin, rows * line_units + 4, "");
+    FormControl& list = form.add(QSL_CONTROL_LIST, margin, next_y_, width_ - 2 * margin, (rows + 1) * line_units, "");
     list.variable = "items";
     list.set_items(std::move(items));
     list.multiple = multiple;

@@ -31,7 +31,7 @@ public:
     // A list's cursor and the first of its visible rows.
     int cursor(int index) const { return cursor_[size_t(index)]; }
     int top(int index) const { return top_[size_t(index)]; }
-    // Rows a list shows within its height.
+    // Rows a list shows within its height (one row of it is its frame).
     static int list_rows(const QslDialogControl& list);
 
 private:

@@ -260,7 +260,7 @@ typedef struct QslDialogControl {
 
 typedef struct QslDialog {
     const char *caption;
-    int x, y, width, height;  /* dialog units */
+    int x, y, width, height;  /* dialog units; a dialog off the screen is centred */
     int count;
     QslDialogControl *controls;
     int focus;                /* the control that has the focus first, -1 none */
