@@ -89,3 +89,20 @@ TEST(AskBoxes, AskDirectoryWalksIntoFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AskBoxes, MoreThan101ChosenItemsAreTooMany) {
+    for (int count : {101, 102}) {
+        std::string chosen = "OK\titems=";
+        for (int i = 1; i <= count; ++i) chosen += (i > 1 ? "|" : "") + std::to_string(i);
+        ScriptHost host(65536);
+        DialogAnswers answers;
+        answers.lines = {chosen};
+        std::string script = "list = \"\"\nfor i = 1 to " + std::to_string(count) +
+                             "\nlist = strcat(list, i, \" \")\nnext\nx = itemselect(\"Pick\", list, \" \")\n";
+        EXPECT_EQ(host.run(script), count > 101 ? 1336 : 0) << count;
+    }
+}
+
+}  // namespace

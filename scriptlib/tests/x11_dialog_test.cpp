@@ -14,8 +14,10 @@
 #include <sys/wait.h>
 #include <thread>
 
+#include "script_host.h"
 #include "temp_folder.h"
 
+using qsl::testing::ScriptHost;
 using qsl::testing::TempFolder;
 
 namespace {
@@ -165,6 +167,28 @@ TEST(X11Dialogs, KeysAndClicksFillTheDialog) {
         ASSERT_NE(window, 0u) << "no dialog window appeared; qsl wrote: " << out;
         for (const char* line : run.expected) EXPECT_NE(out.find(line), std::string::npos) << line << " in " << out;
     }
+}
+
+// A break request (Ctrl+C in qsl) closes the shown dialog: dialog answers 0
+// and the script stops before its next statement.
+TEST(X11Dialogs, BreakRequestClosesTheDialog) {
+    Xvfb server;
+    if (!server.display) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    setenv("DISPLAY", server.name.c_str(), 1);
+    QslDialogInterface dialogs{};
+    ASSERT_TRUE(QslGetDialogBackEnd(QSL_DIALOGS_X11, &dialogs));
+    ScriptHost host(16384);
+    QslSetDialogInterface(&dialogs);
+    std::thread breaker([&server] {
+        if (server.wait_for("Order")) QslRequestBreak();
+    });
+    std::string script = dialog_script;
+    host.run(script.replace(script.find("pressed = "), 10, "pressed = 7\npressed = "));
+    breaker.join();
+    QslSetDialogInterface(nullptr);
+    unsetenv("DISPLAY");
+    EXPECT_EQ(host.var("pressed"), "0");
+    EXPECT_EQ(host.var("cancelled"), "<none>");
 }
 
 }  // namespace
