@@ -41,11 +41,6 @@ int32_t integer_of(const std::optional<std::string>& text) {
     return text ? int32_t(std::strtol(text->c_str(), nullptr, 10)) : 0;
 }
 
-bool is_folder(const std::string& name) {
-    std::error_code error;
-    return !name.empty() && std::filesystem::is_directory(script_path(name), error);
-}
-
 std::string joined(const std::vector<std::string>& items, char separator) {
     std::string out;
     for (const auto& item : items) {
@@ -147,7 +142,7 @@ void ScriptDialog::link_file_lists() {
 
 void ScriptDialog::list_files(size_t index) {
     std::string mask = masks_[index];
-    if (is_folder(mask)) mask += std::string("/") + every_file;
+    if (names_folder(mask)) mask += std::string("/") + every_file;
     masks_[index] = mask;
     std::vector<std::string> names;
     for (const auto& path : matching_paths(mask)) names.push_back(path.filename().string());
@@ -159,7 +154,7 @@ bool ScriptDialog::refresh_file_lists() {
     for (size_t list = 0; list < linked_edit_.size(); ++list) {
         if (linked_edit_[list] < 0) continue;
         FormControl& edit = form.controls[size_t(linked_edit_[list])];
-        if (edit.edit == masks_[list] || !(has_wildcard(edit.edit) || is_folder(edit.edit))) continue;
+        if (edit.edit == masks_[list] || !(has_wildcard(edit.edit) || names_folder(edit.edit))) continue;
         masks_[list] = edit.edit;
         list_files(list);
         edit.edit = masks_[list];

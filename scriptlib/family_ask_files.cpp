@@ -22,11 +22,6 @@ std::string with_separator(std::string folder) {
     return folder;
 }
 
-bool is_folder(const std::string& name) {
-    std::error_code error;
-    return !name.empty() && fs::is_directory(script_path(name), error);
-}
-
 // The first mask of a file type list "Text files|*.txt|All files|*.*", or
 // the text itself when it holds no "|".
 std::string first_mask(const std::string& types) {
@@ -69,8 +64,8 @@ void ask_file_name(Call& call) {
             typed.clear();
             continue;
         }
-        if (is_folder(typed) || is_folder(folder + typed)) {
-            folder = with_separator(is_folder(typed) && !split_name(typed).folder.empty() ? typed : folder + typed);
+        if (names_folder(typed) || names_folder(folder + typed)) {
+            folder = with_separator(names_folder(typed) && !split_name(typed).folder.empty() ? typed : folder + typed);
             typed.clear();
             continue;
         }
@@ -106,7 +101,7 @@ std::vector<std::string> subfolders(Call& call, const fs::path& folder) {
 void ask_directory(Call& call) {
     std::string prompt = call.text(0), root = call.text(1), start = call.text(2), confirm = call.text(3);
     std::string written = !start.empty() ? start : !root.empty() ? root : ".";
-    if (!is_folder(written)) fail_because(call.c, errors::ask_directory_missing, written + " is not a folder");
+    if (!names_folder(written)) fail_because(call.c, errors::ask_directory_missing, written + " is not a folder");
     fs::path current = fs::weakly_canonical(fs::absolute(script_path(written)));
     for (;;) {
         Asked asked = ask_in_list(call, prompt, current.string(), current.string(), subfolders(call, current));
@@ -115,7 +110,7 @@ void ask_directory(Call& call) {
             continue;
         }
         if (asked.typed != current.string()) {
-            if (!is_folder(asked.typed))
+            if (!names_folder(asked.typed))
                 fail_because(call.c, errors::ask_directory_missing, asked.typed + " is not a folder");
             current = fs::weakly_canonical(fs::absolute(script_path(asked.typed)));
         }

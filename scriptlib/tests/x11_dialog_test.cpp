@@ -10,9 +10,11 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "script_host.h"
 #include "temp_folder.h"
@@ -25,25 +27,30 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// An X server of our own on the first free display number from 90.
+// An X server of our own, on a display number it finds free itself
+// (-displayfd), so that tests running side by side do not meet.
 class Xvfb {
 public:
     Xvfb() {
         if (!fs::exists("/usr/bin/Xvfb")) return;
-        for (int number = 90; number < 140; ++number) {
-            std::string n = std::to_string(number);
-            if (fs::exists("/tmp/.X11-unix/X" + n) || fs::exists("/tmp/.X" + n + "-lock")) continue;
-            name = ":" + n;
-            break;
-        }
-        std::string command = "Xvfb " + name + " -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & echo $!";
+        char number_file[] = "/tmp/qsl-xvfb-XXXXXX";
+        int descriptor = mkstemp(number_file);
+        if (descriptor < 0) return;
+        close(descriptor);
+        std::string command = std::string("Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>") + number_file +
+                              " >/dev/null 2>&1 & echo $!";
         FILE* pipe = popen(command.c_str(), "r");
         if (!pipe || std::fscanf(pipe, "%d", &pid_) != 1) pid_ = 0;
         if (pipe) pclose(pipe);
         for (int tries = 0; pid_ > 0 && tries < 100 && !display; ++tries) {
+            std::this_thread::sleep_for(50ms);
+            std::ifstream in(number_file);
+            std::string number;
+            if (!std::getline(in, number) || number.empty() || in.eof()) continue;
+            name = ":" + number;
             display = XOpenDisplay(name.c_str());
-            if (!display) std::this_thread::sleep_for(50ms);
         }
+        fs::remove(number_file);
     }
     ~Xvfb() {
         if (display) XCloseDisplay(display);
