@@ -3,6 +3,9 @@
 // presses a push button, toggles a check or radio button, marks a list item
 // or puts the focus into an edit box. Closing the window is Cancel.
 #include "scriptlib/dialog_back_ends.h"
+
+#if QSL_HAVE_X11
+
 #include "scriptlib/dialog_session.h"
 
 #include "common/platform/environment.h"
@@ -13,6 +16,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <sys/select.h>
@@ -22,6 +26,19 @@ namespace qsl {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A server that goes away while a dialog is shown ends the dialog (3104),
+// not the program: the library's error handlers are in force while the
+// dialog talks to the server, and the lost connection is given up.
+std::atomic<bool> g_lost{false};
+int ignore_errors(Display*, XErrorEvent*) { return 0; }
+int server_lost(Display*) {
+    g_lost = true;
+    return 0;
+}
+#if QSL_HAVE_IO_ERROR_EXIT
+void stay(Display*, void*) {}
+#endif
 
 struct Rect {
     int x, y, width, height;
@@ -48,6 +65,7 @@ public:
         char_height_ = font_ ? font_->ascent + font_->descent : 13;
     }
     ~X11Dialog() {
+        if (g_lost) return;
         if (gc_) XFreeGC(display_, gc_);
         if (window_) XDestroyWindow(display_, window_);
         if (font_) owns_font_ ? XFreeFont(display_, font_) : XFreeFontInfo(nullptr, font_, 1);
@@ -221,7 +239,7 @@ int X11Dialog::run() {
     const int descriptor = ConnectionNumber(display_);
     BreakWatch breaks;
     for (;;) {
-        while (!XPending(display_)) {
+        while (!g_lost && !XPending(display_)) {
             if (breaks.requested()) return dialog_broken;
             fd_set ready;
             FD_ZERO(&ready);
@@ -230,6 +248,7 @@ int X11Dialog::run() {
             select(descriptor + 1, &ready, nullptr, nullptr, &wait);
             if (dialog_.timeout_ms > 0 && Clock::now() >= deadline) return dialog_.default_button;
         }
+        if (g_lost) return -2;
         XEvent event;
         XNextEvent(display_, &event);
         int outcome = DialogSession::going_on;
@@ -253,11 +272,28 @@ int X11Dialog::run() {
     }
 }
 
-struct Connection {
-    Display* display = XOpenDisplay(nullptr);
-    ~Connection() {
-        if (display) XCloseDisplay(display);
+class Connection {
+public:
+    Connection() : previous_(XSetErrorHandler(ignore_errors)), previous_io_(XSetIOErrorHandler(server_lost)) {
+        g_lost = false;
+        display = XOpenDisplay(nullptr);
+#if QSL_HAVE_IO_ERROR_EXIT
+        if (display) XSetIOErrorExitHandler(display, stay, nullptr);
+#endif
     }
+    ~Connection() {
+        if (display && !g_lost) XCloseDisplay(display);
+        XSetIOErrorHandler(previous_io_);
+        XSetErrorHandler(previous_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Display* display = nullptr;
+
+private:
+    XErrorHandler previous_;
+    XIOErrorHandler previous_io_;
 };
 
 }  // namespace
@@ -278,3 +314,14 @@ int show_x11_dialog(void*, QslDialog* dialog) {
 }
 
 }  // namespace qsl
+
+#else  // built without Xlib: no X11 dialogs
+
+namespace qsl {
+
+bool x11_dialogs_available() { return false; }
+int show_x11_dialog(void*, QslDialog*) { return -2; }
+
+}  // namespace qsl
+
+#endif

@@ -3,64 +3,45 @@
 // variables qsl prints afterwards.
 #include <gtest/gtest.h>
 
+#if QSL_TEST_X11
+
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "script_host.h"
 #include "temp_folder.h"
+#include "x_server.h"
 
 using qsl::testing::ScriptHost;
 using qsl::testing::TempFolder;
+using qsl::testing::XServer;
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// An X server of our own, on a display number it finds free itself
-// (-displayfd), so that tests running side by side do not meet.
+// A private X server and a connection of the test's own to it, which finds
+// the dialog's window and sends it keys and clicks.
 class Xvfb {
 public:
     Xvfb() {
-        if (!fs::exists("/usr/bin/Xvfb")) return;
-        char number_file[] = "/tmp/qsl-xvfb-XXXXXX";
-        int descriptor = mkstemp(number_file);
-        if (descriptor < 0) return;
-        close(descriptor);
-        std::string command = std::string("Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>") + number_file +
-                              " >/dev/null 2>&1 & echo $!";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe || std::fscanf(pipe, "%d", &pid_) != 1) pid_ = 0;
-        if (pipe) pclose(pipe);
-        for (int tries = 0; pid_ > 0 && tries < 100 && !display; ++tries) {
-            std::this_thread::sleep_for(50ms);
-            std::ifstream in(number_file);
-            std::string number;
-            if (!std::getline(in, number) || number.empty() || in.eof()) continue;
-            name = ":" + number;
-            display = XOpenDisplay(name.c_str());
-        }
-        fs::remove(number_file);
+        if (!server_.display.empty()) display = XOpenDisplay(server_.display.c_str());
+        name = server_.display;
     }
     ~Xvfb() {
         if (display) XCloseDisplay(display);
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
     }
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
+
+    std::string why_not() const { return server_.reason.empty() ? "Xvfb did not start" : server_.reason; }
 
     // The mapped top-level window of that title, or 0 after five seconds.
     Window wait_for(const std::string& title) {
@@ -120,7 +101,7 @@ public:
     Display* display = nullptr;
 
 private:
-    int pid_ = 0;
+    XServer server_;
 };
 
 std::string read_all(FILE* pipe) {
@@ -144,7 +125,7 @@ const char* dialog_script =
 
 TEST(X11Dialogs, KeysAndClicksFillTheDialog) {
     Xvfb server;
-    if (!server.display) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    if (!server.display) GTEST_SKIP() << server.why_not();
     TempFolder folder;
     folder.write("order.qsl", dialog_script);
     struct Run {
@@ -180,7 +161,7 @@ TEST(X11Dialogs, KeysAndClicksFillTheDialog) {
 // and the script stops before its next statement.
 TEST(X11Dialogs, BreakRequestClosesTheDialog) {
     Xvfb server;
-    if (!server.display) GTEST_SKIP() << "Xvfb is not installed or did not start";
+    if (!server.display) GTEST_SKIP() << server.why_not();
     setenv("DISPLAY", server.name.c_str(), 1);
     QslDialogInterface dialogs{};
     ASSERT_TRUE(QslGetDialogBackEnd(QSL_DIALOGS_X11, &dialogs));
@@ -199,3 +180,5 @@ TEST(X11Dialogs, BreakRequestClosesTheDialog) {
 }
 
 }  // namespace
+
+#endif  // QSL_TEST_X11
