@@ -391,6 +391,23 @@ constexpr int win_place_set_bad_position = 3202;
 constexpr int mouse_info_bad_request = 3205;
 constexpr int snapshot_bad_request = 3206;
 
+// Script-defined dialogs, the ask boxes and the item and text boxes.
+constexpr int ask_too_many_selected = 1336;
+constexpr int ask_file_name_none = 1337;
+constexpr int ask_directory_unreadable = 1578;
+constexpr int ask_directory_missing = 1579;
+constexpr int dialog_window_failed = 3104;
+constexpr int dialog_name_too_long = 3218;
+constexpr int dialog_format_missing = 3219;
+constexpr int dialog_format_unsupported = 3220;
+constexpr int dialog_bad_geometry = 3221;
+constexpr int dialog_control_missing = 3222;
+constexpr int dialog_bad_control_type = 3223;
+constexpr int dialog_bad_button_value = 3224;
+constexpr int dialog_too_many_fields = 3225;
+constexpr int ask_bad_mode = 3366;
+constexpr int ask_file_unreadable = 3367;
+
 // Ends without a message of its own.
 constexpr int previously_reported = 9002;
 constexpr int stop_requested = QSL_STOP_REQUESTED;

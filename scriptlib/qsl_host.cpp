@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "qsl_menu.h"
@@ -40,12 +41,16 @@ void print_help() {
         "--vars          print every variable that has a value after the run, as name=value\n"
         "--answers FILE  each line answers the next message box or dialog: a button name (OK,\n"
         "                Cancel, Yes, No, Retry, Ignore, Abort) or a dialog's push button value,\n"
-        "                optionally followed by tab-separated variable=value pairs\n"
+        "                optionally followed by tab-separated variable=value pairs (several list\n"
+        "                items joined by |; the ask boxes call their edit box line, their list items)\n"
         "--menu FILE     offers the menus of a menu file: on a terminal they are shown (Up/Down\n"
         "                or the item's number chooses, Enter runs its code, the items' hot keys\n"
         "                run theirs, Esc leaves); otherwise each entry is listed on a line, an\n"
         "                item with its identifier (from 1000) and hot key\n"
         "--item ID       with --menu: runs the code of the item with that identifier\n"
+        "Dialogs and ask boxes without --answers: on the X server of $DISPLAY; else, on a\n"
+        "terminal, as a text-mode form (Tab moves, Space toggles, arrows move in lists, Enter\n"
+        "presses the default button, Esc cancels); else on standard error, default pressed.\n"
         "Message boxes and error reports go to standard error; an error report names the\n"
         "script file and line. Exit status: 0 when the script ended normally or by EXIT,\n"
         "1 otherwise.\n\n"
@@ -103,10 +108,28 @@ int button_of(const std::string& name, int fallback) {
     return fallback;
 }
 
-std::string next_answer() {
+std::string next_answer_line() {
     if (g_next_answer >= g_answers.size()) return "";
-    std::string line = g_answers[g_next_answer++];
+    return g_answers[g_next_answer++];
+}
+
+std::string next_answer() {
+    std::string line = next_answer_line();
     return line.substr(0, line.find('\t'));
+}
+
+// A dialog answered by the next line of the answers file.
+int answered_dialog(void*, QslDialog* dialog) { return QslAnswerDialog(dialog, next_answer_line().c_str()); }
+
+// Dialogs: answered from the answers file when one is given; else on the X
+// server of $DISPLAY, else as a text-mode form when qsl runs on a terminal,
+// else headless.
+void choose_dialogs(bool answered) {
+    QslDialogInterface dialogs{};
+    if (answered) dialogs.show_dialog = answered_dialog;
+    else if (!QslGetDialogBackEnd(QSL_DIALOGS_X11, &dialogs) && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
+        QslGetDialogBackEnd(QSL_DIALOGS_TERMINAL, &dialogs);
+    QslSetDialogInterface(dialogs.show_dialog ? &dialogs : nullptr);
 }
 
 int answered_box(void*, const char* title, const char* text, int buttons) {
@@ -181,7 +204,7 @@ void print_variables(QslHandle instance, QslHandle variables) {
 
 int main(int argc, char** argv) {
     if (answer_front_door(argc, argv)) return 0;
-    bool show_vars = false;
+    bool show_vars = false, answered = false;
     std::string menu_file, menu_item;
     int arg = 1;
     for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
@@ -193,6 +216,7 @@ int main(int argc, char** argv) {
         } else if (option == "--item" && arg + 1 < argc) {
             menu_item = argv[++arg];
         } else if (option == "--answers" && arg + 1 < argc) {
+            answered = true;
             std::ifstream in(argv[++arg]);
             if (!in) {
                 std::fprintf(stderr, "qsl: cannot read the answers file %s\n", argv[arg]);
@@ -229,6 +253,7 @@ int main(int argc, char** argv) {
     interfaces.step_dialog = answered_step;
     interfaces.post_command = qsl_host::remember_posted_command;
     QslSetInterfaces(&interfaces);
+    choose_dialogs(answered);
     std::signal(SIGINT, on_interrupt);
 
     int size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);

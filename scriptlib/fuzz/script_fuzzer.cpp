@@ -48,6 +48,9 @@ const char* const disabled =
     "call,addextender,debugtrace,binaryread,binarywrite,binaryreadex,binarywriteex,delay,timedelay,timewait,"
     "appwaitclose,yields,winwaitexist,winwaitchild,winwaitclose";
 
+// Dialogs and boxes are answered at once with their default button.
+int quiet_dialog(void*, QslDialog* dialog) { return dialog->default_button; }
+
 // The folder every file of a script lies in; set up once.
 const fs::path& folder() {
     static const fs::path root = [] {
@@ -69,6 +72,8 @@ const fs::path& folder() {
         interfaces.step_dialog = quiet_step;
         interfaces.play_sound = quiet_sound;
         QslSetInterfaces(&interfaces);
+        QslDialogInterface dialogs{quiet_dialog, nullptr};
+        QslSetDialogInterface(&dialogs);
         return made;
     }();
     return root;

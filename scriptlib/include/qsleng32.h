@@ -378,6 +378,79 @@ QSL_API void QslRegisterWindow(QslHandle window, QslHandle parent, const char *t
                                const char *class_name);
 QSL_API void QslUnregisterWindow(QslHandle window);
 
+/* ---- the dialog interface ----------------------------------------------- */
+
+/*
+ * Dialogs that a script describes (the `dialog` function) and the ask, item
+ * and text boxes of the library are one form of controls handed to the
+ * dialog interface. Positions and sizes are in dialog units: a character
+ * cell is 4 units wide and 8 units high.
+ */
+#define QSL_CONTROL_STATIC 1   /* a label */
+#define QSL_CONTROL_EDIT 2     /* a line of text */
+#define QSL_CONTROL_PASSWORD 3 /* a line of text shown as stars */
+#define QSL_CONTROL_RADIO 4    /* radio buttons with one variable form a group */
+#define QSL_CONTROL_CHECK 5
+#define QSL_CONTROL_BUTTON 6   /* a push button: value 1 OK, 0 Cancel */
+#define QSL_CONTROL_LIST 7     /* a list of items to choose from */
+
+typedef struct QslDialogControl {
+    int type;                 /* QSL_CONTROL_ */
+    int x, y, width, height;  /* dialog units */
+    const char *variable;     /* the variable the control shows and sets */
+    const char *text;         /* label; for a list its caption */
+    int value;                /* a button's value */
+    int checked;              /* radio button, check box: in and out */
+    char *edit;               /* edit box: its text, in and out */
+    size_t edit_size;         /* bytes of edit, the NUL included */
+    int item_count;           /* list: its items */
+    const char *const *items;
+    unsigned char *selected;  /* list: one flag per item, in and out */
+    int multiple;             /* list: more than one item may be selected */
+} QslDialogControl;
+
+typedef struct QslDialog {
+    const char *caption;
+    int x, y, width, height;  /* dialog units; a dialog off the screen is centred */
+    int count;
+    QslDialogControl *controls;
+    int focus;                /* the control that has the focus first, -1 none */
+    int default_button;       /* the push button Enter presses, -1 none */
+    int timeout_ms;           /* above 0: the default button presses itself then */
+} QslDialog;
+
+typedef struct QslDialogInterface {
+    /* Shows the dialog until a push button is pressed: returns its control
+     * index; -1 when the dialog was cancelled without one (Escape, closing
+     * the window); -2 when it could not be shown; -3 when a break request
+     * (QslRequestBreak) ended it. */
+    int (*show_dialog)(void *user, QslDialog *dialog);
+    void *user;
+} QslDialogInterface;
+
+/* Installs a host's dialog interface; NULL restores the default (the X11
+ * back end when $DISPLAY names a server that answers, else headless). */
+QSL_API void QslSetDialogInterface(const QslDialogInterface *dialogs);
+
+/* The library's own back ends, for a host to choose from. */
+#define QSL_DIALOGS_HEADLESS 0 /* written to standard error, the default pressed */
+#define QSL_DIALOGS_TERMINAL 1 /* a text-mode form on the controlling terminal */
+#define QSL_DIALOGS_X11 2      /* a window on the X server of $DISPLAY */
+/* Fills dialogs with a back end; 0 when there is no such back end. */
+QSL_API int QslGetDialogBackEnd(int kind, QslDialogInterface *dialogs);
+
+/*
+ * Answers a dialog without showing it: writes its caption and its labels to
+ * standard error, then applies the answer "BUTTON[<tab>variable=value...]":
+ * each pair sets the controls of that variable (an edit box's text, the
+ * radio button of that value, a check box checked when the value shares a
+ * bit with its own, the list items of that text, several joined by "|"),
+ * then BUTTON, a push button's value or its text (OK, Cancel, Yes, No), is
+ * pressed. NULL or an empty BUTTON presses the default button. Returns what
+ * show_dialog does.
+ */
+QSL_API int QslAnswerDialog(QslDialog *dialog, const char *answer);
+
 #ifdef __cplusplus
 }
 #endif
