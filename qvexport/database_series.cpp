@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "common/idx_file.h"
 #include "common/platform/paths.h"
@@ -24,9 +25,15 @@ std::string database_file_name(DatabaseKind kind, std::string_view tag) {
 
 // Fixed-size records after a header; a record cut by the end of the file is no record.
 void split_records(DatabaseSeries& series, std::size_t header, std::size_t record_size) {
-    for (std::size_t offset = header; offset + record_size <= series.bytes.size(); offset += record_size) {
+    if (series.bytes.size() < header) return;
+    series.units.resize((series.bytes.size() - header) / record_size);
+    std::size_t offset = header;
+    for (Unit& unit : series.units) {
+        // The day: the record's first two bytes, low byte first.
         const auto* p = reinterpret_cast<const std::uint8_t*>(series.bytes.data() + offset);
-        series.units.push_back({get_u16(p), offset, record_size});
+        unit = {static_cast<DayNumber>(p[0] | p[1] << 8), static_cast<std::uint32_t>(offset),
+                static_cast<std::uint32_t>(record_size)};
+        offset += record_size;
     }
 }
 
@@ -40,7 +47,8 @@ void split_lines(DatabaseSeries& series) {
         std::size_t length = end - start;
         if (length > 0 && text[start + length - 1] == '\r') --length;
         const DayNumber day = idx_line_day(text.substr(start, length));
-        if (day != no_date) series.units.push_back({day, start, length});
+        if (day != no_date)
+            series.units.push_back({day, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
         start = end + 1;
     }
 }
@@ -86,6 +94,10 @@ bool read_series(DatabaseFiles& files, DatabaseKind kind, std::string_view tag, 
     series.units.clear();
     if (!read_found_file(*path, series.bytes)) {
         error = "cannot read " + name;
+        return false;
+    }
+    if (series.bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+        error = name + " is too large to export (4 GB or more)";
         return false;
     }
     switch (kind) {

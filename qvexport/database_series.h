@@ -33,8 +33,8 @@ struct IdxLine {
 // A stored unit: its day (0 for a roll-over record) and where its bytes lie.
 struct Unit {
     DayNumber day = no_date;
-    std::size_t offset = 0;
-    std::size_t size = 0;
+    std::uint32_t offset = 0;  // a database file of 4 GB or more is not read
+    std::uint32_t size = 0;
 };
 
 struct DatabaseSeries {

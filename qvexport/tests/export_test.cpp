@@ -207,7 +207,7 @@ TEST_F(ExportTest, AChangedRollCodeWritesTheContractsAgain) {
 DatabaseSeries series_of(const std::vector<DayNumber>& days) {
     DatabaseSeries series;
     for (const DayNumber day : days) {
-        series.units.push_back({day, series.bytes.size(), 1});
+        series.units.push_back({day, static_cast<std::uint32_t>(series.bytes.size()), 1});
         series.bytes += char(day);
     }
     return series;
@@ -224,7 +224,7 @@ TEST(SeriesBlocks, FirstChangeFindsTheEarliestDayToWriteAgain) {
     // A day's merge: the last day changed and a day added write the last small block again.
     DatabaseSeries merged = series_of(days);
     merged.bytes.back() = 'x';
-    merged.units.push_back({1300, merged.bytes.size(), 1});
+    merged.units.push_back({1300, static_cast<std::uint32_t>(merged.bytes.size()), 1});
     merged.bytes += 'y';
     auto change = first_change(before, blocks_of(merged));
     EXPECT_EQ(change->block, 4u);
