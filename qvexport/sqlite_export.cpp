@@ -308,6 +308,8 @@ ExportCounts export_new_file(const std::string& path, const std::vector<const Co
         db.execute("PRAGMA cache_size = -262144");
         counts = write_database(db, selected, problems);
     }
+    // A journal left beside a file that is gone would be played back into the new one.
+    for (const char* stale : {"-journal", "-wal"}) delete_file(path + stale);
     if (!rename_file(work, path)) throw SqliteError("cannot rename " + work + " to " + path);
     removal.done = true;
     if (env_flag("QUORVANT_FSYNC")) sync_to_disk({std::filesystem::path(path).parent_path().string()});

@@ -10,6 +10,7 @@
 #include "common/platform/files.h"
 #include "common/testing/sample_install.h"
 #include "common/testing/temp_install.h"
+#include "common/testing/tool_process.h"
 
 #include <gtest/gtest.h>
 
@@ -35,15 +36,7 @@ namespace fs = std::filesystem;
 // The sqlite3 command-line program reads the files: a reader that shares no
 // code with the export.
 std::string sqlite_query(const fs::path& file, const std::string& sql) {
-    const std::string command = "sqlite3 -separator '|' '" + file.string() + "' \"" + sql + "\"";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "popen failed";
-    std::string out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
+    return qv::testing::command_output("sqlite3 -separator '|' '" + file.string() + "' \"" + sql + "\"");
 }
 
 Commodity row(const char* tag, int precision, int bytes) {
