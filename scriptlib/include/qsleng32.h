@@ -214,7 +214,8 @@ typedef struct QslInterfaces {
     int (*clipboard_put)(void *user, const char *text);
     /* Sounds: a named event sound; "" is the default beep. */
     void (*play_sound)(void *user, const char *event_name);
-    /* Windows: 1 when a window of that handle is known (a host registers them). */
+    /* Windows: 1 when a window of that handle exists (by default: in the window
+     * interface below). */
     int (*window_exists)(void *user, QslHandle window);
     QslHandle (*window_parent)(void *user, QslHandle window);
     void *user;
@@ -225,6 +226,79 @@ typedef struct QslInterfaces {
 QSL_API void QslSetInterfaces(const QslInterfaces *interfaces);
 /* The headless defaults, for a host that wants to wrap one of them. */
 QSL_API void QslGetDefaultInterfaces(QslInterfaces *interfaces);
+
+/* ---- the window interface ------------------------------------------------ */
+
+/*
+ * Windows, keys and the mouse go through this interface. The default is the
+ * X server of $DISPLAY when it is set, else a headless list that holds only
+ * the windows a host registers (QslRegisterWindow). A host installs its own
+ * with QslSetWindowInterface; members left NULL keep the headless default,
+ * except the input members (send_key, pointer, move_pointer, press_button):
+ * without them keys and the mouse fail (the script gets the error number of
+ * its function and the reason).
+ * Windows are handles; 0 is "no window". Rectangles are pixels of the
+ * screen: left, top, right, bottom.
+ */
+#define QSL_WINDOW_TITLE 0   /* text kinds of QslWindowInterface.text */
+#define QSL_WINDOW_CLASS 1
+#define QSL_WINDOW_PROGRAM 2 /* the full path of the window's program */
+#define QSL_WINDOW_PROCESS 3 /* the process id of the window's program, in digits */
+
+#define QSL_WINDOW_HIDDEN (-1) /* states */
+#define QSL_WINDOW_ICONIC 1
+#define QSL_WINDOW_NORMAL 2
+#define QSL_WINDOW_ZOOMED 3
+
+#define QSL_WINDOW_ACTIVATE 1 /* actions */
+#define QSL_WINDOW_CLOSE 2
+#define QSL_WINDOW_ICONIZE 3
+#define QSL_WINDOW_ZOOM 4
+#define QSL_WINDOW_SHOW 5 /* shown at its normal size */
+#define QSL_WINDOW_HIDE 6
+
+#define QSL_KEY_SHIFT 0x01 /* modifiers of send_key */
+#define QSL_KEY_CONTROL 0x02
+#define QSL_KEY_ALT 0x04
+
+#define QSL_BUTTON_LEFT 1 /* mouse buttons, and bits of pointer's buttons */
+#define QSL_BUTTON_RIGHT 2
+#define QSL_BUTTON_MIDDLE 4
+
+typedef struct QslWindowInterface {
+    /* The top-level windows (parent 0) or the children of parent, topmost
+     * first, into windows[0..capacity); returns how many there are (which
+     * may be more than capacity). */
+    int (*list)(void *user, QslHandle parent, QslHandle *windows, int capacity);
+    int (*exists)(void *user, QslHandle window);
+    QslHandle (*parent)(void *user, QslHandle window); /* 0 for a top-level window */
+    /* A text of the window (QSL_WINDOW_TITLE, ...) into out; 1 when known. */
+    int (*text)(void *user, QslHandle window, int kind, char *out, size_t out_size);
+    int (*set_title)(void *user, QslHandle window, const char *title);
+    QslHandle (*active)(void *user);
+    int (*state)(void *user, QslHandle window); /* QSL_WINDOW_HIDDEN, ...; 0 when gone */
+    int (*act)(void *user, QslHandle window, int action); /* 1 when done */
+    int (*get_rect)(void *user, QslHandle window, int rect[4]);
+    int (*set_rect)(void *user, QslHandle window, const int rect[4]);
+    int (*screen_size)(void *user, int size[2]);
+    /* Types one key into the window that has the focus: key is one UTF-8
+     * character or a key name (ENTER, TAB, ESC, BACKSPACE, DELETE, INSERT,
+     * HOME, END, PGUP, PGDN, UP, DOWN, LEFT, RIGHT, SPACE, F1 to F16). */
+    int (*send_key)(void *user, QslHandle window, const char *key, unsigned modifiers);
+    int (*pointer)(void *user, int position[2], unsigned *buttons);
+    int (*move_pointer)(void *user, int x, int y);
+    int (*press_button)(void *user, int button, int down);
+    void *user;
+} QslWindowInterface;
+
+/* NULL restores the default. */
+QSL_API void QslSetWindowInterface(const QslWindowInterface *windows);
+/* Registers a window of the host in the headless list (topmost; parent 0 for
+ * a top-level window), or changes the parent, title and class of one
+ * registered. */
+QSL_API void QslRegisterWindow(QslHandle window, QslHandle parent, const char *title,
+                               const char *class_name);
+QSL_API void QslUnregisterWindow(QslHandle window);
 
 #ifdef __cplusplus
 }
