@@ -53,8 +53,10 @@ int default_registry_write(void*, const char* key, const char* value_name, const
 }
 
 // With $DISPLAY set, the clipboard is the X server's CLIPBOARD selection,
-// reached through xclip or xsel when one is installed (the library links no
-// X library); otherwise it is the process's own store.
+// reached through xclip or xsel when one is installed: whoever offers a
+// selection must answer other programs' requests for as long as it is
+// offered, which those tools do in a process of their own after the script
+// has ended. Otherwise the clipboard is the process's own store.
 struct SelectionTool {
     std::filesystem::path program;
     std::vector<std::string> read, write;
