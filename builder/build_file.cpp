@@ -68,6 +68,10 @@ FilePtr open_build_file(std::string_view name) {
     return file;
 }
 
+void remove_build_file(std::string_view name) {
+    if (!delete_file(name)) delete_file(std::string(install::auto_folder) + std::string(name));
+}
+
 bool may_write_output(const BuildSettings& settings, std::string_view path) {
     if (settings.overwrite_output_file != 'N' || !file_exists(path)) return true;
     return ask_yes_no("WARNING!! OUTPUT FILE EXISTS, OVERWRITE IT? (Y OR N):");

@@ -47,6 +47,9 @@ std::string build_file_hint();
 // null after "UNABLE TO LOCATE AUTO BUILD FILE@" and the name.
 FilePtr open_build_file(std::string_view name);
 
+// Deletes the build file where open_build_file finds it.
+void remove_build_file(std::string_view name);
+
 // Whether an ASCII output file may be written: always when it does not exist
 // or OVERWRITEOUTPUTFILE is Y; with N only when the user answers Y to
 // "WARNING!! OUTPUT FILE EXISTS, OVERWRITE IT? (Y OR N):". The file is not

@@ -68,6 +68,7 @@ inline constexpr std::string_view meta13_marker = "\\QUORVANT\\META13.TXT";
 // and the markers that switch rebuilds and cash-index builds off.
 inline constexpr std::string_view hand_over_batch = "\\QUORVANT\\TEMPZIP.BAT";
 inline constexpr std::string_view roll_list = "\\QUORVANT\\$ROLL";
+inline constexpr std::string_view roll_work_file = "\\QUORVANT\\$ROLL.TMP";
 inline constexpr std::string_view no_roll_marker = "\\QUORVANT\\$NOROLL";
 inline constexpr std::string_view no_cash_marker = "\\QUORVANT\\$NOCASH";
 

@@ -1,5 +1,7 @@
 #include "updater/broadcast.h"
 
+#include "updater/follow_up.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -14,6 +16,7 @@
 #include "common/platform/text.h"
 #include "updater/broadcast_lines.h"
 #include "updater/broadcast_set.h"
+#include "updater/follow_up.h"
 #include "updater/option_set.h"
 
 namespace qv::updater {
@@ -197,6 +200,9 @@ void broadcast(UpdaterState& state) {
                 break;
             }
         }
+        // The rebuilds this file calls for are on the list before the file
+        // counts as done.
+        write_rebuild_list(state);
         rename_broadcast_file(state, name);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));
         if (!output_failed) updater_message(name + " BROADCASTED O.K.");
@@ -206,7 +212,8 @@ void broadcast(UpdaterState& state) {
     write_rollover_notice(state);
 }
 
-void finish_unserved_broadcasts(const UpdaterState& state) {
+void finish_unserved_broadcasts(UpdaterState& state) {
+    write_rebuild_list(state);
     for (const FolderEntry& entry : list_matching(state.update_directory + "DB??????.???"))
         rename_broadcast_file(state, to_upper(entry.name));
 }

@@ -26,7 +26,7 @@ void broadcast(UpdaterState& state);
 
 // DB files of an earlier run whose broadcast was stopped, when no broadcast is
 // ready in this run: there is nothing to serve, and they become D_.
-void finish_unserved_broadcasts(const UpdaterState& state);
+void finish_unserved_broadcasts(UpdaterState& state);
 
 // The rollover notice in the message file for the commodities of rebuild
 // state 2, three display names to a line.

@@ -10,6 +10,7 @@
 #include "common/platform/files.h"
 #include "common/platform/run_status.h"
 #include "common/platform/text.h"
+#include "common/platform/work_file.h"
 #include "common/install_files.h"
 
 namespace qv::updater {
@@ -28,6 +29,11 @@ void put_line(std::FILE* file, std::string_view line) {
     std::fputc('\n', file);
 }
 
+void put_line(std::string& text, std::string_view line) {
+    text += line;
+    text += '\n';
+}
+
 std::vector<std::string> read_lines(std::FILE* file) {
     std::vector<std::string> lines;
     std::string line;
@@ -35,12 +41,19 @@ std::vector<std::string> read_lines(std::FILE* file) {
     return lines;
 }
 
+// A commodity rolled over in the broadcast, or one that got several days in
+// one file, has its outputs rebuilt.
+bool needs_rebuild(const UpdaterState& state, std::size_t row) {
+    return (row < state.rebuild_state.size() && state.rebuild_state[row] == rebuild_outputs) ||
+           (row < state.several_days.size() && state.several_days[row]);
+}
+
 // The first commodity in table order whose outputs are to be rebuilt and that
 // a line of the set reads ("BP_CLC ...").
 bool set_needs_rebuild(const UpdaterState& state, const std::vector<std::string>& lines, std::size_t first,
                        std::size_t end) {
     for (std::size_t row = 0; row < state.tables.size(); ++row) {
-        if (row >= state.rebuild_state.size() || state.rebuild_state[row] != rebuild_outputs) continue;
+        if (!needs_rebuild(state, row)) continue;
         const std::string input = state.tables[row].tag + "_CLC";
         for (std::size_t i = first; i < end; ++i)
             if (starts_with_no_case(lines[i], input)) return true;
@@ -60,47 +73,35 @@ FilePtr open_build_file(const std::string& name) {
     return open_file(std::string(install::auto_folder) + name, "r");
 }
 
-// The rebuild list, created by its first set; every later set follows an
-// empty line.
+// Sets of the rebuild list, each after an empty line but the first (or each,
+// when the sets follow others).
 class RollList {
 public:
-    explicit RollList(const char* mode) : mode_(mode) {}
+    explicit RollList(bool follows_other_sets) : follows_other_sets_(follows_other_sets) {}
 
-    bool failed() const { return failed_; }
+    const std::string& text() const { return text_; }
 
-    // Writes the set lines[first, end) of a build file so that it builds by
+    // Adds the set lines[first, end) of a build file so that it builds by
     // itself: its output line (the first line that is neither an option nor a
     // comment), every option line before it in the build file, which the
     // builder had applied by then, and the set's lines after it. DFORGE starts
     // each set of the list from the build map's settings, so no set takes
     // options from the set before it. A set without an output line (options
-    // only) writes nothing: its options go with the later sets.
+    // only) adds nothing: its options go with the later sets.
     void write_set(const std::vector<std::string>& lines, std::size_t first, std::size_t end) {
         std::size_t output = first;
         while (output < end && (is_option_line(lines[output]) || is_comment_line(lines[output]))) ++output;
-        if (output == end || !start_set()) return;
-        put_line(file_.get(), lines[output]);
+        if (output == end) return;
+        if (!text_.empty() || follows_other_sets_) text_ += '\n';
+        put_line(text_, lines[output]);
         for (std::size_t j = 0; j < output; ++j)
-            if (is_option_line(lines[j])) put_line(file_.get(), lines[j]);
-        for (std::size_t j = output + 1; j < end; ++j) put_line(file_.get(), lines[j]);
+            if (is_option_line(lines[j])) put_line(text_, lines[j]);
+        for (std::size_t j = output + 1; j < end; ++j) put_line(text_, lines[j]);
     }
 
 private:
-    bool start_set() {
-        if (failed_) return false;
-        if (file_) {
-            std::fputc('\n', file_.get());
-            return true;
-        }
-        file_ = open_file(roll_file, mode_);
-        failed_ = !file_;
-        if (file_ && std::string_view(mode_) == "a") std::fputc('\n', file_.get());
-        return !failed_;
-    }
-
-    const char* mode_;
-    FilePtr file_;
-    bool failed_ = false;
+    bool follows_other_sets_;
+    std::string text_;
 };
 
 // Calls `each_set(first, end)` for the sets of a build file: runs of lines of
@@ -121,13 +122,20 @@ void for_each_set(const std::vector<std::string>& lines, EachSet each_set) {
 
 }  // namespace
 
-void write_rebuild_list(const UpdaterState& state) {
-    if (file_exists(install::no_roll_marker)) return;
+namespace {
+
+// The sets of the build files listed in BCAST.TXT that read a commodity to be
+// rebuilt; nothing when $NOROLL exists.
+std::string rebuild_sets(const UpdaterState& state, bool follows_other_sets) {
+    bool any = false;
+    for (std::size_t row = 0; row < state.tables.size() && !any; ++row) any = needs_rebuild(state, row);
+    if (!any) return {};
+    if (file_exists(install::no_roll_marker)) return {};
     const FilePtr list = open_file(bcast_file, "r");
-    if (!list) return;
-    RollList roll("w");
+    if (!list) return {};
+    RollList roll(follows_other_sets);
     std::string piece;
-    while (read_line(list.get(), piece, bcast_piece) && !roll.failed()) {
+    while (read_line(list.get(), piece, bcast_piece)) {
         const std::string name = without_line_end(piece);
         if (name.empty()) continue;
         const FilePtr build = open_build_file(name);
@@ -137,12 +145,15 @@ void write_rebuild_list(const UpdaterState& state) {
             if (set_needs_rebuild(state, lines, first, end)) roll.write_set(lines, first, end);
         });
     }
+    return roll.text();
 }
 
-void add_cash_index_builds(const UpdaterState& state) {
-    if (!state.idx_merged || file_exists(install::no_cash_marker)) return;
+// The sets of the cash-index builds $C1 to $C3 named in BCAST.TXT, after an
+// IDX update was merged, unless $NOCASH exists.
+std::string cash_index_sets(const UpdaterState& state) {
+    if (!state.idx_merged || file_exists(install::no_cash_marker)) return {};
     const FilePtr list = open_file(bcast_file, "r");
-    if (!list) return;
+    if (!list) return {};
     // 'A' an ASCII build, 'M' a MetaStock build; a later line decides.
     std::array<char, 4> builds{};
     std::string piece;
@@ -151,17 +162,41 @@ void add_cash_index_builds(const UpdaterState& state) {
             if (piece.find(format("$C%d", n)) != std::string::npos)
                 builds[n] = piece.find("ASC") != std::string::npos ? 'A' : 'M';
     }
-    if (std::all_of(builds.begin(), builds.end(), [](char b) { return b == 0; })) return;
     // Each set of a cash-index build goes in whole, in the same form as the
-    // rebuild list's sets.
-    RollList roll("a");
-    for (int n = 1; n <= 3 && !roll.failed(); ++n) {
+    // rebuild list's sets, each after an empty line.
+    RollList roll(true);
+    for (int n = 1; n <= 3; ++n) {
         if (builds[n] == 0) continue;
         const FilePtr build = open_file(format("%s$C%d.%s", std::string(install::root).c_str(), n, builds[n] == 'A' ? "ASC" : "MS"), "r");
         if (!build) continue;
         const std::vector<std::string> lines = read_lines(build.get());
         for_each_set(lines, [&](std::size_t first, std::size_t end) { roll.write_set(lines, first, end); });
     }
+    return roll.text();
+}
+
+}  // namespace
+
+std::string read_pending_rebuild_list() {
+    std::string text;
+    if (const FilePtr file = open_file(roll_file, "rb")) {
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+    }
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    return text;
+}
+
+void write_rebuild_list(UpdaterState& state) {
+    std::string text = state.pending_rebuild_list;
+    text += rebuild_sets(state, !text.empty());
+    text += cash_index_sets(state);
+    if (text == state.written_rebuild_list) return;
+    WorkFile work(install::roll_work_file, roll_file);
+    if (!work.is_open()) return;
+    std::fwrite(text.data(), 1, text.size(), work.file());
+    if (work.commit()) state.written_rebuild_list = std::move(text);
 }
 
 void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
@@ -174,12 +209,7 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
         }
         put_line(batch.get(), "@ECHO OFF");
     }
-    // A commodity that got several days in one file has its outputs rebuilt.
-    for (std::size_t row = 0; row < state.several_days.size() && row < state.rebuild_state.size(); ++row)
-        if (state.several_days[row]) state.rebuild_state[row] = rebuild_outputs;
-    if (std::any_of(state.rebuild_state.begin(), state.rebuild_state.end(), [](int s) { return s != 0; }))
-        write_rebuild_list(state);
-    add_cash_index_builds(state);
+    write_rebuild_list(state);
 
     {
         const FilePtr batch = open_file(batch_file, "a");

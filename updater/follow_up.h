@@ -4,18 +4,25 @@
 // builder, the cash-index builds, and TEMPZIP.BAT, which runs the builder,
 // the distributor and the bulletin viewer in the updater's place.
 
+#include <string>
+
 #include "updater/updater.h"
 
 namespace qv::updater {
 
-// Writes \QUORVANT\$ROLL from the rebuild states: every set of the build files
-// listed in BCAST.TXT that reads a commodity to be rebuilt, with the option
-// lines in force before it. Nothing when $NOROLL exists.
-void write_rebuild_list(const UpdaterState& state);
+// The rebuild list an earlier run left in \QUORVANT\$ROLL: its builds have not
+// all been made, since DFORGE removes the list once it has built every set.
+// Empty when there is none.
+std::string read_pending_rebuild_list();
 
-// Adds the cash-index builds $C1 to $C3 named in BCAST.TXT to $ROLL, after an
-// IDX update was merged, unless $NOCASH exists.
-void add_cash_index_builds(const UpdaterState& state);
+// Writes \QUORVANT\$ROLL whole through a work file: the sets an earlier run
+// left pending, every set of the build files listed in BCAST.TXT that reads a
+// commodity to be rebuilt, with the option lines in force before it (none
+// when $NOROLL exists), and after an IDX merge the cash-index builds $C1 to
+// $C3 named in BCAST.TXT (none when $NOCASH exists). The broadcast writes it
+// before it marks an update file done, so that a stop at any later moment
+// cannot lose a rebuild; it is written again only when it changed.
+void write_rebuild_list(UpdaterState& state);
 
 // Writes TEMPZIP.BAT and runs it in place of the updater (returns when it
 // could not be started, or when it could not be written).

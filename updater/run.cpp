@@ -25,6 +25,8 @@ void run_updater(const BatchRunner& run_batch, const FileMerge& merge_file) {
     state.tables = load_tables(updater_profile.tables);
     load_build_map_defaults();
     delete_leftovers();
+    state.pending_rebuild_list = read_pending_rebuild_list();
+    state.written_rebuild_list = state.pending_rebuild_list;
     state.reset_commodity_states();
     state.today = today();
     delete_old_processed_files(state.today);

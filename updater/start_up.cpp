@@ -50,7 +50,7 @@ void show_updater_screen() { show_start_screen(updater_profile.banner); }
 void delete_leftovers() {
     const std::string root(install::root);
     const std::string updates(fixed_update_folder);
-    delete_file(root + "$ROLL");
+    delete_file(std::string(install::roll_work_file));
     delete_matching(root, "?????ZIP.EXE");
     // DB files of a run stopped during its broadcast are kept: this run's
     // broadcast serves them (writing a day into an output twice changes

@@ -13,9 +13,11 @@ namespace qv::updater {
 // Row 2 and 3 of the start screen.
 void show_updater_screen();
 
-// Deletes what an earlier run or download left behind: $ROLL, downloaded
-// archives ?????ZIP.EXE, TEMPZIP.BAT and empty D*.* and E*.* update files.
-// DB files that a stopped broadcast left wait for this run's broadcast.
+// Deletes what an earlier run or download left behind: the rebuild list's
+// work file, downloaded archives ?????ZIP.EXE, TEMPZIP.BAT and empty D*.* and
+// E*.* update files. DB files that a stopped broadcast left wait for this
+// run's broadcast, and a rebuild list left by a build that did not finish
+// waits for this run's builds.
 void delete_leftovers();
 
 // Deletes the processed update files ?_*.* whose name date lies more than 10

@@ -44,6 +44,11 @@ struct UpdaterState {
     std::vector<int> rebuild_state;   // one per table row
     std::vector<bool> several_days;   // one per table row: a CLC file carried several lines of it
 
+    // The rebuild list an interrupted or failed build left, and the list as
+    // this run last wrote it.
+    std::string pending_rebuild_list;
+    std::string written_rebuild_list;
+
     bool idx_merged = false;
     bool broadcast_ready = false;
     bool message_mode = false;

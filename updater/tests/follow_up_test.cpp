@@ -91,6 +91,22 @@ TEST_F(FollowUp, SeveralDaysInOneFileRebuildTheOutputsAndTheBatchFileCallsTheBui
     EXPECT_EQ(batches_, std::vector<std::string>{"\\QUORVANT\\TEMPZIP.BAT"});
 }
 
+// Sets an earlier run left unbuilt come first, then this run's, each after an
+// empty line; the list is written again only when it changes.
+TEST_F(FollowUp, PendingSetsStayAheadOfTheNewOnes) {
+    const std::string pending = "C:\\OUT\\OLD.TXT\nW__CLC 1\n";
+    install_.write("$ROLL", pending);
+    state_.pending_rebuild_list = state_.written_rebuild_list = pending;
+    state_.several_days = {true, false, false};
+    write_rebuild_list(state_);
+    const std::string both = pending + "\nC:\\OUT\\BP.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nBP_CLC 1,2,3,4\n";
+    EXPECT_EQ(install_.read("$ROLL"), both);
+    install_.write("$ROLL", "changed behind the run's back");
+    write_rebuild_list(state_);
+    EXPECT_EQ(install_.read("$ROLL"), "changed behind the run's back");
+    EXPECT_FALSE(has("$ROLL.TMP"));
+}
+
 TEST_F(FollowUp, CashIndexBuildsFollowAnIdxMergeEvenWithNoRoll) {
     install_.write("$NOROLL", "");
     state_.rebuild_state = {2, 2, 2};

@@ -150,7 +150,7 @@ TEST_F(UpdaterRun, WithOnlyDistributorFilesItGoesStraightToTheBatchFile) {
 
 TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
     std::filesystem::remove_all(install_.path("BULLETIN"));  // made again
-    install_.write("$ROLL", "old");
+    install_.write("$ROLL.TMP", "a rebuild list being written");
     install_.write("TEMPZIP.BAT", "old");
     install_.write("UPDT1ZIP.EXE", "archive");
     add("DB201201.CLC");
@@ -168,7 +168,7 @@ TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
     add("XYZ.CLC", "DU201208.CLC\n");
     add("QU.TXT", "\n../../ESCAPE.CLC\n");
     run();
-    for (const char* gone : {"$ROLL", "UPDT1ZIP.EXE", "UPDATES/DB201201.CLC", "UPDATES/D_201127.CLC",
+    for (const char* gone : {"$ROLL.TMP", "UPDT1ZIP.EXE", "UPDATES/DB201201.CLC", "UPDATES/D_201127.CLC",
                              "UPDATES/DU201130.COT", "UPDATES/EU201130.CLC", "UPDATES/EX201207.TXT",
                              "UPDATES/DUPDATE.CLC", "UPDATES/EX201206.ASC"})
         EXPECT_FALSE(has(gone)) << gone;
@@ -180,6 +180,15 @@ TEST_F(UpdaterRun, TidiesTheInstallAndUpdateFolders) {
     EXPECT_EQ(install_.read("UPDATES/EX201206.CLC"), "newer");
     EXPECT_EQ(merged_, (std::vector<std::string>{"MU201203.CLC", "DU201207.CLC", "MU201130.COT"}));
     EXPECT_EQ(install_.read("TEMPZIP.BAT"), "@ECHO OFF\n");
+}
+
+// A rebuild list that a stopped or failed build left behind is built again by
+// the next run, even one with nothing to merge.
+TEST_F(UpdaterRun, KeepsARebuildListThatWasNotBuilt) {
+    install_.write("$ROLL", "C:\\OUT\\OLD.TXT\nW__CLC 1\n");
+    run();
+    EXPECT_EQ(install_.read("$ROLL"), "C:\\OUT\\OLD.TXT\nW__CLC 1\n");
+    EXPECT_EQ(install_.read("TEMPZIP.BAT"), "@ECHO OFF\nCALL DFORGE $ROLL\n");
 }
 
 // A bulletin folder whose name holds a blank is made as one folder; it is
