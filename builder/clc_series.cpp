@@ -70,34 +70,63 @@ struct PriceRecord {
     double gap() const { return close() - open(); }
 };
 
-// A CLC file read as price records of one commodity.
+// A CLC file read as price records of one commodity. The file is read in
+// blocks of records; a record's prices are worked out only when they are
+// asked for, so that a pass that needs the roll-over records alone does not
+// pay for the others.
 class PriceReader {
 public:
     explicit PriceReader(const Commodity& commodity)
         : precision_(commodity.precision), quarter_tick_(is_quarter_tick(commodity.tag)) {}
 
     ClcReader::Status open(const std::string& path) { return file_.open(path); }
-    bool rewind() { return file_.rewind(); }
+    bool rewind() {
+        block_.clear();
+        next_ = 0;
+        return file_.rewind();
+    }
+
+    // The next record as stored; nothing at the end of the file.
+    const ClcRecord* next() {
+        if (next_ == block_.size()) {
+            next_ = 0;
+            if (!file_.read_block(block_, block_records)) return nullptr;
+        }
+        return &block_[next_++];
+    }
 
     bool read(PriceRecord& record) {
-        ClcRecord stored;
-        if (!file_.read(stored)) return false;
-        record.day = stored.day;
-        const std::array<std::int32_t, 4> raw = {stored.open, stored.high, stored.low, stored.close};
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            double price = stored_to_price(raw[i], precision_);
-            if (quarter_tick_) price = restore_quarter_tick(price, 2);
-            else if (precision_ == 7) price = restore_quarter_tick(price, 6);
-            record.prices[i] = price;
-        }
-        record.counts = {stored.open_interest, stored.total_volume, stored.total_open_interest};
+        const ClcRecord* stored = next();
+        if (!stored) return false;
+        record = prices_of(*stored);
         return true;
     }
 
+    PriceRecord prices_of(const ClcRecord& stored) const {
+        PriceRecord record;
+        record.day = stored.day;
+        const std::array<std::int32_t, 4> raw = {stored.open, stored.high, stored.low, stored.close};
+        for (std::size_t i = 0; i < raw.size(); ++i) record.prices[i] = price_of(raw[i]);
+        record.counts = {stored.open_interest, stored.total_volume, stored.total_open_interest};
+        return record;
+    }
+
+    double price_of(std::int32_t stored) const {
+        const double price = stored_to_price(stored, precision_);
+        if (quarter_tick_) return restore_quarter_tick(price, 2);
+        if (precision_ == 7) return restore_quarter_tick(price, 6);
+        return price;
+    }
+
 private:
+    // About 100 KB of records: the memory stays the same however long the file.
+    static constexpr std::size_t block_records = 4096;
+
     ClcReader file_;
     int precision_;
     bool quarter_tick_;
+    std::vector<ClcRecord> block_;
+    std::size_t next_ = 0;
 };
 
 // The linking methods of CLCLINKINGMETHOD, by their option characters.
@@ -178,7 +207,7 @@ public:
 
 private:
     void set_up();
-    void gap_pass(double extra);
+    void gap_pass(double extra, bool lows);
     void ratio_pass();
     // Reads the next record into current_; false at the end of the file.
     bool advance();
@@ -229,17 +258,17 @@ void ClcSeries::set_up() {
     case Linking::ratio: ratio_pass(); break;
     case Linking::forward:
         if (shift) {
-            gap_pass(0.0);
+            gap_pass(0.0, true);
             total_gap_ = 0.0;
             if (lowest_low_ < 0.0) shift_ = 1.0 - lowest_low_;
         }
         break;
     case Linking::back:
-        gap_pass(0.0);
+        gap_pass(0.0, false);
         if (shift) {
             const double total = total_gap_;
             lowest_low_ = lowest_low_start;
-            gap_pass(total);
+            gap_pass(total, true);
             if (lowest_low_ < 0.0) shift_ = 2.0 - std::trunc(lowest_low_);
             total_gap_ = total;
         }
@@ -256,27 +285,27 @@ void ClcSeries::set_up() {
     while (advance() && current_.is_roll_over()) ++roll_count_;
 }
 
-// Sums the gaps of the roll-over records within the output range and keeps
-// the lowest low adjusted by them (plus `extra`). A roll-over counts once a
-// dated record of the range follows it, so that one just after the last day
-// of the range leaves the range's prices alone.
-void ClcSeries::gap_pass(double extra) {
+// Sums the gaps of the roll-over records within the output range and, with
+// `lows`, keeps the lowest low adjusted by them (plus `extra`). A roll-over
+// counts once a dated record of the range follows it, so that one just after
+// the last day of the range leaves the range's prices alone. Only the
+// roll-over records (and the lows asked for) are turned into prices.
+void ClcSeries::gap_pass(double extra, bool lows) {
     reader_.rewind();
     double running = 0.0;
     double pending = 0.0;
     bool started = false;
-    PriceRecord record;
-    while (reader_.read(record)) {
-        if (record.is_roll_over()) {
-            if (started) pending += record.gap();
+    while (const ClcRecord* record = reader_.next()) {
+        if (record->is_roll_over()) {
+            if (started) pending += reader_.prices_of(*record).gap();
             continue;
         }
-        if (record.day < first_day_) continue;
-        if (record.day > last_day_) break;
+        if (record->day < first_day_) continue;
+        if (record->day > last_day_) break;
         started = true;
         running += pending;
         pending = 0.0;
-        lowest_low_ = std::min(lowest_low_, record.low() + extra - running);
+        if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record->low) + extra - running);
     }
     total_gap_ = running;
 }
@@ -284,9 +313,8 @@ void ClcSeries::gap_pass(double extra) {
 void ClcSeries::ratio_pass() {
     reader_.rewind();
     std::vector<std::pair<double, double>> rolls;  // close, open of each roll-over record
-    PriceRecord record;
-    while (reader_.read(record)) {
-        if (record.is_roll_over()) rolls.emplace_back(record.close(), record.open());
+    while (const ClcRecord* record = reader_.next()) {
+        if (record->is_roll_over()) rolls.emplace_back(reader_.price_of(record->close), reader_.price_of(record->open));
     }
     ratio_.assign(rolls.size(), 0.0);
     double later = 0.0;  // the ratio after the last roll-over
@@ -308,7 +336,7 @@ bool ClcSeries::advance() {
         at_end_ = true;
         return false;
     }
-    if (!current_.is_roll_over()) show_year_processed(lotus_to_date(current_.day).year);
+    if (!current_.is_roll_over()) show_year_of(current_.day);
     return true;
 }
 

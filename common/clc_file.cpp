@@ -190,6 +190,19 @@ bool ClcReader::read(ClcRecord& record) {
     return true;
 }
 
+bool ClcReader::read_block(std::vector<ClcRecord>& records, std::size_t count) {
+    records.clear();
+    if (!file_ || cut_ || count == 0) return false;
+    block_.resize(count * record_size_);
+    const std::size_t got = std::fread(block_.data(), 1, block_.size(), file_.get());
+    cut_ = got % record_size_ != 0;
+    records.resize(got / record_size_);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i] = decode_record(block_.data() + i * record_size_, header_.bytes);
+    }
+    return !records.empty();
+}
+
 bool ClcReader::rewind() {
     if (!file_) return false;
     cut_ = false;

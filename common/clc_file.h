@@ -101,6 +101,10 @@ public:
     // The next record; false at the end of the file. A record cut by the end of
     // the file ends the series: the whole records before it are the file's.
     bool read(ClcRecord& record);
+    // Up to `count` next records, read from the file with one call for the
+    // whole block rather than one per record; false when none is left. A
+    // record cut by the end of the file ends the series as for read().
+    bool read_block(std::vector<ClcRecord>& records, std::size_t count);
     // Whether the series ended inside a record.
     bool cut() const { return cut_; }
     // Back to the first record.
@@ -113,6 +117,7 @@ public:
 private:
     std::vector<char> buffer_;  // declared before file_: it must outlive the stream
     FilePtr file_;
+    std::vector<std::uint8_t> block_;  // the bytes of read_block
     ClcHeader header_{};
     std::size_t record_size_ = 0;
     bool cut_ = false;
