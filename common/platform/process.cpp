@@ -7,6 +7,7 @@
 #include "common/platform/run_status.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,11 +36,15 @@ std::vector<char*> argv_of(const std::filesystem::path& program, const std::vect
     return argv;
 }
 
-int wait_for(pid_t pid) {
+// Waits for the child; with `peak_kib`, its peak resident memory from the
+// system's account of it.
+int wait_for(pid_t pid, long* peak_kib = nullptr) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    struct rusage usage {};
+    while (::wait4(pid, &status, 0, &usage) < 0) {
         if (errno != EINTR) return -1;
     }
+    if (peak_kib) *peak_kib = usage.ru_maxrss;
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return -1;
@@ -49,7 +54,7 @@ int wait_for(pid_t pid) {
 // fails reports its errno through a close-on-exec pipe, so that the caller
 // learns whether the program really started.
 int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait,
-           const std::filesystem::path& folder = {}, int* start_error = nullptr) {
+           const std::filesystem::path& folder = {}, int* start_error = nullptr, long* peak_kib = nullptr) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(program, arguments, storage);
     int report[2];
@@ -88,7 +93,7 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
     } while (got < 0 && errno == EINTR);
     ::close(report[0]);
 
-    const int status = wait_for(child);
+    const int status = wait_for(child, peak_kib);
     if (start_error) *start_error = got > 0 ? exec_error : 0;
     if (got > 0) return -1;
     return wait ? status : 0;
@@ -101,6 +106,12 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
     // Only a program asked for exit statuses ends with 1 for a failed run.
     if (status == 1 && env_flag("QUORVANT_EXIT_STATUS")) note_failed_run();
     return status;
+}
+
+int run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                         long& peak_kib) {
+    peak_kib = 0;
+    return launch(program, arguments, true, {}, nullptr, &peak_kib);
 }
 
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
