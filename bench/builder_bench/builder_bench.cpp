@@ -1,4 +1,4 @@
-// builder_bench [ROUNDS]: what a user waits for when DFORGE builds a daily
+// builder_bench [ROUNDS [DFORGE]]: what a user waits for when DFORGE builds a daily
 // output. It writes a sample installation with CLC files of ten commodities
 // holding 40 years of weekdays each (a roll-over every quarter) into a
 // temporary folder, and a build file joining their opens, highs, lows and
@@ -18,6 +18,8 @@
 //
 // The machine's load changes the figures: compare ratios of one run, never
 // times of different runs.
+//
+// A second argument names another DFORGE to time (an older build, say).
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target builder_bench DFORGE && build-bench/bin/builder_bench
@@ -48,7 +50,7 @@ namespace fs = std::filesystem;
 using namespace qv;
 
 constexpr std::size_t inputs = 10;
-const fs::path dforge = fs::path(QV_BIN_DIR) / "DFORGE";
+fs::path dforge = fs::path(QV_BIN_DIR) / "DFORGE";
 
 // The build file: the ten series' prices side by side from `first_date` on.
 std::string build_file(const CommodityTable& tables, const char* first_date) {
@@ -64,13 +66,13 @@ std::string metastock_build_file(const CommodityTable& tables) {
            "\\QUORVANT\\META\\BENCH\\" + tables[0].tag + "\n" + tables[0].tag + "_CLC 1,2,3,4,6,7\n";
 }
 
-// The seconds a program takes as a process, after a sync.
+// The seconds a program takes as a process (its screens discarded), after a sync.
 double seconds_of(const fs::path& program, const std::vector<std::string>& arguments) {
     ::sync();
     const auto start = std::chrono::steady_clock::now();
-    const int status = run_program(program, arguments);
+    const MeasuredRun run = run_program_measured(program, arguments);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (status != 0) throw std::runtime_error(program.string() + " ended with " + std::to_string(status));
+    if (run.status != 0) throw std::runtime_error(program.string() + " ended with " + std::to_string(run.status));
     return took.count();
 }
 
@@ -108,9 +110,9 @@ std::pair<double, double> alternate(int rounds, const std::vector<std::string>& 
 }
 
 long peak_kib_of(const std::string& build_file) {
-    long peak = 0;
-    if (run_program_measured(dforge, {build_file}, peak) != 0) throw std::runtime_error("DFORGE failed");
-    return peak;
+    const MeasuredRun run = run_program_measured(dforge, {build_file});
+    if (run.status != 0) throw std::runtime_error("DFORGE failed");
+    return run.peak_kib;
 }
 
 double load_average() {
@@ -123,6 +125,7 @@ double load_average() {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    if (argc > 2) dforge = fs::absolute(argv[2]);
     const std::optional<fs::path> folder = qv::bench::make_bench_folder("builder_bench");
     if (!folder) return 1;
     const fs::path root = *folder;

@@ -54,7 +54,8 @@ int wait_for(pid_t pid, long* peak_kib = nullptr) {
 // fails reports its errno through a close-on-exec pipe, so that the caller
 // learns whether the program really started.
 int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait,
-           const std::filesystem::path& folder = {}, int* start_error = nullptr, long* peak_kib = nullptr) {
+           const std::filesystem::path& folder = {}, int* start_error = nullptr, long* peak_kib = nullptr,
+           bool discard_output = false) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(program, arguments, storage);
     int report[2];
@@ -79,6 +80,10 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
                 ::_exit(127);
             }
             if (grandchild > 0) ::_exit(0);
+        }
+        if (discard_output) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            if (null >= 0) ::dup2(null, STDOUT_FILENO);
         }
         if (folder.empty() || ::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
         const int error = errno;
@@ -108,10 +113,10 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
     return status;
 }
 
-int run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                         long& peak_kib) {
-    peak_kib = 0;
-    return launch(program, arguments, true, {}, nullptr, &peak_kib);
+MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    MeasuredRun run;
+    run.status = launch(program, arguments, true, {}, nullptr, &run.peak_kib, true);
+    return run;
 }
 
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {

@@ -31,10 +31,14 @@ void replace_by_batch(std::string_view batch_file);
 // not be started.
 int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
-// run_program, also giving the finished program's peak resident memory in KiB
-// (0 when it could not be started).
-int run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                         long& peak_kib);
+// For measuring a program: run_program with the program's standard output
+// discarded, giving its exit status (-1 when it could not be started) and the
+// peak resident memory of the finished program in KiB.
+struct MeasuredRun {
+    int status = -1;
+    long peak_kib = 0;
+};
+MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
 // Starts a program file without waiting (QUORVANT_SYNC=1: waits); the started
 // program is not left behind as a zombie of this one. False when it could not
