@@ -119,8 +119,8 @@ public:
     }
 
 private:
-    // About 100 KB of records: the memory stays the same however long the file.
-    static constexpr std::size_t block_records = 4096;
+    // About 25 KB of records: the memory stays the same however long the file.
+    static constexpr std::size_t block_records = 1024;
 
     ClcReader file_;
     int precision_;
@@ -131,6 +131,47 @@ private:
 
 // The linking methods of CLCLINKINGMETHOD, by their option characters.
 enum class Linking { none = '1', forward = '2', back = '3', ratio = '4' };
+
+// The places a price field without an operator is printed with.
+int price_decimals(const Commodity& commodity) {
+    if (commodity.precision == 2 && is_quarter_tick(commodity.tag)) return 3;
+    return std::clamp<int>(commodity.precision, 0, 7);
+}
+
+// Whether a price field without an operator may be worked out as a whole
+// number of stored units (the stored price plus stored gaps) and printed with
+// the commodity's precision as its places: prices that are the stored number
+// over a power of ten (no quarter ticks to restore, a precision of 0 to 6),
+// and a linking that only adds gaps (none, forward, back) without a shift.
+bool prices_as_whole_units(const Commodity& commodity, const BuildSettings& settings) {
+    const char linking = settings.clc_linking_method;
+    return commodity.precision >= 0 && commodity.precision <= 6 && !is_quarter_tick(commodity.tag) &&
+           (linking == '1' || linking == '2' || linking == '3') && settings.clc_neg_price_handling != '5';
+}
+
+std::int64_t units_of_one(int decimals) {
+    std::int64_t units = 1;
+    for (int i = 0; i < decimals; ++i) units *= 10;
+    return units;
+}
+
+std::int32_t stored_price(const ClcRecord& record, int field) {
+    switch (field) {
+    case 1: return record.open;
+    case 2: return record.high;
+    case 3: return record.low;
+    default: return record.close;
+    }
+}
+
+// A roll-over record's gap in stored units, and the size of the two prices it
+// is taken from.
+std::int64_t gap_units(const ClcRecord& record) {
+    return static_cast<std::int64_t>(record.close) - record.open;
+}
+double gap_size(const ClcRecord& record) {
+    return std::fabs(static_cast<double>(record.close)) + std::fabs(static_cast<double>(record.open));
+}
 
 bool shifts_prices(const BuildSettings& settings) {
     return settings.clc_neg_price_handling == '5' && settings.clc_linking_method > '1';
@@ -190,7 +231,11 @@ public:
           leave_out_empty_days_(context.single_input && upper(context.settings.include_holidays) == 'N'),
           empty_day_value_(upper(context.settings.value_of_included_holiday)),
           first_day_(context.first_day),
-          last_day_(context.last_day) {}
+          last_day_(context.last_day),
+          price_decimals_(price_decimals(commodity)),
+          whole_units_(prices_as_whole_units(commodity, context.settings)) {
+        for (const FieldTerm& term : terms_) operands_.push_back(std::strtod(term.operand.c_str(), nullptr));
+    }
 
     OpenResult open(const std::string& path) {
         switch (reader_.open(path)) {
@@ -209,12 +254,19 @@ private:
     void set_up();
     void gap_pass(double extra, bool lows);
     void ratio_pass();
-    // Reads the next record into current_; false at the end of the file.
+    // Reads the next record into stored_; false at the end of the file.
     bool advance();
+    // A roll-over record passed after the first day written.
+    void add_cumulative_gap();
     double ratio_factor() const;
+    // The prices of the day's record, linked; worked out when first asked for.
+    const PriceRecord& linked_prices();
     void append_constant(std::string& text, const char* value) const;
     // The value of a term for the record of `day`; false when handling 4 drops the day.
-    bool append_value(std::string& text, const FieldTerm& term, DayNumber day) const;
+    bool append_value(std::string& text, std::size_t term_index, DayNumber day);
+    // The same as a whole number of price units when that gives the very
+    // digits of the calculation in prices; false when it does not.
+    bool append_units(std::string& text, const FieldTerm& term, bool& kept);
 
     std::vector<FieldTerm> terms_;
     Commodity commodity_;
@@ -226,6 +278,9 @@ private:
     char empty_day_value_;
     DayNumber first_day_;
     DayNumber last_day_;
+    int price_decimals_;       // of a price field without an operator
+    bool whole_units_;         // see prices_as_whole_units
+    std::vector<double> operands_;  // of the terms, read once
 
     double cumulative_gap_ = 0.0;
     double total_gap_ = 0.0;
@@ -240,13 +295,27 @@ private:
     std::string previous_text_;
     std::string text_;  // the day's text while it is built
 
-    PriceRecord current_;
+    // The gaps once more as sums of stored numbers, and what bounds the
+    // rounding of the sums in prices: how many gaps they hold and the size of
+    // the stored prices that went into them.
+    std::int64_t total_units_ = 0;
+    std::int64_t cumulative_units_ = 0;
+    double gaps_summed_ = 0.0;
+    double gap_magnitude_ = 0.0;
+
+    ClcRecord stored_;
+    PriceRecord current_;  // stored_ in prices, linked, when priced_
+    bool priced_ = false;
     bool at_end_ = false;
 };
 
 void ClcSeries::set_up() {
     cumulative_gap_ = 0.0;
     total_gap_ = 0.0;
+    total_units_ = 0;
+    cumulative_units_ = 0;
+    gaps_summed_ = 0.0;
+    gap_magnitude_ = 0.0;
     shift_ = 0.0;
     lowest_low_ = lowest_low_start;
     started_ = false;
@@ -282,7 +351,7 @@ void ClcSeries::set_up() {
     // roll-overs after it only.
     reader_.rewind();
     at_end_ = false;
-    while (advance() && current_.is_roll_over()) ++roll_count_;
+    while (advance() && stored_.is_roll_over()) ++roll_count_;
 }
 
 // Sums the gaps of the roll-over records within the output range and, with
@@ -294,10 +363,21 @@ void ClcSeries::gap_pass(double extra, bool lows) {
     reader_.rewind();
     double running = 0.0;
     double pending = 0.0;
+    std::int64_t running_units = 0;
+    std::int64_t pending_units = 0;
+    std::size_t pending_count = 0;
+    double pending_magnitude = 0.0;
     bool started = false;
+    gaps_summed_ = 0.0;
+    gap_magnitude_ = 0.0;
     while (const ClcRecord* record = reader_.next()) {
         if (record->is_roll_over()) {
-            if (started) pending += reader_.prices_of(*record).gap();
+            if (started) {
+                pending += reader_.prices_of(*record).gap();
+                pending_units += gap_units(*record);
+                ++pending_count;
+                pending_magnitude += gap_size(*record);
+            }
             continue;
         }
         if (record->day < first_day_) continue;
@@ -305,9 +385,16 @@ void ClcSeries::gap_pass(double extra, bool lows) {
         started = true;
         running += pending;
         pending = 0.0;
+        running_units += pending_units;
+        pending_units = 0;
+        gaps_summed_ += static_cast<double>(pending_count);
+        gap_magnitude_ += pending_magnitude;
+        pending_count = 0;
+        pending_magnitude = 0.0;
         if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record->low) + extra - running);
     }
     total_gap_ = running;
+    total_units_ = running_units;
 }
 
 void ClcSeries::ratio_pass() {
@@ -332,12 +419,40 @@ double ClcSeries::ratio_factor() const {
 }
 
 bool ClcSeries::advance() {
-    if (at_end_ || !reader_.read(current_)) {
+    const ClcRecord* record = at_end_ ? nullptr : reader_.next();
+    if (!record) {
         at_end_ = true;
         return false;
     }
-    if (!current_.is_roll_over()) show_year_of(current_.day);
+    stored_ = *record;
+    priced_ = false;
+    if (!stored_.is_roll_over()) show_year_of(stored_.day);
     return true;
+}
+
+void ClcSeries::add_cumulative_gap() {
+    cumulative_gap_ += reader_.prices_of(stored_).gap();
+    cumulative_units_ += gap_units(stored_);
+    gaps_summed_ += 1.0;
+    gap_magnitude_ += gap_size(stored_);
+}
+
+const PriceRecord& ClcSeries::linked_prices() {
+    if (priced_) return current_;
+    current_ = reader_.prices_of(stored_);
+    switch (linking_) {
+    case Linking::forward:
+    case Linking::back:
+        for (double& price : current_.prices) price += total_gap_ - cumulative_gap_ + shift_;
+        break;
+    case Linking::ratio:
+        for (double& price : current_.prices) price *= ratio_factor();
+        break;
+    case Linking::none:
+    default: break;
+    }
+    priced_ = true;
+    return current_;
 }
 
 void ClcSeries::append_constant(std::string& text, const char* value) const {
@@ -347,14 +462,47 @@ void ClcSeries::append_constant(std::string& text, const char* value) const {
     }
 }
 
-bool ClcSeries::append_value(std::string& text, const FieldTerm& term, DayNumber day) const {
+bool ClcSeries::append_units(std::string& text, const FieldTerm& term, bool& kept) {
+    if (!whole_units_ || term.op != '\0' || term.field < 1 || term.field > 4) return false;
+    const std::int32_t price = stored_price(stored_, term.field);
+    std::int64_t units = price;
+    if (linking_ != Linking::none) units += total_units_ - cumulative_units_;
+    // The calculation in prices rounds at each step, by at most half a unit
+    // in the last place of the largest number it meets; with fewer than 8
+    // roundings per gap summed, all of them stay below a sixteenth of a
+    // stored unit while this bound holds, and the printed digits and the sign
+    // are those of the exact sum. A sum of zero may come out as -0 there, so
+    // it takes the calculation in prices.
+    const double largest = std::fabs(static_cast<double>(price)) + gap_magnitude_;
+    if (units == 0 || (8.0 * gaps_summed_ + 16.0) * largest >= 0x1p49) return false;
+    if (units < 0) {
+        switch (handling_) {
+        case '2': units = 0; break;
+        case '3': units = units_of_one(price_decimals_); break;
+        case '4': kept = false; return true;
+        default: break;
+        }
+    }
+    text += separator_;
+    append_fixed_units(text, units, price_decimals_);
+    kept = true;
+    return true;
+}
+
+bool ClcSeries::append_value(std::string& text, std::size_t term_index, DayNumber day) {
+    const FieldTerm& term = terms_[term_index];
+    bool kept = true;
+    if (append_units(text, term, kept)) return kept;
+
     double value = 0.0;
-    if (term.field >= 1 && term.field <= 4) value = current_.prices[static_cast<std::size_t>(term.field - 1)];
-    else if (term.field >= 5 && term.field <= 7) value = current_.counts[static_cast<std::size_t>(term.field - 5)];
+    if (term.field >= 1 && term.field <= 4) value = linked_prices().prices[static_cast<std::size_t>(term.field - 1)];
+    else if (term.field == 5) value = stored_.open_interest;
+    else if (term.field == 6) value = stored_.total_volume;
+    else if (term.field == 7) value = stored_.total_open_interest;
     else if (term.field == 8) value = contract_in_force(day, commodity_).year_month();
 
     if (term.op != '\0') {
-        const double operand = std::strtod(term.operand.c_str(), nullptr);
+        const double operand = operands_[term_index];
         switch (term.op) {
         case '*': value *= operand; break;
         case '/': value /= operand == 0.0 ? zero_operand : operand; break;
@@ -378,20 +526,18 @@ bool ClcSeries::append_value(std::string& text, const FieldTerm& term, DayNumber
         append_whole(text, whole_number(value));
         return true;
     }
-    const int precision = commodity_.precision;
-    int decimals = std::clamp(precision, 0, 7);
-    if (term.op != '\0') decimals = precision >= 5 ? decimals : 4;
-    else if (precision == 2 && is_quarter_tick(commodity_.tag)) decimals = 3;
+    int decimals = price_decimals_;
+    if (term.op != '\0') decimals = commodity_.precision >= 5 ? std::clamp<int>(commodity_.precision, 0, 7) : 4;
     append_fixed(text, value, decimals);
     return true;
 }
 
 FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
-    while (!at_end_ && current_.day < day) {
+    while (!at_end_ && stored_.day < day) {
         if (!advance()) break;
-        if (current_.is_roll_over()) {
+        if (stored_.is_roll_over()) {
             ++roll_count_;
-            if (started_) cumulative_gap_ += current_.gap();
+            if (started_) add_cumulative_gap();
         }
     }
     if (at_end_) {
@@ -402,21 +548,10 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
 
     std::string& text = text_;
     text.clear();
-    if (current_.day == day) {
+    if (stored_.day == day) {
         started_ = true;
-        switch (linking_) {
-        case Linking::forward:
-        case Linking::back:
-            for (double& price : current_.prices) price += total_gap_ - cumulative_gap_ + shift_;
-            break;
-        case Linking::ratio:
-            for (double& price : current_.prices) price *= ratio_factor();
-            break;
-        case Linking::none:
-        default: break;
-        }
-        for (const FieldTerm& term : terms_) {
-            if (!append_value(text, term, day)) {
+        for (std::size_t i = 0; i < terms_.size(); ++i) {
+            if (!append_value(text, i, day)) {
                 line += previous_text_;
                 return FieldsResult::ok;
             }

@@ -191,12 +191,14 @@ bool ClcReader::read(ClcRecord& record) {
 }
 
 bool ClcReader::read_block(std::vector<ClcRecord>& records, std::size_t count) {
-    records.clear();
-    if (!file_ || cut_ || count == 0) return false;
+    if (!file_ || cut_ || count == 0) {
+        records.clear();
+        return false;
+    }
     block_.resize(count * record_size_);
     const std::size_t got = std::fread(block_.data(), 1, block_.size(), file_.get());
     cut_ = got % record_size_ != 0;
-    records.resize(got / record_size_);
+    records.resize(got / record_size_);  // the same size block after block: nothing to clear
     for (std::size_t i = 0; i < records.size(); ++i) {
         records[i] = decode_record(block_.data() + i * record_size_, header_.bytes);
     }

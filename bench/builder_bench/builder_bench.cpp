@@ -8,7 +8,8 @@
 //   - cp of the ten input files and the output file (the floor for a job that
 //     reads the one and writes the other),
 //   - DFORGE running the build file,
-// and prints the medians, their ratio (the goal: within 2 x, 3 x at most) and
+// and prints the medians, their ratio (the goal: within 2 x, 3 x at most), the
+// same for the processor time the processes used (less moved by a busy machine), and
 // a checksum of the output, so that a change made for speed shows it wrote
 // the same bytes. The same for a MetaStock series of one input's six fields
 // against cp of the input and its F1.DAT. Last, the peak memory of DFORGE
@@ -66,19 +67,29 @@ std::string metastock_build_file(const CommodityTable& tables) {
            "\\QUORVANT\\META\\BENCH\\" + tables[0].tag + "\n" + tables[0].tag + "_CLC 1,2,3,4,6,7\n";
 }
 
-// The seconds a program takes as a process (its screens discarded), after a sync.
-double seconds_of(const fs::path& program, const std::vector<std::string>& arguments) {
+// The time a program takes as a process (its screens discarded), after a
+// sync: on the clock, and the processor time it used.
+struct Timing {
+    double wall = 0.0;
+    double cpu = 0.0;
+};
+
+Timing time_of(const fs::path& program, const std::vector<std::string>& arguments) {
     ::sync();
     const auto start = std::chrono::steady_clock::now();
     const MeasuredRun run = run_program_measured(program, arguments);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (run.status != 0) throw std::runtime_error(program.string() + " ended with " + std::to_string(run.status));
-    return took.count();
+    return {took.count(), run.cpu_seconds};
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+Timing median(std::vector<Timing> values) {
+    Timing middle;
+    std::sort(values.begin(), values.end(), [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
+    middle.wall = values[values.size() / 2].wall;
+    std::sort(values.begin(), values.end(), [](const Timing& a, const Timing& b) { return a.cpu < b.cpu; });
+    middle.cpu = values[values.size() / 2].cpu;
+    return middle;
 }
 
 // FNV-1a over the bytes of the files, as 16 hex digits.
@@ -94,17 +105,17 @@ std::string checksum(const std::vector<fs::path>& files) {
 
 // Medians of `rounds` alternating runs of cp of `copied` and of DFORGE on
 // `build_file`: {copy, build}.
-std::pair<double, double> alternate(int rounds, const std::vector<std::string>& copied, const fs::path& copy_folder,
+std::pair<Timing, Timing> alternate(int rounds, const std::vector<std::string>& copied, const fs::path& copy_folder,
                                     const std::string& build_file) {
-    std::vector<double> copies;
-    std::vector<double> builds;
+    std::vector<Timing> copies;
+    std::vector<Timing> builds;
     for (int i = 0; i < rounds; ++i) {
         fs::remove_all(copy_folder);
         fs::create_directory(copy_folder);
         std::vector<std::string> arguments = copied;
         arguments.push_back(copy_folder.string());
-        copies.push_back(seconds_of("/bin/cp", arguments));
-        builds.push_back(seconds_of(dforge, {build_file}));
+        copies.push_back(time_of("/bin/cp", arguments));
+        builds.push_back(time_of(dforge, {build_file}));
     }
     return {median(copies), median(builds)};
 }
@@ -152,8 +163,8 @@ int main(int argc, char** argv) {
         // A first build of each makes the outputs that the copies take too.
         const fs::path output = root / "ASCII" / "BENCH.TXT";
         const fs::path dat = root / "META" / "BENCH" / "F1.DAT";
-        seconds_of(dforge, {"$BENCHMS"});
-        seconds_of(dforge, {"$BENCH"});
+        time_of(dforge, {"$BENCHMS"});
+        time_of(dforge, {"$BENCH"});
         if (!fs::exists(output) || !fs::exists(dat)) throw std::runtime_error("DFORGE wrote no output");
         const std::uintmax_t output_bytes = fs::file_size(output);
         const std::uintmax_t dat_bytes = fs::file_size(dat);
@@ -176,14 +187,17 @@ int main(int argc, char** argv) {
                     static_cast<double>(output_bytes) / 1e6);
         std::printf("medians of %d alternating runs as processes, a sync before each; load average %.2f to %.2f\n",
                     rounds, load_before, load_after);
-        std::printf("  %-36s %8.4f s  %5.2f x copy\n", "cp of the inputs and the output", copy, 1.0);
-        std::printf("  %-36s %8.4f s  %5.2f x copy   checksum %s\n", "DFORGE", build, build / copy,
-                    daily_sum.c_str());
+        const auto show = [](const char* what, const Timing& time, const Timing& copy, const std::string& sum) {
+            std::printf("  %-32s %8.4f s  %5.2f x copy   cpu %7.4f s  %5.2f x copy%s%s\n", what, time.wall,
+                        time.wall / copy.wall, time.cpu, time.cpu / std::max(copy.cpu, 1e-6),
+                        sum.empty() ? "" : "   checksum ", sum.c_str());
+        };
+        show("cp of the inputs and the output", copy, copy, "");
+        show("DFORGE", build, copy, daily_sum);
         std::printf("one CLC input of 40 years to a MetaStock series of 6 fields, F1.DAT %.1f MB\n",
                     static_cast<double>(dat_bytes) / 1e6);
-        std::printf("  %-36s %8.4f s  %5.2f x copy\n", "cp of the input and F1.DAT", metastock_copy, 1.0);
-        std::printf("  %-36s %8.4f s  %5.2f x copy   checksum %s\n", "DFORGE", metastock, metastock / metastock_copy,
-                    metastock_sum.c_str());
+        show("cp of the input and F1.DAT", metastock_copy, metastock_copy, "");
+        show("DFORGE", metastock, metastock_copy, metastock_sum);
         std::printf("peak memory of DFORGE: %ld KiB building 10 years, %ld KiB building 40 years\n", ten_years,
                     forty_years);
     } catch (const std::exception& error) {

@@ -36,15 +36,19 @@ std::vector<char*> argv_of(const std::filesystem::path& program, const std::vect
     return argv;
 }
 
-// Waits for the child; with `peak_kib`, its peak resident memory from the
-// system's account of it.
-int wait_for(pid_t pid, long* peak_kib = nullptr) {
+// Waits for the child; with `measured`, its peak resident memory and processor
+// time from the system's account of it.
+int wait_for(pid_t pid, MeasuredRun* measured = nullptr) {
     int status = 0;
     struct rusage usage {};
     while (::wait4(pid, &status, 0, &usage) < 0) {
         if (errno != EINTR) return -1;
     }
-    if (peak_kib) *peak_kib = usage.ru_maxrss;
+    if (measured) {
+        measured->peak_kib = usage.ru_maxrss;
+        const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+        measured->cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return -1;
@@ -54,7 +58,7 @@ int wait_for(pid_t pid, long* peak_kib = nullptr) {
 // fails reports its errno through a close-on-exec pipe, so that the caller
 // learns whether the program really started.
 int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait,
-           const std::filesystem::path& folder = {}, int* start_error = nullptr, long* peak_kib = nullptr,
+           const std::filesystem::path& folder = {}, int* start_error = nullptr, MeasuredRun* measured = nullptr,
            bool discard_output = false) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(program, arguments, storage);
@@ -98,7 +102,7 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
     } while (got < 0 && errno == EINTR);
     ::close(report[0]);
 
-    const int status = wait_for(child, peak_kib);
+    const int status = wait_for(child, measured);
     if (start_error) *start_error = got > 0 ? exec_error : 0;
     if (got > 0) return -1;
     return wait ? status : 0;
@@ -115,7 +119,7 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
 
 MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
     MeasuredRun run;
-    run.status = launch(program, arguments, true, {}, nullptr, &run.peak_kib, true);
+    run.status = launch(program, arguments, true, {}, nullptr, &run, true);
     return run;
 }
 

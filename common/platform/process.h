@@ -32,11 +32,13 @@ void replace_by_batch(std::string_view batch_file);
 int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
 // For measuring a program: run_program with the program's standard output
-// discarded, giving its exit status (-1 when it could not be started) and the
-// peak resident memory of the finished program in KiB.
+// discarded, giving its exit status (-1 when it could not be started), the
+// peak resident memory of the finished program in KiB and the processor time
+// it used (user and system).
 struct MeasuredRun {
     int status = -1;
     long peak_kib = 0;
+    double cpu_seconds = 0.0;
 };
 MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 

@@ -54,6 +54,21 @@ bool scaled_whole(double magnitude, int decimals, unsigned long long& whole) {
     return true;
 }
 
+// The digits of `whole` with the point `decimals` places from the right and
+// zeros in front so that at least one digit stands before the point.
+void append_point_digits(std::string& out, unsigned long long whole, int decimals) {
+    char digits[48];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    for (int i = 0; i < decimals; ++i, whole /= 10) *--first = static_cast<char>('0' + whole % 10);
+    if (decimals > 0) *--first = '.';
+    do {
+        *--first = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    out.append(first, static_cast<std::size_t>(end - first));
+}
+
 void append_printf_fixed(std::string& out, double value, int decimals) {
     char text[512];
     const int size = std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -69,22 +84,15 @@ void append_fixed(std::string& out, double value, int decimals) {
         append_printf_fixed(out, value, decimals);
         return;
     }
-    // The digits of the scaled value, with zeros in front so that at least one
-    // digit stands before the point.
-    char digits[32];
-    const int width = decimals + 1;
-    int count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
-    if (count < width) {
-        std::memmove(digits + (width - count), digits, static_cast<std::size_t>(count));
-        std::memset(digits, '0', static_cast<std::size_t>(width - count));
-        count = width;
-    }
     if (std::signbit(value)) out += '-';
-    out.append(digits, static_cast<std::size_t>(count - decimals));
-    if (decimals > 0) {
-        out += '.';
-        out.append(digits + (count - decimals), static_cast<std::size_t>(decimals));
-    }
+    append_point_digits(out, whole, decimals);
+}
+
+void append_fixed_units(std::string& out, long long units, int decimals) {
+    if (units < 0) out += '-';
+    const unsigned long long magnitude =
+        units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
+    append_point_digits(out, magnitude, decimals);
 }
 
 void append_whole(std::string& out, long long value) {
