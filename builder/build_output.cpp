@@ -169,12 +169,10 @@ public:
         bool complete = complete_;
         if (complete) complete = pass_.finish();
         const bool written = out_.flush();
-        if (!written) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
-        if (!complete) return false;
-        if (!output_.commit()) {
+        if (!written || (complete && !output_.commit())) {
             fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
         }
-        return true;
+        return complete;
     }
 
 private:
@@ -275,7 +273,7 @@ void report_corrupted(const PreparedInput& input, const Preparation& prepared, c
 // day whose line has no data after an input is dropped at once, so the later
 // inputs are not asked for it, as a table of the earlier inputs alone would
 // not have held it.
-TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContext& context, TableTarget& table,
+TableOutcome write_table(BuildRun& run, Preparation& prepared, BuildContext& context, TableTarget& table,
                          std::size_t& heading_lines, const std::string& output_name) {
     std::string headings;
     if (run.meta13) {
@@ -283,7 +281,10 @@ TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContex
     } else {
         std::vector<std::string> lines;
         for (const PreparedInput& input : prepared.inputs) lines.push_back(input.line);
-        if (!write_title_and_headings(headings, run.settings, lines, run.headings)) return TableOutcome::skipped;
+        static const HeadingTables unused;
+        const HeadingTables& tables =
+            run.settings.output_column_headings == 'Y' ? run.headings.tables_for(lines) : unused;
+        if (!write_title_and_headings(headings, run.settings, lines, tables)) return TableOutcome::skipped;
     }
     heading_lines = static_cast<std::size_t>(std::count(headings.begin(), headings.end(), '\n'));
 

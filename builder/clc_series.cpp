@@ -6,7 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,9 +73,9 @@ struct PriceRecord {
 };
 
 // A CLC file read as price records of one commodity. The file is read in
-// blocks of records; a record's prices are worked out only when they are
-// asked for, so that a pass that needs the roll-over records alone does not
-// pay for the others.
+// blocks of records; a record's fields are taken from its bytes only when they
+// are asked for, so that a pass that needs the roll-over records alone does
+// not pay for the others.
 class PriceReader {
 public:
     explicit PriceReader(const Commodity& commodity)
@@ -81,33 +83,31 @@ public:
 
     ClcReader::Status open(const std::string& path) { return file_.open(path); }
     bool rewind() {
-        block_.clear();
+        count_ = 0;
         next_ = 0;
         return file_.rewind();
     }
 
-    // The next record as stored; nothing at the end of the file.
-    const ClcRecord* next() {
-        if (next_ == block_.size()) {
+    // The next record as stored, valid until the next call; false at the end
+    // of the file.
+    bool next(ClcRecordBytes& record) {
+        if (next_ == count_) {
             next_ = 0;
-            if (!file_.read_block(block_, block_records)) return nullptr;
+            count_ = file_.read_block(block_, block_records);
+            if (count_ == 0) return false;
         }
-        return &block_[next_++];
-    }
-
-    bool read(PriceRecord& record) {
-        const ClcRecord* stored = next();
-        if (!stored) return false;
-        record = prices_of(*stored);
+        record = ClcRecordBytes(block_.data() + next_ * file_.record_size(), file_.price_width());
+        ++next_;
         return true;
     }
 
-    PriceRecord prices_of(const ClcRecord& stored) const {
+    PriceRecord prices_of(const ClcRecordBytes& stored) const {
         PriceRecord record;
-        record.day = stored.day;
-        const std::array<std::int32_t, 4> raw = {stored.open, stored.high, stored.low, stored.close};
-        for (std::size_t i = 0; i < raw.size(); ++i) record.prices[i] = price_of(raw[i]);
-        record.counts = {stored.open_interest, stored.total_volume, stored.total_open_interest};
+        record.day = stored.day();
+        for (std::size_t i = 0; i < record.prices.size(); ++i) {
+            record.prices[i] = price_of(stored.price(static_cast<int>(i)));
+        }
+        record.counts = {stored.count(0), stored.count(1), stored.count(2)};
         return record;
     }
 
@@ -125,8 +125,39 @@ private:
     ClcReader file_;
     int precision_;
     bool quarter_tick_;
-    std::vector<ClcRecord> block_;
+    std::vector<std::uint8_t> block_;
+    std::size_t count_ = 0;
     std::size_t next_ = 0;
+};
+
+// The text of one input for one day, built in place: grown only when a day
+// needs more room than any before it.
+class DayText {
+public:
+    void clear() { size_ = 0; }
+    std::string_view view() const { return {chars_.data(), size_}; }
+    void put(char c) { *room(1) = c; ++size_; }
+    void put(std::string_view text) {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        size_ += text.size();
+    }
+    void put_units(long long units, int decimals) {
+        char* at = room(fixed_units_room);
+        size_ = static_cast<std::size_t>(put_fixed_units(at, units, decimals) - chars_.data());
+    }
+    void swap(DayText& other) {
+        chars_.swap(other.chars_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    char* room(std::size_t more) {
+        if (chars_.size() < size_ + more) chars_.resize(2 * (size_ + more));
+        return chars_.data() + size_;
+    }
+
+    std::vector<char> chars_;
+    std::size_t size_ = 0;
 };
 
 // The linking methods of CLCLINKINGMETHOD, by their option characters.
@@ -155,22 +186,14 @@ std::int64_t units_of_one(int decimals) {
     return units;
 }
 
-std::int32_t stored_price(const ClcRecord& record, int field) {
-    switch (field) {
-    case 1: return record.open;
-    case 2: return record.high;
-    case 3: return record.low;
-    default: return record.close;
-    }
-}
 
 // A roll-over record's gap in stored units, and the size of the two prices it
 // is taken from.
-std::int64_t gap_units(const ClcRecord& record) {
-    return static_cast<std::int64_t>(record.close) - record.open;
+std::int64_t gap_units(const ClcRecordBytes& record) {
+    return static_cast<std::int64_t>(record.price(3)) - record.price(0);
 }
-double gap_size(const ClcRecord& record) {
-    return std::fabs(static_cast<double>(record.close)) + std::fabs(static_cast<double>(record.open));
+double gap_size(const ClcRecordBytes& record) {
+    return std::fabs(static_cast<double>(record.price(3))) + std::fabs(static_cast<double>(record.price(0)));
 }
 
 bool shifts_prices(const BuildSettings& settings) {
@@ -261,12 +284,12 @@ private:
     double ratio_factor() const;
     // The prices of the day's record, linked; worked out when first asked for.
     const PriceRecord& linked_prices();
-    void append_constant(std::string& text, const char* value) const;
+    void append_constant(DayText& text, std::string_view value) const;
     // The value of a term for the record of `day`; false when handling 4 drops the day.
-    bool append_value(std::string& text, std::size_t term_index, DayNumber day);
+    bool append_value(DayText& text, std::size_t term_index, DayNumber day);
     // The same as a whole number of price units when that gives the very
     // digits of the calculation in prices; false when it does not.
-    bool append_units(std::string& text, const FieldTerm& term, bool& kept);
+    bool append_units(DayText& text, const FieldTerm& term, bool& kept);
 
     std::vector<FieldTerm> terms_;
     Commodity commodity_;
@@ -292,8 +315,9 @@ private:
     std::vector<double> ratio_;
     std::size_t roll_count_ = 0;
     bool started_ = false;
-    std::string previous_text_;
-    std::string text_;  // the day's text while it is built
+    DayText previous_text_;
+    DayText text_;       // the day's text while it is built
+    std::string value_;  // a value printed from the calculation in prices
 
     // The gaps once more as sums of stored numbers, and what bounds the
     // rounding of the sums in prices: how many gaps they hold and the size of
@@ -303,7 +327,8 @@ private:
     double gaps_summed_ = 0.0;
     double gap_magnitude_ = 0.0;
 
-    ClcRecord stored_;
+    ClcRecordBytes stored_;  // the record read last, in the reader's block
+    DayNumber stored_day_ = no_date;
     PriceRecord current_;  // stored_ in prices, linked, when priced_
     bool priced_ = false;
     bool at_end_ = false;
@@ -351,7 +376,7 @@ void ClcSeries::set_up() {
     // roll-overs after it only.
     reader_.rewind();
     at_end_ = false;
-    while (advance() && stored_.is_roll_over()) ++roll_count_;
+    while (advance() && stored_day_ == no_date) ++roll_count_;
 }
 
 // Sums the gaps of the roll-over records within the output range and, with
@@ -370,18 +395,20 @@ void ClcSeries::gap_pass(double extra, bool lows) {
     bool started = false;
     gaps_summed_ = 0.0;
     gap_magnitude_ = 0.0;
-    while (const ClcRecord* record = reader_.next()) {
-        if (record->is_roll_over()) {
+    ClcRecordBytes record;
+    while (reader_.next(record)) {
+        const DayNumber day = record.day();
+        if (day == no_date) {
             if (started) {
-                pending += reader_.prices_of(*record).gap();
-                pending_units += gap_units(*record);
+                pending += reader_.prices_of(record).gap();
+                pending_units += gap_units(record);
                 ++pending_count;
-                pending_magnitude += gap_size(*record);
+                pending_magnitude += gap_size(record);
             }
             continue;
         }
-        if (record->day < first_day_) continue;
-        if (record->day > last_day_) break;
+        if (day < first_day_) continue;
+        if (day > last_day_) break;
         started = true;
         running += pending;
         pending = 0.0;
@@ -391,7 +418,7 @@ void ClcSeries::gap_pass(double extra, bool lows) {
         gap_magnitude_ += pending_magnitude;
         pending_count = 0;
         pending_magnitude = 0.0;
-        if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record->low) + extra - running);
+        if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record.price(2)) + extra - running);
     }
     total_gap_ = running;
     total_units_ = running_units;
@@ -400,8 +427,11 @@ void ClcSeries::gap_pass(double extra, bool lows) {
 void ClcSeries::ratio_pass() {
     reader_.rewind();
     std::vector<std::pair<double, double>> rolls;  // close, open of each roll-over record
-    while (const ClcRecord* record = reader_.next()) {
-        if (record->is_roll_over()) rolls.emplace_back(reader_.price_of(record->close), reader_.price_of(record->open));
+    ClcRecordBytes record;
+    while (reader_.next(record)) {
+        if (record.is_roll_over()) {
+            rolls.emplace_back(reader_.price_of(record.price(3)), reader_.price_of(record.price(0)));
+        }
     }
     ratio_.assign(rolls.size(), 0.0);
     double later = 0.0;  // the ratio after the last roll-over
@@ -419,14 +449,13 @@ double ClcSeries::ratio_factor() const {
 }
 
 bool ClcSeries::advance() {
-    const ClcRecord* record = at_end_ ? nullptr : reader_.next();
-    if (!record) {
+    if (at_end_ || !reader_.next(stored_)) {
         at_end_ = true;
         return false;
     }
-    stored_ = *record;
     priced_ = false;
-    if (!stored_.is_roll_over()) show_year_of(stored_.day);
+    stored_day_ = stored_.day();
+    if (stored_day_ != no_date) show_year_of(stored_day_);
     return true;
 }
 
@@ -455,16 +484,16 @@ const PriceRecord& ClcSeries::linked_prices() {
     return current_;
 }
 
-void ClcSeries::append_constant(std::string& text, const char* value) const {
+void ClcSeries::append_constant(DayText& text, std::string_view value) const {
     for (std::size_t i = 0; i < terms_.size(); ++i) {
-        text += separator_;
-        text += value;
+        text.put(separator_);
+        text.put(value);
     }
 }
 
-bool ClcSeries::append_units(std::string& text, const FieldTerm& term, bool& kept) {
+bool ClcSeries::append_units(DayText& text, const FieldTerm& term, bool& kept) {
     if (!whole_units_ || term.op != '\0' || term.field < 1 || term.field > 4) return false;
-    const std::int32_t price = stored_price(stored_, term.field);
+    const std::int32_t price = stored_.price(term.field - 1);
     std::int64_t units = price;
     if (linking_ != Linking::none) units += total_units_ - cumulative_units_;
     // The calculation in prices rounds at each step, by at most half a unit
@@ -483,22 +512,20 @@ bool ClcSeries::append_units(std::string& text, const FieldTerm& term, bool& kep
         default: break;
         }
     }
-    text += separator_;
-    append_fixed_units(text, units, price_decimals_);
+    text.put(separator_);
+    text.put_units(units, price_decimals_);
     kept = true;
     return true;
 }
 
-bool ClcSeries::append_value(std::string& text, std::size_t term_index, DayNumber day) {
+bool ClcSeries::append_value(DayText& text, std::size_t term_index, DayNumber day) {
     const FieldTerm& term = terms_[term_index];
     bool kept = true;
     if (append_units(text, term, kept)) return kept;
 
     double value = 0.0;
     if (term.field >= 1 && term.field <= 4) value = linked_prices().prices[static_cast<std::size_t>(term.field - 1)];
-    else if (term.field == 5) value = stored_.open_interest;
-    else if (term.field == 6) value = stored_.total_volume;
-    else if (term.field == 7) value = stored_.total_open_interest;
+    else if (term.field >= 5 && term.field <= 7) value = stored_.count(term.field - 5);
     else if (term.field == 8) value = contract_in_force(day, commodity_).year_month();
 
     if (term.op != '\0') {
@@ -521,38 +548,40 @@ bool ClcSeries::append_value(std::string& text, std::size_t term_index, DayNumbe
         }
     }
 
-    text += separator_;
+    text.put(separator_);
+    value_.clear();
     if (term.field >= 5) {
-        append_whole(text, whole_number(value));
-        return true;
+        append_whole(value_, whole_number(value));
+    } else {
+        int decimals = price_decimals_;
+        if (term.op != '\0') decimals = commodity_.precision >= 5 ? std::clamp<int>(commodity_.precision, 0, 7) : 4;
+        append_fixed(value_, value, decimals);
     }
-    int decimals = price_decimals_;
-    if (term.op != '\0') decimals = commodity_.precision >= 5 ? std::clamp<int>(commodity_.precision, 0, 7) : 4;
-    append_fixed(text, value, decimals);
+    text.put(value_);
     return true;
 }
 
 FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
-    while (!at_end_ && stored_.day < day) {
+    while (!at_end_ && stored_day_ < day) {
         if (!advance()) break;
-        if (stored_.is_roll_over()) {
+        if (stored_day_ == no_date) {
             ++roll_count_;
             if (started_) add_cumulative_gap();
         }
     }
     if (at_end_) {
         // Past the last record every day repeats the last values.
-        line += previous_text_;
+        line += previous_text_.view();
         return FieldsResult::ok;
     }
 
-    std::string& text = text_;
+    DayText& text = text_;
     text.clear();
-    if (stored_.day == day) {
+    if (stored_day_ == day) {
         started_ = true;
         for (std::size_t i = 0; i < terms_.size(); ++i) {
             if (!append_value(text, i, day)) {
-                line += previous_text_;
+                line += previous_text_.view();
                 return FieldsResult::ok;
             }
         }
@@ -562,12 +591,12 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
         // A day without data.
         if (leave_out_empty_days_) return FieldsResult::ok;
         if (empty_day_value_ == 'P') {
-            line += previous_text_;
+            line += previous_text_.view();
             return FieldsResult::ok;
         }
         append_constant(text, empty_day_value_ == 'Z' ? "0" : "-1");
     }
-    line += text;
+    line += text.view();
     // The day's text becomes the previous one; the buffers swap so that
     // neither is allocated again for the next day.
     previous_text_.swap(text);
