@@ -569,15 +569,14 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
             if (started_) add_cumulative_gap();
         }
     }
-    if (at_end_) {
-        // Past the last record every day repeats the last values.
+    if (at_end_ && !started_) {
         line += previous_text_.view();
         return FieldsResult::ok;
     }
 
     DayText& text = text_;
     text.clear();
-    if (stored_day_ == day) {
+    if (!at_end_ && stored_day_ == day) {
         started_ = true;
         for (std::size_t i = 0; i < terms_.size(); ++i) {
             if (!append_value(text, i, day)) {
@@ -588,7 +587,9 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
     } else if (!started_) {
         append_constant(text, "0");
     } else {
-        // A day without data.
+        // A day without data, also past the last record (a holiday or a day
+        // whose update has not come yet): a build made that day writes the
+        // day as a build made after the next record will.
         if (leave_out_empty_days_) return FieldsResult::ok;
         if (empty_day_value_ == 'P') {
             line += previous_text_.view();
