@@ -49,6 +49,11 @@ bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars
 bool write_all_bytes(int fd, std::string_view bytes);
 
 bool file_exists(std::string_view path);
+// The bytes of a file whose path was found on disk already (by translate_path()
+// or a folder listing), read whole without translating the path again: for a
+// job that reads many files of one folder it has listed once. False when the
+// file cannot be opened or read.
+bool read_found_file(const std::filesystem::path& found, std::string& bytes);
 bool folder_exists(std::string_view path);
 std::optional<std::uintmax_t> file_size(std::string_view path);
 
