@@ -142,7 +142,8 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
     return write_dat_after(directory, file_number, data, 0);
 }
 
-DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept) {
+DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
+                          WorkFileMode mode) {
     std::vector<std::uint8_t> bytes;
     if (const DataWrite encoded = encode_dat(data, kept, bytes); encoded != DataWrite::ok) return encoded;
     const std::size_t length = 4 * static_cast<std::size_t>(data.field_count);
@@ -151,7 +152,7 @@ DataWrite write_dat_after(std::string_view directory, int file_number, const Met
     if (metastock_write_protected(path)) return DataWrite::cannot_write;
     FilePtr old;
     if (kept > 0 && !(old = open_file(path, "rb"))) return DataWrite::cannot_write;
-    WorkFile work(metastock_path(directory, metastock_work_file), path);
+    WorkFile work(metastock_path(directory, metastock_work_file), path, mode);
     if (!work.is_open()) return DataWrite::cannot_write;
     std::fwrite(bytes.data(), 1, length, work.file());
     if (kept > 0 && !copy_file_bytes(old.get(), length, kept * length, work.file())) return DataWrite::cannot_write;
@@ -159,10 +160,11 @@ DataWrite write_dat_after(std::string_view directory, int file_number, const Met
     return work.commit() ? DataWrite::ok : DataWrite::cannot_write;
 }
 
-bool write_dop(std::string_view directory, int file_number, int field_count, int decimals) {
+bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
     if (metastock_write_protected(path)) return false;
-    WorkFile work(metastock_path(directory, metastock_work_file), path);
+    const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_dop_work_file : metastock_work_file;
+    WorkFile work(metastock_path(directory, work_name), path, mode);
     if (!work.is_open()) return false;
     std::FILE* out = work.file();
     std::fputs("\"DATE\",0,0\n", out);

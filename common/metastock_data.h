@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/metastock.h"
+#include "common/platform/work_file.h"
 
 namespace qv {
 
@@ -68,11 +69,13 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
 // data.records, under data.header with the count of them all, through a work
 // file renamed over it: days added after a long series are written without the
 // older records passing through the program.
-DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept);
+DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
+                          WorkFileMode mode = WorkFileMode::fresh);
 
 // Writes F%d.DOP: "DATE", the price columns with the number of decimals shown
 // for the series (twice), "VOL" (and "OI" with 7 fields), then the byte 26.
-bool write_dop(std::string_view directory, int file_number, int field_count, int decimals);
+bool write_dop(std::string_view directory, int file_number, int field_count, int decimals,
+               WorkFileMode mode = WorkFileMode::fresh);
 
 // Sets the series record for the data written: field count and record length,
 // first and last date (0 for no records).

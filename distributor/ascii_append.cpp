@@ -1,6 +1,7 @@
 #include "distributor/ascii_append.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -286,12 +287,30 @@ std::optional<FileTail> read_clean_tail(std::FILE* input, const Distribution& ru
     return found;
 }
 
+// The work files TEMP of the folders the daily appends go to, each used again
+// from one contract file of its folder to the next: a commit exchanges it with
+// the contract file, so the old content stays under the work name and its
+// blocks are written over for the next file, instead of the blocks of every
+// file being freed and allocated again. They are removed at the end.
+class FolderWorkFiles {
+public:
+    std::string path_for(const std::string& target) {
+        const std::string folder = folder_of(target);
+        if (!removals_.contains(folder)) removals_.try_emplace(folder, folder + "TEMP");
+        return folder + "TEMP";
+    }
+
+private:
+    std::map<std::string, WorkFileRemoval> removals_;
+};
+
 // The common case, one new day after the file's last: the file's lines up to
 // its last are copied as they stand, in the kernel, into the work file, then
 // the last line with the new day's volume and open interest and the new line.
 // False when the file must be read whole (its end is not as a rewrite would
 // leave it, or the day is not after its last).
-bool append_after_tail(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
+bool append_after_tail(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+                       Distribution& run) {
     const std::string& single = contract.front();
     const DayNumber day = update_line_day(single);
     if (contract.size() != 1 || single.size() < deletion_line_length || day < first_price_day) return false;
@@ -309,7 +328,7 @@ bool append_after_tail(const std::string& path, const std::vector<std::string>& 
     copy_volume_oi(last, added, run.settings);
     raise_newest(run, day);
 
-    WorkFile work(folder_of(path) + "TEMP", path);
+    WorkFile work(temp.path_for(path), path, WorkFileMode::reuse);
     bool written = work.is_open() && copy_file_bytes(input.get(), 0, tail->last_line_at, work.file());
     if (written) {
         put_line(work.file(), last);
@@ -320,8 +339,9 @@ bool append_after_tail(const std::string& path, const std::vector<std::string>& 
     return true;
 }
 
-void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
-    if (append_after_tail(path, contract, run)) return;
+void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+                       Distribution& run) {
+    if (append_after_tail(path, contract, temp, run)) return;
     AsciiFile file;
     switch (read_ascii_file(path, run, file)) {
         case FileRead::unreadable: cannot_write(path, run); return;
@@ -386,6 +406,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
         return -1;
     }
     UpdateLines lines(file.get());
+    FolderWorkFiles temp;
     std::string line;
     lines.next(line);  // the heading
     while (lines.next(line)) {
@@ -410,7 +431,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
 
         make_writable(path);
         if (file_exists(path))
-            update_ascii_file(path, contract, run);
+            update_ascii_file(path, contract, temp, run);
         else
             create_ascii_file(path, contract, run);
     }

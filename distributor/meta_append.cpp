@@ -1,6 +1,7 @@
 #include "distributor/meta_append.h"
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -138,6 +139,10 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         warn(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
         return -1;
     }
+    // Each folder's work file serves all its securities (a commit exchanges
+    // it with the file it replaces, whose blocks are then written over for
+    // the next file instead of being freed) and is removed at the end.
+    std::map<std::string, WorkFileRemoval> work_files;
     std::string line;
     read_line(file.get(), line, update_line_chars);  // the heading
     bool have = read_line(file.get(), line, update_line_chars);
@@ -186,7 +191,11 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         apply_contract(contract, security, volume_option, multiplier);
         // A new security of nothing but deleted days is not made.
         if (security.is_new && security.days.empty()) continue;
-        write_meta_security(security, decimals, run);
+        for (const std::string_view name : {metastock_work_file, metastock_master_work_file, metastock_dop_work_file}) {
+            const std::string work_file = metastock_path(security.folder, name);
+            if (!work_files.contains(work_file)) work_files.try_emplace(work_file, work_file);
+        }
+        write_meta_security(security, decimals, run, WorkFileMode::reuse);
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/metastock.h"
+#include "common/platform/work_file.h"
 #include "distributor/distribution.h"
 
 namespace qv::distributor {
@@ -79,8 +80,11 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
 // first and last date) with MASTER stamped and rewritten, and F%d.DOP with
 // `decimals` for the price columns. Each file is replaced through a work file,
 // so a failure leaves the security's files as they were; -1 after a warning.
+// With WorkFileMode::reuse the folder's work file is used again (the caller
+// removes it when it is done with the folder).
 // Raises run.newest_written to the newest date written.
-int write_meta_security(MetaSecurity& security, int decimals, Distribution& run);
+int write_meta_security(MetaSecurity& security, int decimals, Distribution& run,
+                        WorkFileMode mode = WorkFileMode::fresh);
 
 inline constexpr const char* meta_missing_dat_message = "META STOCK FILE %s@DOES NOT EXIST, BYPASSING IT.";
 inline constexpr const char* meta_in_use_message = "ERROR-%s FOLDER@CURRENTLY IN USE, ABORTING THIS UPDATE";

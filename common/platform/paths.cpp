@@ -4,6 +4,8 @@
 #include "common/platform/text.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <string>
@@ -33,7 +35,15 @@ std::vector<std::string> split_components(std::string_view path) {
 // when it exists, else the first name in byte order that differs only in case.
 // Nothing when the folder holds no such entry. A folder that may be passed
 // through but not listed keeps the name as written.
+bool exists_exactly(const fs::path& path) {
+    struct stat info;
+    return ::fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 std::optional<std::string> find_entry(const fs::path& folder, const std::string& name) {
+    // The exact name is looked up directly: a folder is listed only for a
+    // name written in another case than it has on disk.
+    if (exists_exactly(folder.empty() ? fs::path(name) : folder / name)) return name;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return name;
     std::optional<std::string> best;
@@ -80,6 +90,19 @@ fs::path translate_path(std::string_view path) {
         result = fs::path(get_env_or(variable, "/"));
     } else if (absolute) {
         result = "/";
+    }
+
+    // Most paths name a file as it stands on disk, or a new file in a folder
+    // that does: one look-up of the whole path, or of its folder, spares a
+    // look-up of every component.
+    if (parts.size() > first) {
+        fs::path whole = result;
+        for (std::size_t i = first; i < parts.size(); ++i) whole /= parts[i];
+        if (exists_exactly(whole)) return whole;
+        const std::string& last = parts.back();
+        fs::path folder = whole.parent_path();
+        if (parts.size() > first + 1 && last != "." && last != ".." && exists_exactly(folder))
+            return folder / find_entry(folder, last).value_or(last);
     }
 
     // Once a component is missing, nothing below it can exist: stop looking.
