@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "builder/build_file.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
 #include "common/platform/text.h"
@@ -36,7 +37,7 @@ bool listed(std::string_view build_file, bool& ends_with_line_end) {
 
 void record_in_broadcast_list(std::string_view build_file) {
     const std::string upper = to_upper(build_file);
-    if (upper.find("COT") != std::string::npos || upper.find("$ROLL") != std::string::npos) return;
+    if (upper.find("COT") != std::string::npos || is_roll_list(build_file)) return;
     bool ends_with_line_end = true;
     if (listed(build_file, ends_with_line_end)) return;
     const FilePtr file = open_file(broadcast_list, "a");

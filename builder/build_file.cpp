@@ -19,6 +19,8 @@ LineKind classify_line(std::string_view line) {
     return LineKind::other;
 }
 
+bool is_roll_list(std::string_view build_file) { return to_upper(build_file).find("$ROLL") != std::string::npos; }
+
 bool read_build_line(std::FILE* file, std::string& line) {
     if (!read_whole_line(file, line)) return false;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {

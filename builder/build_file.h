@@ -25,6 +25,10 @@ enum class LineKind { blank, comment, option, other };
 
 LineKind classify_line(std::string_view line);
 
+// A build file whose name holds "$ROLL" (in any case) is the updater's list of
+// the sets to relink after a contract roll-over.
+bool is_roll_list(std::string_view build_file);
+
 // The next line of a build file, whole however long it is, upper-cased and
 // without its line end and trailing blanks. False at the end of the file.
 bool read_build_line(std::FILE* file, std::string& line);

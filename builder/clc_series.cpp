@@ -366,15 +366,14 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
             if (started_) cumulative_gap_ += current_.gap();
         }
     }
-    if (at_end_) {
-        // Past the last record every day repeats the last values.
+    if (at_end_ && !started_) {
         line += previous_text_;
         return FieldsResult::ok;
     }
 
     std::string& text = text_;
     text.clear();
-    if (current_.day == day) {
+    if (!at_end_ && current_.day == day) {
         started_ = true;
         switch (linking_) {
         case Linking::forward:
@@ -396,7 +395,9 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
     } else if (!started_) {
         append_constant(text, "0");
     } else {
-        // A day without data.
+        // A day without data, also past the last record (a holiday or a day
+        // whose update has not come yet): a build made that day writes the
+        // day as a build made after the next record will.
         if (leave_out_empty_days_) return FieldsResult::ok;
         if (empty_day_value_ == 'P') {
             line += previous_text_;

@@ -24,9 +24,16 @@ namespace {
 // block (output line, option lines, input lines, up to a blank line or the
 // end of the file) is built as soon as it is read. False when a build ended
 // the run.
-bool build_pass(BuildRun& run, std::FILE* file) {
+//
+// The sets of the updater's roll list come from several build files, each set
+// with the option lines it was built with: there every block starts from the
+// build map's settings and the option lines that stand between blocks, so
+// that no set takes the options of the set before it.
+bool build_pass(BuildRun& run, std::FILE* file, bool roll_list) {
     std::string line;
     std::optional<Block> block;
+    std::optional<BuildSettings> between_blocks;
+    if (roll_list) between_blocks = run.settings;
     const auto build_block = [&]() {
         const BuildOutcome outcome = build_output_file(run, *block);
         if (outcome == BuildOutcome::skipped) note_failed_run();
@@ -39,11 +46,15 @@ bool build_pass(BuildRun& run, std::FILE* file) {
             case LineKind::blank:
                 if (block && !build_block()) return false;
                 break;
-            case LineKind::option: apply_option_line(run.settings, line); break;
+            case LineKind::option:
+                apply_option_line(run.settings, line);
+                if (!block && between_blocks) apply_option_line(*between_blocks, line);
+                break;
             case LineKind::other:
                 if (block) {
                     block->input_lines.push_back(line);
                 } else {
+                    if (between_blocks) run.settings = *between_blocks;
                     block = Block{line, {}};
                 }
                 break;
@@ -75,7 +86,7 @@ void run_builder(const std::vector<std::string_view>& arguments) {
     }
     std::rewind(file.get());
 
-    build_pass(run, file.get());
+    build_pass(run, file.get(), is_roll_list(name));
     record_in_broadcast_list(name);
     show_farewell(std::chrono::milliseconds(500));
 }

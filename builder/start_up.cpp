@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/build_file.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
 
@@ -26,7 +27,7 @@ constexpr ScreenText relinking_note{1, 25, "NOTE:    has rolled over and is bein
 
 StartUp start_up(std::string_view build_file) {
     std::vector<ScreenText> screen(std::begin(working_screen), std::end(working_screen));
-    if (to_upper(build_file).find("$ROLL") != std::string::npos) screen.push_back(relinking_note);
+    if (is_roll_list(build_file)) screen.push_back(relinking_note);
     return qv::start_up(builder_profile, screen);
 }
 

@@ -6,10 +6,8 @@
 // installation (make_vendor_days, make_cot_idx). A requested file the vendor does not have
 // (a holiday, a day not yet traded, a COT report not yet released) arrives
 // empty, as a real download leaves it; POSTQUOR removes such files. Every file
-// arrives whole: it is written to a work file first and renamed.
-//
-// An installation whose PREQUOR writes no request file yet gets, instead, every
-// file of the prepared days up to today that the vendor has not sent before.
+// arrives whole: it is written to a work file first and renamed. Without a
+// request file nothing is downloaded.
 
 #include <string>
 #include <string_view>
@@ -101,36 +99,15 @@ std::vector<std::string> requested_names(std::FILE* request) {
     return names;
 }
 
-// Without a request file (an installation whose request preparation writes
-// none), the vendor sends every file of the prepared days up to today that it
-// has not sent before, as its list VENDOR\SENT.TXT says.
-constexpr std::string_view sent_list = "\\QUORVANT\\VENDOR\\SENT.TXT";
-
-std::vector<std::string> unsent_names() {
-    const std::string sent = read_whole(sent_list);
-    std::vector<std::string> names{"SYSTEM.MSG"};
-    for (const char* pattern : {"DU*.IDX", "DU*.CLC", "EU*.CLC", "DU*.COT"})
-        for (const FolderEntry& entry : list_matching(std::string(vendor_folder) + pattern)) {
-            const std::string name = to_upper(entry.name);
-            const DayNumber available = available_from(name);
-            if (available != no_date && available <= today() && sent.find(name + "\n") == std::string::npos)
-                names.push_back(name);
-        }
-    return names;
-}
-
-void note_sent(const std::string& name) { deliver(sent_list, read_whole(sent_list) + name + "\n"); }
-
 void download() {
     const FilePtr request = open_file(install::request_file, "r");
-    const bool requested = static_cast<bool>(request);
-    const std::vector<std::string> names = requested ? requested_names(request.get()) : unsent_names();
-    for (const std::string& name : names) {
+    if (!request) {
+        console().write("DOWNLOAD: NO REQUEST FILE NEEDFIL2.TXT, NOTHING DOWNLOADED\n");
+        return;
+    }
+    for (const std::string& name : requested_names(request.get())) {
         if (name == "SYSTEM.MSG") {
             const std::string message = read_whole(std::string(vendor_folder) + "SY" + packed(today()) + ".MSG");
-            // The request preparation clears the last message; without it the
-            // stand-in does, so that an old message is not passed on again.
-            if (!requested) delete_file(install::system_message_file);
             if (!message.empty() && deliver(install::system_message_file, message))
                 console().write("DOWNLOAD: SYSTEM.MSG\n");
             continue;
@@ -138,10 +115,8 @@ void download() {
         // Only names of update files are taken; anything else is not the vendor's.
         if (name.size() != 12 || name.find_first_of("\\/:") != std::string::npos) continue;
         const std::string text = vendor_file(name);
-        if (deliver(std::string(install::updates_folder) + name, text)) {
+        if (deliver(std::string(install::updates_folder) + name, text))
             console().write("DOWNLOAD: " + name + (text.empty() ? " (none)\n" : "\n"));
-            if (!requested) note_sent(name);
-        }
     }
 }
 

@@ -6,10 +6,13 @@
 //   $WEEKLY    weekly bars of gold with volume and open interest
 //   $INDEXES   the closes of three stock indexes side by side
 //   $GOLDMS    gold for MetaStock: daily bars and weekly bars of one symbol
+//   $JAPANYEN  the yen's nearby contracts for MetaStock, back-adjusted
+//   $POUND     the pound's nearby contracts, back-adjusted, with the contract
 //
-// Each writes its output into \QUORVANT\ASCII\BUILT\ ($GOLDMS into the
-// MetaStock directory \QUORVANT\META\BUILT\), a folder the builder makes on
-// its first run.
+// Each writes its output into \QUORVANT\ASCII\BUILT\ ($GOLDMS and $JAPANYEN
+// into the MetaStock directory \QUORVANT\META\BUILT\), a folder the builder
+// makes on its first run. The currencies roll over on 14 December 2020, so the
+// daily chain relinks their outputs that day.
 
 #include <cstdio>
 #include <filesystem>
@@ -73,6 +76,17 @@ const BuildFile build_files[] = {
      "\\QUORVANT\\META\\BUILT\\GC\n"
      "#SAMPLINGPERIOD=K\n"
      "GC_CLC 1,2,3,4,6,7\n"},
+    {"$JAPANYEN",
+     "REM THE JAPANESE YEN FOR METASTOCK, BACK-ADJUSTED BY THE ROLL GAPS.\n"
+     "#OUTPUTFORMAT=M\n"
+     "#STARTINGDATE=01/02/2019\n"
+     "\\QUORVANT\\META\\BUILT\\JY\n"
+     "JY_CLC 1,2,3,4,6,7\n"},
+    {"$POUND",
+     "REM THE BRITISH POUND, BACK-ADJUSTED, WITH THE CONTRACT IN FORCE.\n"
+     "#STARTINGDATE=01/02/2019\n"
+     "\\QUORVANT\\ASCII\\BUILT\\BP_BACK.TXT\n"
+     "BP_CLC 1,2,3,4,8\n"},
 };
 
 }  // namespace

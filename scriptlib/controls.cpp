@@ -14,6 +14,7 @@
 #include "scriptlib/families.h"
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/name_table.h"
+#include "scriptlib/window_system.h"
 
 namespace qsl {
 namespace {
@@ -168,7 +169,7 @@ std::string intcontrol(Context& c, int opcode, const std::string& p1, const std:
         }
         case 41: return swap_setting(in.four_digit_years, read_int(p1) != 0);
         case 42: return std::to_string(binary_address(c, read_int(p1)));
-        case 44: return "";
+        case 44: return windows().text(QslHandle(std::strtoull(p1.c_str(), nullptr, 10)), QSL_WINDOW_CLASS);
         case 46: return swap_setting(in.window_retry, read_int(p1));
         case 53: {
             static constexpr const char* line_ends[] = {"", "\r\n", "\n", "\r", "\t"};

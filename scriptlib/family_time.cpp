@@ -133,20 +133,6 @@ void get_exact_time(Call& call) {
 
 void get_tick_count(Call& call) { call.out.set_int(int32_t(uint32_t(clock_ticks()))); }
 
-// Waits the given milliseconds in short slices, pumping messages; a
-// termination request ends the wait.
-void wait_for(Context& c, int64_t milliseconds) {
-    using std::chrono::steady_clock;
-    steady_clock::time_point deadline = steady_clock::now() + std::chrono::milliseconds(std::max<int64_t>(milliseconds, 0));
-    for (;;) {
-        pump_messages(c);
-        if (c.in->terminate_requested) return;
-        steady_clock::time_point now = steady_clock::now();
-        if (now >= deadline) return;
-        std::this_thread::sleep_for(std::min<steady_clock::duration>(deadline - now, std::chrono::milliseconds(50)));
-    }
-}
-
 void delay(Call& call) {
     double seconds = call.real(0);
     if (!std::isfinite(seconds) || seconds > longest_wait_seconds) fail(errors::delay_not_computable);

@@ -70,6 +70,11 @@ std::vector<fs::path> matching_paths(std::string_view written, bool folders) {
     return paths;
 }
 
+bool names_folder(std::string_view written) {
+    std::error_code error;
+    return !written.empty() && fs::is_directory(script_path(written), error);
+}
+
 std::string map_name(std::string_view name, std::string_view mask) {
     if (!has_wildcard(mask)) return std::string(mask);
     size_t mask_dot = mask.rfind('.');

@@ -24,6 +24,8 @@ std::string name_root(std::string_view name);
 std::string name_extension(std::string_view name);
 
 bool has_wildcard(std::string_view name);
+// The name, as a script wrote it, names an existing folder.
+bool names_folder(std::string_view written);
 
 // The files (or, with folders set, the folders) that a name or a wildcard
 // name means, as Linux paths in byte order of their names.

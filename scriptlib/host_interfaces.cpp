@@ -1,11 +1,13 @@
 // Headless defaults: a box is written to standard error as its title line
 // and its text and answered with its default button; the registry is a text
 // file (registry_store.h); the clipboard is the X selection or lives in
-// the process (below); sounds other than the plain beep are silent; no
-// window exists but those a host knows.
+// the process (below); sounds other than the plain beep are silent;
+// windows are those of the window system (the X server of $DISPLAY, else
+// those a host registers).
 #include "scriptlib/host_interfaces.h"
 #include "scriptlib/registry_store.h"
 #include "scriptlib/script_files.h"
+#include "scriptlib/window_system.h"
 
 #include "common/platform/environment.h"
 #include "common/platform/program_pipe.h"
@@ -106,8 +108,9 @@ void default_sound(void*, const char* event_name) {
         std::fflush(stderr);
     }
 }
-int default_window_exists(void*, QslHandle) { return 0; }
-QslHandle default_window_parent(void*, QslHandle) { return 0; }
+// Windows are those of the window system in force (window_system.h).
+int default_window_exists(void*, QslHandle window) { return window && windows().exists(window); }
+QslHandle default_window_parent(void*, QslHandle window) { return window ? windows().parent(window) : 0; }
 
 QslInterfaces defaults() {
     QslInterfaces d{};

@@ -150,6 +150,7 @@ struct Instance {
     int32_t exclusive;
     int32_t decimals;
     int32_t multiple_select;
+    char button_names[2][32];  // buttonnames: the next box's OK/Yes and Cancel/No texts
     int32_t share_read;
     int32_t share_write;
     int32_t four_digit_years;

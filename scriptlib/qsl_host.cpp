@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "qsleng32.h"
@@ -36,7 +37,11 @@ void print_help() {
         "--vars          print every variable that has a value after the run, as name=value\n"
         "--answers FILE  each line answers the next message box or dialog: a button name (OK,\n"
         "                Cancel, Yes, No, Retry, Ignore, Abort) or a dialog's push button value,\n"
-        "                optionally followed by tab-separated variable=value pairs\n"
+        "                optionally followed by tab-separated variable=value pairs (several list\n"
+        "                items joined by |; the ask boxes call their edit box line, their list items)\n"
+        "Dialogs and ask boxes without --answers: on the X server of $DISPLAY; else, on a\n"
+        "terminal, as a text-mode form (Tab moves, Space toggles, arrows move in lists, Enter\n"
+        "presses the default button, Esc cancels); else on standard error, default pressed.\n"
         "Message boxes and error reports go to standard error; an error report names the\n"
         "script file and line. Exit status: 0 when the script ended normally or by EXIT,\n"
         "1 otherwise.\n\n"
@@ -94,10 +99,28 @@ int button_of(const std::string& name, int fallback) {
     return fallback;
 }
 
-std::string next_answer() {
+std::string next_answer_line() {
     if (g_next_answer >= g_answers.size()) return "";
-    std::string line = g_answers[g_next_answer++];
+    return g_answers[g_next_answer++];
+}
+
+std::string next_answer() {
+    std::string line = next_answer_line();
     return line.substr(0, line.find('\t'));
+}
+
+// A dialog answered by the next line of the answers file.
+int answered_dialog(void*, QslDialog* dialog) { return QslAnswerDialog(dialog, next_answer_line().c_str()); }
+
+// Dialogs: answered from the answers file when one is given; else on the X
+// server of $DISPLAY, else as a text-mode form when qsl runs on a terminal,
+// else headless.
+void choose_dialogs(bool answered) {
+    QslDialogInterface dialogs{};
+    if (answered) dialogs.show_dialog = answered_dialog;
+    else if (!QslGetDialogBackEnd(QSL_DIALOGS_X11, &dialogs) && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
+        QslGetDialogBackEnd(QSL_DIALOGS_TERMINAL, &dialogs);
+    QslSetDialogInterface(dialogs.show_dialog ? &dialogs : nullptr);
 }
 
 int answered_box(void*, const char* title, const char* text, int buttons) {
@@ -172,13 +195,14 @@ void print_variables(QslHandle instance, QslHandle variables) {
 
 int main(int argc, char** argv) {
     if (answer_front_door(argc, argv)) return 0;
-    bool show_vars = false;
+    bool show_vars = false, answered = false;
     int arg = 1;
     for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
         std::string option = argv[arg];
         if (option == "--vars") {
             show_vars = true;
         } else if (option == "--answers" && arg + 1 < argc) {
+            answered = true;
             std::ifstream in(argv[++arg]);
             if (!in) {
                 std::fprintf(stderr, "qsl: cannot read the answers file %s\n", argv[arg]);
@@ -209,6 +233,7 @@ int main(int argc, char** argv) {
     interfaces.message_box = answered_box;
     interfaces.step_dialog = answered_step;
     QslSetInterfaces(&interfaces);
+    choose_dialogs(answered);
     std::signal(SIGINT, on_interrupt);
 
     int size = DoDaDllInit(0, 0, QslHandle(QSL_INTERFACE_VERSION) << 8, 0, 0, nullptr, nullptr);

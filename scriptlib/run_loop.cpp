@@ -4,10 +4,13 @@
 // minor, 2001 to 3000 moderate, above 3000 fatal.
 #include "scriptlib/run_loop.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "scriptlib/calls.h"
 #include "scriptlib/error_texts.h"
@@ -147,6 +150,20 @@ void pump_messages(Context& c) {
         if (!(c.in->run_options & QSL_RUN_NO_BREAK)) c.in->terminate_requested = 1;
     }
     if (c.in->host_options & QSL_NOTIFY_IDLE) notify_host(c, -1, "1");
+}
+
+// Waits the given milliseconds in short slices, pumping messages; a
+// termination request ends the wait.
+void wait_for(Context& c, int64_t milliseconds) {
+    using std::chrono::steady_clock;
+    steady_clock::time_point deadline = steady_clock::now() + std::chrono::milliseconds(std::max<int64_t>(milliseconds, 0));
+    for (;;) {
+        pump_messages(c);
+        if (c.in->terminate_requested) return;
+        steady_clock::time_point now = steady_clock::now();
+        if (now >= deadline) return;
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(deadline - now, std::chrono::milliseconds(50)));
+    }
 }
 
 int run_buffer(Context& c, char* text, uint32_t length) {

@@ -13,6 +13,9 @@ namespace qsl {
 int run_buffer(Context& c, char* text, uint32_t length);
 // Removes pending messages; here: the break check and the host's idle call.
 void pump_messages(Context& c);
+// Waits the given milliseconds in short slices, pumping messages; a
+// termination request ends the wait.
+void wait_for(Context& c, int64_t milliseconds);
 // Reports the instance's last error; true when the script goes on.
 bool report_error(Context& c);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -48,44 +49,94 @@ bool set_needs_rebuild(const UpdaterState& state, const std::vector<std::string>
     return false;
 }
 
+bool is_option_line(std::string_view line) { return !line.empty() && line.front() == '#'; }
+
+bool is_comment_line(std::string_view line) {
+    return starts_with_no_case(line, "REM") && (line.size() == 3 || line[3] == ' ' || line[3] == ':');
+}
+
+// A build file as DFORGE finds it: in the install folder, else in AUTO\.
+FilePtr open_build_file(const std::string& name) {
+    if (FilePtr build = open_file(std::string(install::root) + name, "r")) return build;
+    return open_file(std::string(install::auto_folder) + name, "r");
+}
+
+// The rebuild list, created by its first set; every later set follows an
+// empty line.
+class RollList {
+public:
+    explicit RollList(const char* mode) : mode_(mode) {}
+
+    bool failed() const { return failed_; }
+
+    // Writes the set lines[first, end) of a build file so that it builds by
+    // itself: its output line (the first line that is neither an option nor a
+    // comment), every option line before it in the build file, which the
+    // builder had applied by then, and the set's lines after it. DFORGE starts
+    // each set of the list from the build map's settings, so no set takes
+    // options from the set before it. A set without an output line (options
+    // only) writes nothing: its options go with the later sets.
+    void write_set(const std::vector<std::string>& lines, std::size_t first, std::size_t end) {
+        std::size_t output = first;
+        while (output < end && (is_option_line(lines[output]) || is_comment_line(lines[output]))) ++output;
+        if (output == end || !start_set()) return;
+        put_line(file_.get(), lines[output]);
+        for (std::size_t j = 0; j < output; ++j)
+            if (is_option_line(lines[j])) put_line(file_.get(), lines[j]);
+        for (std::size_t j = output + 1; j < end; ++j) put_line(file_.get(), lines[j]);
+    }
+
+private:
+    bool start_set() {
+        if (failed_) return false;
+        if (file_) {
+            std::fputc('\n', file_.get());
+            return true;
+        }
+        file_ = open_file(roll_file, mode_);
+        failed_ = !file_;
+        if (file_ && std::string_view(mode_) == "a") std::fputc('\n', file_.get());
+        return !failed_;
+    }
+
+    const char* mode_;
+    FilePtr file_;
+    bool failed_ = false;
+};
+
+// Calls `each_set(first, end)` for the sets of a build file: runs of lines of
+// at least 4 characters.
+template <typename EachSet>
+void for_each_set(const std::vector<std::string>& lines, EachSet each_set) {
+    std::size_t i = 0;
+    while (i < lines.size()) {
+        if (lines[i].size() < 4) {
+            ++i;
+            continue;
+        }
+        const std::size_t first = i;
+        while (i < lines.size() && lines[i].size() >= 4) ++i;
+        each_set(first, i);
+    }
+}
+
 }  // namespace
 
 void write_rebuild_list(const UpdaterState& state) {
     if (file_exists(install::no_roll_marker)) return;
     const FilePtr list = open_file(bcast_file, "r");
     if (!list) return;
-    FilePtr roll;
+    RollList roll("w");
     std::string piece;
-    while (read_line(list.get(), piece, bcast_piece)) {
+    while (read_line(list.get(), piece, bcast_piece) && !roll.failed()) {
         const std::string name = without_line_end(piece);
         if (name.empty()) continue;
-        const FilePtr build = open_file(std::string(install::root) + name, "r");
+        const FilePtr build = open_build_file(name);
         if (!build) continue;
         const std::vector<std::string> lines = read_lines(build.get());
-
-        // A set is a run of lines of at least 4 characters; its first line is
-        // the output line.
-        std::size_t i = 0;
-        while (i < lines.size()) {
-            if (lines[i].size() < 4) {
-                ++i;
-                continue;
-            }
-            const std::size_t first = i;
-            while (i < lines.size() && lines[i].size() >= 4) ++i;
-            if (!set_needs_rebuild(state, lines, first, i)) continue;
-            if (!roll) {
-                roll = open_file(roll_file, "w");
-                if (!roll) return;
-            } else {
-                std::fputc('\n', roll.get());
-            }
-            put_line(roll.get(), lines[first]);
-            // The option lines in force: those before the set's output line.
-            for (std::size_t j = 0; j < i && !equal_no_case(lines[j], lines[first]); ++j)
-                if (!lines[j].empty() && lines[j].front() == '#') put_line(roll.get(), lines[j]);
-            for (std::size_t j = first + 1; j < i; ++j) put_line(roll.get(), lines[j]);
-        }
+        for_each_set(lines, [&](std::size_t first, std::size_t end) {
+            if (set_needs_rebuild(state, lines, first, end)) roll.write_set(lines, first, end);
+        });
     }
 }
 
@@ -102,16 +153,15 @@ void add_cash_index_builds(const UpdaterState& state) {
                 builds[n] = piece.find("ASC") != std::string::npos ? 'A' : 'M';
     }
     if (std::all_of(builds.begin(), builds.end(), [](char b) { return b == 0; })) return;
-    const FilePtr roll = open_file(roll_file, "a");
-    if (!roll) return;
-    for (int n = 1; n <= 3; ++n) {
+    // Each set of a cash-index build goes in whole, in the same form as the
+    // rebuild list's sets.
+    RollList roll("a");
+    for (int n = 1; n <= 3 && !roll.failed(); ++n) {
         if (builds[n] == 0) continue;
-        const FilePtr build = open_file(format("%s$C%d.%s", std::string(install::root).c_str(), n, builds[n] == 'A' ? "ASC" : "MS"), "rb");
+        const FilePtr build = open_file(format("%s$C%d.%s", std::string(install::root).c_str(), n, builds[n] == 'A' ? "ASC" : "MS"), "r");
         if (!build) continue;
-        std::fputc('\n', roll.get());
-        char chunk[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, build.get())) > 0) std::fwrite(chunk, 1, got, roll.get());
+        const std::vector<std::string> lines = read_lines(build.get());
+        for_each_set(lines, [&](std::size_t first, std::size_t end) { roll.write_set(lines, first, end); });
     }
 }
 

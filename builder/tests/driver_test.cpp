@@ -62,14 +62,14 @@ std::vector<std::string> dates_in(const std::string& output) {
 class Driver : public ::testing::Test {
 protected:
     // Runs DFORGE on \QUORVANT\AUTO\$TEST and answers what the console showed.
-    std::string run(const std::string& build_file, RecordingConsole& screen) {
-        install_.write("AUTO/$TEST", build_file);
-        run_program([] { run_builder({"$TEST"}); });
+    std::string run(const std::string& build_file, RecordingConsole& screen, const std::string& name = "$TEST") {
+        install_.write("AUTO/" + name, build_file);
+        run_program([&name] { run_builder({name}); });
         return screen.text();
     }
-    std::string run(const std::string& build_file) {
+    std::string run(const std::string& build_file, const std::string& name = "$TEST") {
         RecordingConsole screen;
-        return run(build_file, screen);
+        return run(build_file, screen, name);
     }
     bool exists(std::string_view relative) const { return std::filesystem::exists(install_.path(relative)); }
 
@@ -111,6 +111,32 @@ TEST_F(Driver, OutputDaysFollowTheHolidaySetting) {
         EXPECT_EQ(install_.read("OUT/A.TXT"), c.output);
         EXPECT_FALSE(exists("TEMP0001.QVT"));
         EXPECT_FALSE(exists("OUT/TEMP_ASC.QVT"));
+    }
+}
+
+// Wheat's last record is Monday 30 November; the build runs on Monday 7
+// December. The days after it have no data yet and are written as a day
+// without data between records is (a build made once they have data writes
+// them from it).
+TEST_F(Driver, DaysAfterTheLastRecordAreDaysWithoutData) {
+    write_thanksgiving_week();
+    struct Case {
+        const char* name;
+        const char* options;
+        std::string output;
+    };
+    const std::string friday_monday = "20201127,5.30\n20201130,5.40\n";
+    const Case cases[] = {
+        {"a single CLC input leaves them out", "#INCLUDEHOLIDAYS=N\n", friday_monday},
+        {"or repeats the last values", "#INCLUDEHOLIDAYS=Y\n",
+         friday_monday + "20201201,5.40\n20201202,5.40\n20201203,5.40\n20201204,5.40\n20201207,5.40\n"},
+        {"or writes zeros", "#INCLUDEHOLIDAYS=Y\n#VALUEOFINCLUDEDHOLIDAY=Z\n",
+         friday_monday + "20201201,0\n20201202,0\n20201203,0\n20201204,0\n20201207,0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        run(std::string("\\QUORVANT\\OUT\\A.TXT\n#STARTINGDATE=11/27/2020\n") + c.options + "W__CLC 4\n");
+        EXPECT_EQ(install_.read("OUT/A.TXT"), c.output);
     }
 }
 
@@ -240,6 +266,25 @@ TEST_F(Driver, OptionsApplyFromTheirLineToEveryLaterBlock) {
     EXPECT_EQ(install_.read("OUT/A.TXT"), "20201203,3.5\n20201204,4.5\n");
     EXPECT_EQ(install_.read("OUT/B.TXT"), "Date #1*2\n12/03/2020 7\n12/04/2020 9\n");
     EXPECT_EQ(install_.read("OUT/C.TXT"), install_.read("OUT/B.TXT"));
+}
+
+// The updater's roll list holds sets of several build files, each with the
+// option lines it was built with: every set starts from the build map's
+// settings, while option lines between sets still apply to the later sets.
+// A build file of the user's keeps its options from block to block.
+TEST_F(Driver, EachSetOfTheRollListStartsFromTheBuildMapSettings) {
+    install_.write("IDX/B1_IDX.QVT", index_days(date_to_lotus(2020, 11, 30), date_to_lotus(2020, 12, 4), false));
+    const std::string sets =
+        "#STARTINGDATE=12/3/2020\n#ENDINGDATE=12/4/2020\n\n"
+        "\\QUORVANT\\OUT\\A.TXT\n#OUTPUTDATEFORMAT=1\n#COLSEPARATORCHARACTER=S\nB1_IDX 1\n\n"
+        "\\QUORVANT\\OUT\\B.TXT\nB1_IDX 1\n";
+    run(sets, "$ROLL");
+    EXPECT_EQ(install_.read("OUT/A.TXT"), "12/03/2020 3.5\n12/04/2020 4.5\n");
+    EXPECT_EQ(install_.read("OUT/B.TXT"), "20201203,3.5\n20201204,4.5\n");
+    EXPECT_FALSE(exists("BCAST.TXT"));
+
+    run(sets);
+    EXPECT_EQ(install_.read("OUT/B.TXT"), install_.read("OUT/A.TXT"));
 }
 
 TEST_F(Driver, AMetastockSeriesFillsMissingDaysWithThePreviousValuesWhereAsciiWritesZeros) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fstream>
@@ -80,11 +81,14 @@ void make_chain_installation(const fs::path& folder) {
     for (const std::vector<std::string>& generator : generators)
         if (run_in(fs::temp_directory_path(), generator[0], {generator.begin() + 1, generator.end()}) != 0)
             throw std::runtime_error(generator[0] + " failed");
+    // In name order, as the sample script builds them: BCAST.TXT, and so the
+    // updater's roll list, then take the build files in that order.
     set_env("QUORVANT_TODAY", "2020-12-04");
-    for (const auto& entry : fs::directory_iterator(folder / "AUTO")) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with("$")) run_in(folder, "DFORGE", {name});
-    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder / "AUTO"))
+        if (entry.path().filename().string().starts_with("$")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) run_in(folder, "DFORGE", {name});
 }
 
 pid_t start_chain(const fs::path& folder, std::string_view day) {

@@ -6,7 +6,7 @@
 // script after a few hundred statements so that loops end. What reads or
 // writes outside the folder by other ways (CALL and #include, extenders,
 // trace files, the binary buffers' file functions) and the waits are
-// disabled. Checks: the run returns and the string heap stays whole; the
+// disabled; windows are the headless list only. Checks: the run returns and the string heap stays whole; the
 // sanitizers watch the rest.
 #include <signal.h>
 #include <sys/resource.h>
@@ -20,6 +20,7 @@
 #include "scriptlib/include/qsleng32.h"
 #include "scriptlib/script_files.h"
 #include "scriptlib/string_heap.h"
+#include "scriptlib/window_names.h"
 
 namespace {
 
@@ -45,7 +46,10 @@ int counting_host(uintptr_t, uintptr_t, uintptr_t, uintptr_t, intptr_t request, 
 
 const char* const disabled =
     "call,addextender,debugtrace,binaryread,binarywrite,binaryreadex,binarywriteex,delay,timedelay,timewait,"
-    "appwaitclose,yields";
+    "appwaitclose,yields,winwaitexist,winwaitchild,winwaitclose";
+
+// Dialogs and boxes are answered at once with their default button.
+int quiet_dialog(void*, QslDialog* dialog) { return dialog->default_button; }
 
 // The folder every file of a script lies in; set up once.
 const fs::path& folder() {
@@ -56,6 +60,10 @@ const fs::path& folder() {
         setenv("QSL_REGISTRY", (made / "registry.ini").c_str(), 1);
         qsl::confine_files(made);
         qsl::allow_programs(false);
+        // No desktop's windows are touched: only the headless list, and
+        // window lookups try once, without pauses.
+        unsetenv("DISPLAY");
+        qsl::set_window_retries(false);
         struct rlimit limit{file_size_limit, file_size_limit};
         setrlimit(RLIMIT_FSIZE, &limit);
         signal(SIGXFSZ, SIG_IGN);
@@ -64,6 +72,8 @@ const fs::path& folder() {
         interfaces.step_dialog = quiet_step;
         interfaces.play_sound = quiet_sound;
         QslSetInterfaces(&interfaces);
+        QslDialogInterface dialogs{quiet_dialog, nullptr};
+        QslSetDialogInterface(&dialogs);
         return made;
     }();
     return root;

@@ -214,7 +214,8 @@ typedef struct QslInterfaces {
     int (*clipboard_put)(void *user, const char *text);
     /* Sounds: a named event sound; "" is the default beep. */
     void (*play_sound)(void *user, const char *event_name);
-    /* Windows: 1 when a window of that handle is known (a host registers them). */
+    /* Windows: 1 when a window of that handle exists (by default: in the window
+     * interface below). */
     int (*window_exists)(void *user, QslHandle window);
     QslHandle (*window_parent)(void *user, QslHandle window);
     void *user;
@@ -225,6 +226,152 @@ typedef struct QslInterfaces {
 QSL_API void QslSetInterfaces(const QslInterfaces *interfaces);
 /* The headless defaults, for a host that wants to wrap one of them. */
 QSL_API void QslGetDefaultInterfaces(QslInterfaces *interfaces);
+
+/* ---- the window interface ------------------------------------------------ */
+
+/*
+ * Windows, keys and the mouse go through this interface. The default is the
+ * X server of $DISPLAY when it is set, else a headless list that holds only
+ * the windows a host registers (QslRegisterWindow). A host installs its own
+ * with QslSetWindowInterface; members left NULL keep the headless default,
+ * except the input members (send_key, pointer, move_pointer, press_button):
+ * without them keys and the mouse fail (the script gets the error number of
+ * its function and the reason).
+ * Windows are handles; 0 is "no window". Rectangles are pixels of the
+ * screen: left, top, right, bottom.
+ */
+#define QSL_WINDOW_TITLE 0   /* text kinds of QslWindowInterface.text */
+#define QSL_WINDOW_CLASS 1
+#define QSL_WINDOW_PROGRAM 2 /* the full path of the window's program */
+#define QSL_WINDOW_PROCESS 3 /* the process id of the window's program, in digits */
+
+#define QSL_WINDOW_HIDDEN (-1) /* states */
+#define QSL_WINDOW_ICONIC 1
+#define QSL_WINDOW_NORMAL 2
+#define QSL_WINDOW_ZOOMED 3
+
+#define QSL_WINDOW_ACTIVATE 1 /* actions */
+#define QSL_WINDOW_CLOSE 2
+#define QSL_WINDOW_ICONIZE 3
+#define QSL_WINDOW_ZOOM 4
+#define QSL_WINDOW_SHOW 5 /* shown at its normal size */
+#define QSL_WINDOW_HIDE 6
+
+#define QSL_KEY_SHIFT 0x01 /* modifiers of send_key */
+#define QSL_KEY_CONTROL 0x02
+#define QSL_KEY_ALT 0x04
+
+#define QSL_BUTTON_LEFT 1 /* mouse buttons, and bits of pointer's buttons */
+#define QSL_BUTTON_RIGHT 2
+#define QSL_BUTTON_MIDDLE 4
+
+typedef struct QslWindowInterface {
+    /* The top-level windows (parent 0) or the children of parent, topmost
+     * first, into windows[0..capacity); returns how many there are (which
+     * may be more than capacity). */
+    int (*list)(void *user, QslHandle parent, QslHandle *windows, int capacity);
+    int (*exists)(void *user, QslHandle window);
+    QslHandle (*parent)(void *user, QslHandle window); /* 0 for a top-level window */
+    /* A text of the window (QSL_WINDOW_TITLE, ...) into out; 1 when known. */
+    int (*text)(void *user, QslHandle window, int kind, char *out, size_t out_size);
+    int (*set_title)(void *user, QslHandle window, const char *title);
+    QslHandle (*active)(void *user);
+    int (*state)(void *user, QslHandle window); /* QSL_WINDOW_HIDDEN, ...; 0 when gone */
+    int (*act)(void *user, QslHandle window, int action); /* 1 when done */
+    int (*get_rect)(void *user, QslHandle window, int rect[4]);
+    int (*set_rect)(void *user, QslHandle window, const int rect[4]);
+    int (*screen_size)(void *user, int size[2]);
+    /* Types one key into the window that has the focus: key is one UTF-8
+     * character or a key name (ENTER, TAB, ESC, BACKSPACE, DELETE, INSERT,
+     * HOME, END, PGUP, PGDN, UP, DOWN, LEFT, RIGHT, SPACE, F1 to F16). */
+    int (*send_key)(void *user, QslHandle window, const char *key, unsigned modifiers);
+    int (*pointer)(void *user, int position[2], unsigned *buttons);
+    int (*move_pointer)(void *user, int x, int y);
+    int (*press_button)(void *user, int button, int down);
+    void *user;
+} QslWindowInterface;
+
+/* NULL restores the default. */
+QSL_API void QslSetWindowInterface(const QslWindowInterface *windows);
+/* Registers a window of the host in the headless list (topmost; parent 0 for
+ * a top-level window), or changes the parent, title and class of one
+ * registered. */
+QSL_API void QslRegisterWindow(QslHandle window, QslHandle parent, const char *title,
+                               const char *class_name);
+QSL_API void QslUnregisterWindow(QslHandle window);
+
+/* ---- the dialog interface ----------------------------------------------- */
+
+/*
+ * Dialogs that a script describes (the `dialog` function) and the ask, item
+ * and text boxes of the library are one form of controls handed to the
+ * dialog interface. Positions and sizes are in dialog units: a character
+ * cell is 4 units wide and 8 units high.
+ */
+#define QSL_CONTROL_STATIC 1   /* a label */
+#define QSL_CONTROL_EDIT 2     /* a line of text */
+#define QSL_CONTROL_PASSWORD 3 /* a line of text shown as stars */
+#define QSL_CONTROL_RADIO 4    /* radio buttons with one variable form a group */
+#define QSL_CONTROL_CHECK 5
+#define QSL_CONTROL_BUTTON 6   /* a push button: value 1 OK, 0 Cancel */
+#define QSL_CONTROL_LIST 7     /* a list of items to choose from */
+
+typedef struct QslDialogControl {
+    int type;                 /* QSL_CONTROL_ */
+    int x, y, width, height;  /* dialog units */
+    const char *variable;     /* the variable the control shows and sets */
+    const char *text;         /* label; for a list its caption */
+    int value;                /* a button's value */
+    int checked;              /* radio button, check box: in and out */
+    char *edit;               /* edit box: its text, in and out */
+    size_t edit_size;         /* bytes of edit, the NUL included */
+    int item_count;           /* list: its items */
+    const char *const *items;
+    unsigned char *selected;  /* list: one flag per item, in and out */
+    int multiple;             /* list: more than one item may be selected */
+} QslDialogControl;
+
+typedef struct QslDialog {
+    const char *caption;
+    int x, y, width, height;  /* dialog units; a dialog off the screen is centred */
+    int count;
+    QslDialogControl *controls;
+    int focus;                /* the control that has the focus first, -1 none */
+    int default_button;       /* the push button Enter presses, -1 none */
+    int timeout_ms;           /* above 0: the default button presses itself then */
+} QslDialog;
+
+typedef struct QslDialogInterface {
+    /* Shows the dialog until a push button is pressed: returns its control
+     * index; -1 when the dialog was cancelled without one (Escape, closing
+     * the window); -2 when it could not be shown; -3 when a break request
+     * (QslRequestBreak) ended it. */
+    int (*show_dialog)(void *user, QslDialog *dialog);
+    void *user;
+} QslDialogInterface;
+
+/* Installs a host's dialog interface; NULL restores the default (the X11
+ * back end when $DISPLAY names a server that answers, else headless). */
+QSL_API void QslSetDialogInterface(const QslDialogInterface *dialogs);
+
+/* The library's own back ends, for a host to choose from. */
+#define QSL_DIALOGS_HEADLESS 0 /* written to standard error, the default pressed */
+#define QSL_DIALOGS_TERMINAL 1 /* a text-mode form on the controlling terminal */
+#define QSL_DIALOGS_X11 2      /* a window on the X server of $DISPLAY */
+/* Fills dialogs with a back end; 0 when there is no such back end. */
+QSL_API int QslGetDialogBackEnd(int kind, QslDialogInterface *dialogs);
+
+/*
+ * Answers a dialog without showing it: writes its caption and its labels to
+ * standard error, then applies the answer "BUTTON[<tab>variable=value...]":
+ * each pair sets the controls of that variable (an edit box's text, the
+ * radio button of that value, a check box checked when the value shares a
+ * bit with its own, the list items of that text, several joined by "|"),
+ * then BUTTON, a push button's value or its text (OK, Cancel, Yes, No), is
+ * pressed. NULL or an empty BUTTON presses the default button. Returns what
+ * show_dialog does.
+ */
+QSL_API int QslAnswerDialog(QslDialog *dialog, const char *answer);
 
 #ifdef __cplusplus
 }

@@ -88,7 +88,7 @@ TEST(Expressions, ErrorsStopTheScript) {
         {"abcdefghijabcdefghijabcdefghij1 = 1", 3055},
         {"x = ", 3071},
         {"x = \"unterminated", 3054},
-        {"x = sendkey(\"a\")", 3046},   // a family this build does not have
+        {"x = debugdata(\"a\", \"b\")", 3046},   // a family this build does not have
         {"x = errormode(1, 2)", 3068},
         {"x = errormode(1 2)", 3066},
         {"x = errormode 1", 3067},

@@ -57,7 +57,7 @@ public:
         std::memcpy(bytes, text.data(), text.size());
         bytes[text.size()] = bytes[text.size() + 1] = '\0';
         QslGlobalUnlock(block);
-        ran = ProcessDaBatBuffer(0, instance, block, callback, data);
+        ran = ProcessDaBatBuffer(window, instance, block, callback, data);
         buffer.assign(static_cast<char*>(QslGlobalLock(block)), QslGlobalSize(block));
         QslGlobalUnlock(block);
         QslGlobalFree(block);
@@ -81,6 +81,7 @@ public:
     }
 
     QslHandle instance = 0, heap = 0;
+    QslHandle window = 0;             // the window handed to ProcessDaBatBuffer
     uintptr_t record[3] = {0, 0, 0};
     int ran = 0;
     std::string buffer;               // the script block after the run

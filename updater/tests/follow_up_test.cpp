@@ -48,18 +48,39 @@ protected:
     std::vector<std::string> batches_;
 };
 
+// Each set goes into the list as a block of its own: its output line, every
+// option line the builder had applied before it (in file order), then the
+// set's own lines.
 TEST_F(FollowUp, TheRebuildListHoldsTheSetsOfRolledCommoditiesWithTheirOptions) {
     state_.rebuild_state = {0, 2, 0};
     write_rebuild_list(state_);
     EXPECT_EQ(install_.read("$ROLL"),
-              "#SAMPLINGPERIOD=W\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nC:\\OUT\\SP.TXT\nsp_clc 4\nCC_CLC 4\n");
+              "C:\\OUT\\SP.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\n#SAMPLINGPERIOD=W\nsp_clc 4\nCC_CLC 4\n");
 
     state_.rebuild_state = {0, 0, 2};
     write_rebuild_list(state_);
     EXPECT_EQ(install_.read("$ROLL"),
-              "#SAMPLINGPERIOD=W\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\nC:\\OUT\\SP.TXT\nsp_clc 4\nCC_CLC 4\n"
+              "C:\\OUT\\SP.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\n#SAMPLINGPERIOD=W\nsp_clc 4\nCC_CLC 4\n"
               "\n"
               "C:\\OUT\\CC.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\n#SAMPLINGPERIOD=W\nCC_CLC 4\n");
+}
+
+// The broadcast and DFORGE find a build file in AUTO\ too; so does the list.
+// A set that begins with comments and options (no blank line before the
+// output line) still starts with its output line, and the same output named
+// twice takes the options before the second one.
+TEST_F(FollowUp, BuildFilesInTheAutoFolderAreRelinkedToo) {
+    install_.write("BCAST.TXT", "$GOLD\n");
+    install_.write("AUTO/$GOLD",
+                   "REM GOLD FOR METASTOCK\n#OUTPUTFORMAT=M\nC:\\META\\GC\nGC_CLC 1,2,3,4\n\n"
+                   "C:\\META\\GC\n#SAMPLINGPERIOD=K\nGC_CLC 1,2,3,4\n");
+    state_ = testing::updater_state({testing::commodity("GC", 2, 3)});
+    state_.rebuild_state = {2};
+    write_rebuild_list(state_);
+    EXPECT_EQ(install_.read("$ROLL"),
+              "C:\\META\\GC\n#OUTPUTFORMAT=M\nGC_CLC 1,2,3,4\n"
+              "\n"
+              "C:\\META\\GC\n#OUTPUTFORMAT=M\n#SAMPLINGPERIOD=K\nGC_CLC 1,2,3,4\n");
 }
 
 TEST_F(FollowUp, SeveralDaysInOneFileRebuildTheOutputsAndTheBatchFileCallsTheBuilder) {
@@ -76,6 +97,21 @@ TEST_F(FollowUp, CashIndexBuildsFollowAnIdxMergeEvenWithNoRoll) {
     state_.idx_merged = true;
     EXPECT_EQ(run(), "@ECHO OFF\nCALL DFORGE $ROLL\n");
     EXPECT_EQ(install_.read("$ROLL"), "\nC:\\OUT\\CASH1.TXT\nI1_IDX 1\n");  // $C2.MS is missing
+}
+
+// A cash-index build goes in set by set, each set with the options before it,
+// as the rebuild list's sets.
+TEST_F(FollowUp, CashIndexBuildsGoInSetBySet) {
+    install_.write("$C1.ASC", "#OUTPUTFORMAT=A\n\nC:\\OUT\\CASH1.TXT\n#SAMPLINGPERIOD=W\nI1_IDX 1\n\nC:\\OUT\\CASH2.TXT\nI2_IDX 1\n");
+    state_.rebuild_state = {0, 2, 0};
+    state_.idx_merged = true;
+    EXPECT_EQ(run(), "@ECHO OFF\nCALL DFORGE $ROLL\n");
+    EXPECT_EQ(install_.read("$ROLL"),
+              "C:\\OUT\\SP.TXT\n#OUTPUTFORMAT=A\n#DATEFORMAT=3\n#SAMPLINGPERIOD=W\nsp_clc 4\nCC_CLC 4\n"
+              "\n"
+              "C:\\OUT\\CASH1.TXT\n#OUTPUTFORMAT=A\n#SAMPLINGPERIOD=W\nI1_IDX 1\n"
+              "\n"
+              "C:\\OUT\\CASH2.TXT\n#OUTPUTFORMAT=A\n#SAMPLINGPERIOD=W\nI2_IDX 1\n");
 }
 
 TEST_F(FollowUp, NothingToRebuild) {
