@@ -43,6 +43,9 @@ inline constexpr const char* copy_then_sync = "cp -r \"$0\" \"$1\" && sync -f \"
 
 double median(std::vector<double> values);
 
+// The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg has them.
+std::string load_average();
+
 // A checksum (64-bit FNV-1a) of the names and bytes of every file under the folder.
 std::uint64_t folder_checksum(const std::filesystem::path& folder);
 

@@ -220,13 +220,6 @@ void report(const char* what, const fs::path& folder, const Timing& t, int round
                 static_cast<unsigned long long>(t.checksum), t.same_bytes ? "" : "  (DIFFERED BETWEEN ROUNDS)");
 }
 
-std::string load_average() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,14 +242,14 @@ int main(int argc, char** argv) {
         write_metastock_folders(all, days);
         fs::rename(root / "META", root / "PRISTINE_META");
 
-        std::printf("load average before: %s\n", load_average().c_str());
+        std::printf("load average before: %s\n", bench::load_average().c_str());
         write_text(root / "QUORUP.INI", settings_for('A'));
         const Timing ascii = time_case(root, "ASCII", rounds);
         write_text(root / "QUORUP.INI", settings_for('M'));
         const Timing meta = time_case(root, "META", rounds);
         report("ASCII files, 7SCN", root / "ASCII", ascii, rounds);
         report("MetaStock securities", root / "META", meta, rounds);
-        std::printf("load average after: %s\n", load_average().c_str());
+        std::printf("load average after: %s\n", bench::load_average().c_str());
         status = ascii.same_bytes && meta.same_bytes ? 0 : 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "distributor_bench: %s\n", error.what());

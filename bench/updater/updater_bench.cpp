@@ -41,13 +41,6 @@ using namespace qv;
 
 constexpr std::size_t commodities = 72;
 
-std::string load_average() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +77,7 @@ int main(int argc, char** argv) {
         std::vector<double> synced_copies;
         std::uint64_t checksum = 0;
         bool same = true;
-        std::printf("load average before: %s\n", load_average().c_str());
+        std::printf("load average before: %s\n", bench::load_average().c_str());
         for (int round = 0; round < rounds; ++round) {
             fs::remove_all(root / "CLC");
             fs::copy(pristine, root / "CLC");
@@ -129,7 +122,7 @@ int main(int argc, char** argv) {
         std::printf("  ratio %.2f x the copy (%.2f x the synced copy); checksum %016llx%s\n", run / cp, run / synced_cp,
                     static_cast<unsigned long long>(checksum),
                     same ? "" : "  (DIFFERED BETWEEN ROUNDS)");
-        std::printf("load average after: %s\n", load_average().c_str());
+        std::printf("load average after: %s\n", bench::load_average().c_str());
         status = same ? 0 : 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "updater_bench: %s\n", error.what());
