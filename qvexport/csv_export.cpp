@@ -127,16 +127,18 @@ int export_csv(const std::string& folder, const std::vector<const Commodity*>& s
         return 0;
     }
     int written = 0;
+    DatabaseFiles files;
+    DatabaseSeries series;
     for (const Commodity* commodity : selected) {
         for (DatabaseKind kind : {DatabaseKind::clc, DatabaseKind::cot, DatabaseKind::idx}) {
             std::string error;
-            const std::optional<DatabaseSeries> series = read_series(kind, commodity->tag, error);
+            const bool read = read_series(files, kind, commodity->tag, series, error);
             if (!error.empty()) problems.push_back(error);
-            if (!series) continue;
-            const std::string text = kind == DatabaseKind::clc   ? clc_csv(*series, *commodity)
-                                     : kind == DatabaseKind::cot ? cot_csv(*series)
-                                                                 : idx_csv(*series);
-            const std::string path = csv_name(folder, series->tag, kind);
+            if (!read) continue;
+            const std::string text = kind == DatabaseKind::clc   ? clc_csv(series, *commodity)
+                                     : kind == DatabaseKind::cot ? cot_csv(series)
+                                                                 : idx_csv(series);
+            const std::string path = csv_name(folder, series.tag, kind);
             if (write_csv(path, text)) ++written;
             else problems.push_back("cannot write " + path);
         }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "common/idx_file.h"
-#include "common/platform/files.h"
+#include "common/platform/paths.h"
+#include "common/platform/text.h"
 
 namespace qv::qvexport {
 
@@ -21,25 +23,17 @@ std::string database_file_name(DatabaseKind kind, std::string_view tag) {
     return {};
 }
 
-bool read_whole_file(const std::string& path, std::string& bytes) {
-    const FilePtr file = open_file(path, "rb");
-    if (!file) return false;
-    // Straight into the string, sized by the file (it may still grow or shrink).
-    const auto size = file_size(path);
-    bytes.resize(size ? static_cast<std::size_t>(*size) : 0);
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    bytes.resize(got);
-    char buffer[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
-    return !std::ferror(file.get());
-}
-
 // Fixed-size records after a header; a record cut by the end of the file is no record.
 void split_records(DatabaseSeries& series, std::size_t header, std::size_t record_size) {
-    for (std::size_t offset = header; offset + record_size <= series.bytes.size(); offset += record_size) {
+    if (series.bytes.size() < header) return;
+    series.units.resize((series.bytes.size() - header) / record_size);
+    std::size_t offset = header;
+    for (Unit& unit : series.units) {
+        // The day: the record's first two bytes, low byte first.
         const auto* p = reinterpret_cast<const std::uint8_t*>(series.bytes.data() + offset);
-        series.units.push_back({get_u16(p), offset, record_size});
+        unit = {static_cast<DayNumber>(p[0] | p[1] << 8), static_cast<std::uint32_t>(offset),
+                static_cast<std::uint32_t>(record_size)};
+        offset += record_size;
     }
 }
 
@@ -53,7 +47,8 @@ void split_lines(DatabaseSeries& series) {
         std::size_t length = end - start;
         if (length > 0 && text[start + length - 1] == '\r') --length;
         const DayNumber day = idx_line_day(text.substr(start, length));
-        if (day != no_date) series.units.push_back({day, start, length});
+        if (day != no_date)
+            series.units.push_back({day, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
         start = end + 1;
     }
 }
@@ -69,26 +64,52 @@ std::string_view kind_name(DatabaseKind kind) {
     return "";
 }
 
-std::optional<DatabaseSeries> read_series(DatabaseKind kind, std::string_view tag, std::string& error) {
-    const std::string path = database_file_name(kind, tag);
-    if (!file_exists(path)) return std::nullopt;
-    DatabaseSeries series;
+std::optional<std::filesystem::path> DatabaseFiles::find(DatabaseKind kind, std::string_view tag) {
+    const std::string dos_path = database_file_name(kind, tag);
+    const std::size_t slash = dos_path.rfind('\\');
+    const std::string_view folder_name = std::string_view(dos_path).substr(0, slash + 1);
+    const std::string_view name = std::string_view(dos_path).substr(slash + 1);
+    auto folder = folders_.find(folder_name);
+    if (folder == folders_.end()) {
+        Folder listed{translate_path(folder_name), list_matching(std::string(folder_name) + "*.*")};
+        folder = folders_.emplace(std::string(folder_name), std::move(listed)).first;
+    }
+    const FolderEntry* found = nullptr;
+    for (const FolderEntry& entry : folder->second.files) {
+        if (entry.name == name) return folder->second.path / entry.name;
+        if (!found && equal_no_case(entry.name, name)) found = &entry;
+    }
+    if (!found) return std::nullopt;
+    return folder->second.path / found->name;
+}
+
+bool read_series(DatabaseFiles& files, DatabaseKind kind, std::string_view tag, DatabaseSeries& series,
+                 std::string& error) {
+    const std::optional<std::filesystem::path> path = files.find(kind, tag);
+    if (!path) return false;
+    const std::string name = database_file_name(kind, tag);
     series.kind = kind;
     series.tag = std::string(tag);
-    if (!read_whole_file(path, series.bytes)) {
-        error = "cannot read " + path;
-        return std::nullopt;
+    series.price_width = 0;
+    series.units.clear();
+    if (!read_found_file(*path, series.bytes)) {
+        error = "cannot read " + name;
+        return false;
+    }
+    if (series.bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+        error = name + " is too large to export (4 GB or more)";
+        return false;
     }
     switch (kind) {
         case DatabaseKind::clc: {
             if (series.bytes.size() < clc_header_size) {
-                error = path + " ends inside its header";
-                return std::nullopt;
+                error = name + " ends inside its header";
+                return false;
             }
             const ClcHeader header = decode_header(reinterpret_cast<const std::uint8_t*>(series.bytes.data()));
             if (!valid_price_width(header.bytes)) {
-                error = path + " has a price width other than 2, 3 or 4";
-                return std::nullopt;
+                error = name + " has a price width other than 2, 3 or 4";
+                return false;
             }
             series.price_width = header.bytes;
             split_records(series, clc_header_size, clc_record_size(header.bytes));
@@ -97,7 +118,7 @@ std::optional<DatabaseSeries> read_series(DatabaseKind kind, std::string_view ta
         case DatabaseKind::cot: split_records(series, 0, cot_record_size); break;
         case DatabaseKind::idx: split_lines(series); break;
     }
-    return series;
+    return true;
 }
 
 std::vector<ClcRecord> DatabaseSeries::clc_records(std::size_t first) const {

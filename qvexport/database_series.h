@@ -7,6 +7,8 @@
 // decoded only for the series that did change.
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +17,7 @@
 #include "common/calendar.h"
 #include "common/clc_file.h"
 #include "common/cot_file.h"
+#include "common/platform/files.h"
 
 namespace qv::qvexport {
 
@@ -30,8 +33,8 @@ struct IdxLine {
 // A stored unit: its day (0 for a roll-over record) and where its bytes lie.
 struct Unit {
     DayNumber day = no_date;
-    std::size_t offset = 0;
-    std::size_t size = 0;
+    std::uint32_t offset = 0;  // a database file of 4 GB or more is not read
+    std::uint32_t size = 0;
 };
 
 struct DatabaseSeries {
@@ -48,9 +51,28 @@ struct DatabaseSeries {
     std::vector<IdxLine> idx_lines() const;
 };
 
-// The series of `tag` in its database file; nothing when the file does not
-// exist. A file that cannot be read as its layout says gives `error`; a file
-// cut inside its last record ends at the last whole one.
-std::optional<DatabaseSeries> read_series(DatabaseKind kind, std::string_view tag, std::string& error);
+// The database files of the installation, found from one listing of each
+// database folder as DOS finds a name (the exact name, else the first in byte
+// order that differs only in case), so that reading every commodity's files
+// does not search the folders again for each one.
+class DatabaseFiles {
+public:
+    // The series' file on disk; nothing when there is none.
+    std::optional<std::filesystem::path> find(DatabaseKind kind, std::string_view tag);
+
+private:
+    struct Folder {
+        std::filesystem::path path;
+        std::vector<FolderEntry> files;  // in byte order of the names
+    };
+    std::map<std::string, Folder, std::less<>> folders_;  // by the folder's DOS name
+};
+
+// Reads the series of `tag` from its database file into `series`, whose
+// buffers are reused. False when the file does not exist, and when it cannot
+// be read as its layout says (then with `error` set). A file cut inside its
+// last record ends at the last whole one.
+bool read_series(DatabaseFiles& files, DatabaseKind kind, std::string_view tag, DatabaseSeries& series,
+                 std::string& error);
 
 }  // namespace qv::qvexport

@@ -2,48 +2,67 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace qv::qvexport {
 
 namespace {
 
-// FNV-1a over 64-bit words (the last word of a unit filled up with zeros): a
-// fingerprint, not a defence against anyone.
-constexpr std::uint64_t fnv_offset = 0xcbf29ce484222325ULL;
-constexpr std::uint64_t fnv_prime = 0x100000001b3ULL;
+// A fingerprint, not a defence against anyone: four lanes of 64-bit words,
+// each step (xor the word, multiply by an odd number, fold the high half into
+// the low one) a one-to-one map of the lane, so that a change of one word
+// always changes the result; the lanes run side by side, so that hashing the
+// whole database costs little more than reading it.
+constexpr std::uint64_t multiplier = 0x9E3779B97F4A7C15ULL;
 
-std::uint64_t mix(std::uint64_t hash, std::uint64_t word) { return (hash ^ word) * fnv_prime; }
+std::uint64_t mix(std::uint64_t lane, std::uint64_t word) {
+    std::uint64_t x = (lane ^ word) * multiplier;
+    return x ^ (x >> 29);
+}
 
-std::uint64_t mix_bytes(std::uint64_t hash, std::string_view bytes) {
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        hash = mix(hash, word);
-    }
+std::uint64_t word_at(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+std::uint64_t hash_bytes(std::string_view bytes, std::uint64_t seed) {
+    std::uint64_t lanes[4] = {seed, seed + 1, seed + 2, seed + 3};
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    for (; left >= 32; p += 32, left -= 32)
+        for (int k = 0; k < 4; ++k) lanes[k] = mix(lanes[k], word_at(p + 8 * k));
+    for (int k = 0; left >= 8; p += 8, left -= 8, ++k) lanes[k] = mix(lanes[k], word_at(p));
     std::uint64_t rest = 0;
-    std::memcpy(&rest, bytes.data() + i, bytes.size() - i);
-    return mix(hash, rest);
+    if (left > 0) std::memcpy(&rest, p, left);
+    std::uint64_t hash = mix(lanes[0], rest);
+    for (int k = 1; k < 4; ++k) hash = mix(hash, lanes[k]);
+    return mix(hash, bytes.size());
 }
 
 }  // namespace
 
-std::vector<Block> blocks_of(const DatabaseSeries& series) {
+std::vector<Block> blocks_of(const DatabaseSeries& series, std::string_view rule) {
+    const std::uint64_t seed = hash_bytes(rule, 1);
     const std::vector<Unit>& units = series.units;
     std::vector<Block> blocks;
-    for (std::size_t start = 0; start < units.size(); start += units_per_block) {
-        const std::size_t end = std::min(units.size(), start + units_per_block);
-        Block block;
-        std::uint64_t hash = fnv_offset;
-        for (std::size_t i = start; i < end; ++i) {
-            const Unit& unit = units[i];
-            if (block.first_day == no_date) block.first_day = unit.day;
-            // The unit's day and length count too, so that the same bytes cut into other lines differ.
-            hash = mix(hash, std::uint64_t(unit.day) << 32 | unit.size);
-            hash = mix_bytes(hash, series.unit_bytes(unit));
+    blocks.reserve(units.size() / block_sizes[0] + 64);
+    std::size_t start = 0;
+    for (const std::size_t size : block_sizes) {
+        const bool last_size = size == block_sizes[std::size(block_sizes) - 1];
+        while (units.size() - start >= size || (last_size && start < units.size())) {
+            const std::size_t end = std::min(units.size(), start + size);
+            Block block;
+            for (std::size_t i = start; i < end && block.first_day == no_date; ++i) block.first_day = units[i].day;
+            // The units of a block lie one after another in the file: their bytes
+            // in one piece (with the line ends and undated lines between IDX lines).
+            const std::size_t from = units[start].offset;
+            const std::size_t to = units[end - 1].offset + units[end - 1].size;
+            const std::string_view bytes = std::string_view(series.bytes).substr(from, to - from);
+            block.hash = static_cast<std::int64_t>(hash_bytes(bytes, seed));
+            blocks.push_back(block);
+            start = end;
         }
-        block.hash = static_cast<std::int64_t>(hash);
-        blocks.push_back(block);
     }
     return blocks;
 }

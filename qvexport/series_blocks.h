@@ -1,8 +1,15 @@
 #pragma once
 
-// Fingerprints of a stored series, block by block of 64 records or lines, so that an export finds the
-// first part of a series that changed since it last ran: the days before it
-// are as they were exported, the days from it on are written again.
+// Fingerprints of a stored series, block by block of its records or lines,
+// so that an export finds the first part of a series that changed since it
+// last ran: the days before it are as they were exported, the days from it on
+// are written again.
+//
+// The blocks are 256 units long from the start of the series, then 32, then 4
+// (the last one may be shorter): few blocks to compare for a long history, and
+// a small last block, so that a day added at the end (with the open interest
+// it carries back to the day before) writes a few rows again; the larger
+// blocks are formed as the series grows into them.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +20,7 @@
 
 namespace qv::qvexport {
 
-inline constexpr std::size_t units_per_block = 64;
+inline constexpr std::size_t block_sizes[] = {256, 32, 4};
 
 struct Block {
     DayNumber first_day = no_date;  // of the block's first dated unit; no_date when it has none
@@ -21,7 +28,10 @@ struct Block {
     friend bool operator==(const Block&, const Block&) = default;
 };
 
-std::vector<Block> blocks_of(const DatabaseSeries& series);
+// `rule` is folded into every block's fingerprint: what else the rows depend
+// on (for CLC prices, the commodity's contract rule), so that a change of it
+// writes the whole series again.
+std::vector<Block> blocks_of(const DatabaseSeries& series, std::string_view rule = {});
 
 struct BlockChange {
     std::size_t block = 0;       // the first block that differs

@@ -10,9 +10,21 @@ namespace {
     throw SqliteError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
 }
 
+// Set once, before the library starts: one thread uses it, so it needs no
+// locks of its own, and it keeps no count of its memory.
+void configure_library() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_SINGLETHREAD);
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
+}
+
 }  // namespace
 
 Database::Database(const std::string& path) {
+    configure_library();
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);

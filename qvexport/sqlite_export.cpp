@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "common/platform/environment.h"
+#include "common/platform/files.h"
 #include "qvexport/database_series.h"
 #include "qvexport/price_rows.h"
+#include "qvexport/row_inserter.h"
 #include "qvexport/series_blocks.h"
 #include "qvexport/sqlite.h"
 
@@ -80,25 +83,35 @@ CREATE VIEW IF NOT EXISTS price_values AS
     FROM prices p JOIN commodities c ON c.tag = p.tag;
 )sql";
 
+// The file holds every table and the view already (a file of an earlier
+// export); the schema is then not run again, which costs more than a daily run's rows.
+bool has_schema(Database& db) {
+    Statement count = db.prepare(
+        "SELECT count(*) FROM sqlite_master WHERE name IN "
+        "('commodities','prices','rollovers','cot','idx','export_blocks','price_values')");
+    return count.step() && count.column_int(0) == 7;
+}
+
 // The prepared statements of one run.
 struct Statements {
     explicit Statements(Database& db)
         : commodity(db.prepare("INSERT OR REPLACE INTO commodities VALUES(?,?,?,?,?,?,?,?)")),
-          price(db.prepare("INSERT OR REPLACE INTO prices VALUES(?,?,?,?,?,?,?,?,?,?)")),
-          roll(db.prepare("INSERT OR REPLACE INTO rollovers VALUES(?,?,?,?,?,?,?)")),
-          cot(db.prepare("INSERT OR REPLACE INTO cot VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)")),
-          idx(db.prepare("INSERT OR REPLACE INTO idx VALUES(?,?,?)")),
+          price(db, "prices", 10),
+          roll(db, "rollovers", 7),
+          cot(db, "cot", 13),
+          idx(db, "idx", 3),
+          block(db, "export_blocks", 5),
           delete_prices(db.prepare("DELETE FROM prices WHERE tag = ? AND date >= ?")),
           delete_rolls(db.prepare("DELETE FROM rollovers WHERE tag = ? AND date >= ?")),
           delete_cot(db.prepare("DELETE FROM cot WHERE tag = ? AND date >= ?")),
           delete_idx(db.prepare("DELETE FROM idx WHERE tag = ? AND date >= ?")),
           blocks(db.prepare("SELECT first_day, hash FROM export_blocks WHERE kind = ? AND tag = ? ORDER BY block")),
-          delete_blocks(db.prepare("DELETE FROM export_blocks WHERE kind = ? AND tag = ? AND block >= ?")),
-          block(db.prepare("INSERT INTO export_blocks VALUES(?,?,?,?,?)")) {}
+          delete_blocks(db.prepare("DELETE FROM export_blocks WHERE kind = ? AND tag = ? AND block >= ?")) {}
 
-    Statement commodity, price, roll, cot, idx;
+    Statement commodity;
+    RowInserter price, roll, cot, idx, block;
     Statement delete_prices, delete_rolls, delete_cot, delete_idx;
-    Statement blocks, delete_blocks, block;
+    Statement blocks, delete_blocks;
 };
 
 void write_commodity(Statements& s, const Commodity& commodity) {
@@ -126,14 +139,13 @@ void replace_blocks(Statements& s, DatabaseKind kind, const std::string& tag, co
                     std::size_t from) {
     s.delete_blocks.bind(1, kind_name(kind)).bind(2, tag).bind(3, std::int64_t(from));
     s.delete_blocks.run();
-    for (std::size_t i = from; i < blocks.size(); ++i) {
-        s.block.bind(1, kind_name(kind))
-            .bind(2, tag)
-            .bind(3, std::int64_t(i))
-            .bind(4, std::int64_t(blocks[i].first_day))
-            .bind(5, blocks[i].hash);
-        s.block.run();
-    }
+    for (std::size_t i = from; i < blocks.size(); ++i)
+        s.block.add(kind_name(kind))
+            .add(tag)
+            .add(std::int64_t(i))
+            .add(std::int64_t(blocks[i].first_day))
+            .add(blocks[i].hash);
+    s.block.flush();
 }
 
 void delete_from(Statement& statement, const std::string& tag, const std::string& from_date) {
@@ -158,36 +170,31 @@ long long write_prices(Statements& s, const DatabaseSeries& series, const Commod
     for (const PriceRow& row : rows_of_series.prices) {
         const ClcRecord& r = *row.record;
         if (r.day < from) continue;
-        const auto date = iso_date(r.day);
-        const auto contract = contract_text(row.contract);
-        s.price.bind_static(1, series.tag)
-            .bind_static(2, date)
-            .bind(3, std::int64_t(r.open))
-            .bind(4, std::int64_t(r.high))
-            .bind(5, std::int64_t(r.low))
-            .bind(6, std::int64_t(r.close))
-            .bind(7, std::int64_t(r.open_interest))
-            .bind(8, std::int64_t(r.total_volume))
-            .bind(9, std::int64_t(r.total_open_interest))
-            .bind_static(10, contract);
-        s.price.run();
+        s.price.add(series.tag)
+            .add(iso_date(r.day))
+            .add(std::int64_t(r.open))
+            .add(std::int64_t(r.high))
+            .add(std::int64_t(r.low))
+            .add(std::int64_t(r.close))
+            .add(std::int64_t(r.open_interest))
+            .add(std::int64_t(r.total_volume))
+            .add(std::int64_t(r.total_open_interest))
+            .add(contract_text(row.contract));
         ++rows;
     }
     for (const RollOverRow& roll : rows_of_series.rolls) {
         if (roll.day < from) continue;
-        const auto date = iso_date(roll.day);
-        const auto left = contract_text(roll.left);
-        const auto taken = contract_text(roll.taken);
-        s.roll.bind_static(1, series.tag)
-            .bind_static(2, date)
-            .bind_static(3, left)
-            .bind_static(4, taken)
-            .bind(5, std::int64_t(roll.price_left))
-            .bind(6, std::int64_t(roll.price_taken))
-            .bind(7, roll.gap());
-        s.roll.run();
+        s.roll.add(series.tag)
+            .add(iso_date(roll.day))
+            .add(contract_text(roll.left))
+            .add(contract_text(roll.taken))
+            .add(std::int64_t(roll.price_left))
+            .add(std::int64_t(roll.price_taken))
+            .add(roll.gap());
         ++rows;
     }
+    s.price.flush();
+    s.roll.flush();
     return rows;
 }
 
@@ -202,12 +209,11 @@ long long write_cot(Statements& s, const DatabaseSeries& series, DayNumber from)
                                        r.non_reportable_short,        r.non_commercial_traders_long,
                                        r.non_commercial_traders_short, r.commercial_traders_long,
                                        r.commercial_traders_short};
-        const auto date = iso_date(r.day);
-        s.cot.bind_static(1, series.tag).bind_static(2, date);
-        for (int i = 0; i < 11; ++i) s.cot.bind(3 + i, values[i]);
-        s.cot.run();
+        s.cot.add(series.tag).add(iso_date(r.day));
+        for (const std::int64_t value : values) s.cot.add(value);
         ++rows;
     }
+    s.cot.flush();
     return rows;
 }
 
@@ -216,58 +222,115 @@ long long write_idx(Statements& s, const DatabaseSeries& series, DayNumber from)
     long long rows = 0;
     for (const IdxLine& line : series.idx_lines()) {
         if (line.day < from) continue;
-        const auto date = iso_date(line.day);
-        s.idx.bind_static(1, series.tag).bind_static(2, date).bind_static(3, line.fields);
-        s.idx.run();
+        s.idx.add(series.tag).add(iso_date(line.day)).add(line.fields);
         ++rows;
     }
+    s.idx.flush();
     return rows;
 }
 
+// What the contract of a price row depends on besides its day.
+std::string contract_rule(const Commodity& commodity) {
+    return commodity.all_tag + ' ' + std::to_string(commodity.roll_day) + ' ' + std::to_string(commodity.roll_month);
+}
+
 // Brings one series of the SQLite file up to date with its database file.
-void export_series(Statements& s, DatabaseKind kind, const Commodity& commodity, ExportCounts& counts,
-                   std::vector<std::string>& problems) {
+void export_series(Statements& s, DatabaseFiles& files, DatabaseSeries& series, DatabaseKind kind,
+                   const Commodity& commodity, ExportCounts& counts, std::vector<std::string>& problems) {
     std::string error;
-    const std::optional<DatabaseSeries> series = read_series(kind, commodity.tag, error);
+    const bool read = read_series(files, kind, commodity.tag, series, error);
     if (!error.empty()) problems.push_back(error);
-    if (!series) return;
-    const std::vector<Block> blocks = blocks_of(*series);
-    const std::optional<BlockChange> change = first_change(stored_blocks(s, kind, series->tag), blocks);
+    if (!read) return;
+    const std::vector<Block> blocks =
+        blocks_of(series, kind == DatabaseKind::clc ? contract_rule(commodity) : std::string());
+    const std::optional<BlockChange> change = first_change(stored_blocks(s, kind, series.tag), blocks);
     if (!change) return;
     switch (kind) {
-        case DatabaseKind::clc: counts.rows_written += write_prices(s, *series, commodity, change->from_day); break;
-        case DatabaseKind::cot: counts.rows_written += write_cot(s, *series, change->from_day); break;
-        case DatabaseKind::idx: counts.rows_written += write_idx(s, *series, change->from_day); break;
+        case DatabaseKind::clc: counts.rows_written += write_prices(s, series, commodity, change->from_day); break;
+        case DatabaseKind::cot: counts.rows_written += write_cot(s, series, change->from_day); break;
+        case DatabaseKind::idx: counts.rows_written += write_idx(s, series, change->from_day); break;
     }
-    replace_blocks(s, kind, series->tag, blocks, change->block);
+    replace_blocks(s, kind, series.tag, blocks, change->block);
     ++counts.series_changed;
+}
+
+// Every table is filled in the order of its key (tag and date, or kind, tag
+// and block): rows go to the end of their table, on full pages.
+ExportCounts write_database(Database& db, std::vector<const Commodity*> selected,
+                            std::vector<std::string>& problems) {
+    std::sort(selected.begin(), selected.end(),
+              [](const Commodity* a, const Commodity* b) { return a->tag < b->tag; });
+    Transaction transaction(db);
+    if (!has_schema(db)) db.execute(schema);
+    Statements statements(db);
+    ExportCounts counts;
+    for (const Commodity* commodity : selected) write_commodity(statements, *commodity);
+    DatabaseFiles files;
+    DatabaseSeries series;
+    for (DatabaseKind kind : {DatabaseKind::clc, DatabaseKind::cot, DatabaseKind::idx})
+        for (const Commodity* commodity : selected)
+            export_series(statements, files, series, kind, *commodity, counts, problems);
+    transaction.commit();
+    return counts;
+}
+
+// The pragmas of both runs: large pages for a file of long runs of rows in key
+// order, and, as with the database files of the suite, the syncs to the disk
+// that make the promise of the old or the new content hold across a power
+// failure only with QUORVANT_FSYNC=1.
+void set_pragmas(Database& db, bool new_file) {
+    if (new_file) db.execute("PRAGMA page_size = 16384");
+    db.execute(env_flag("QUORVANT_FSYNC") ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = OFF");
+}
+
+// The first export: the file is built whole under a work name beside the
+// target, without a rollback journal (nothing is there to roll back to), and
+// renamed into place when it is complete, so that a run that is stopped
+// leaves no file or the whole one.
+ExportCounts export_new_file(const std::string& path, const std::vector<const Commodity*>& selected,
+                             std::vector<std::string>& problems) {
+    const std::string work = path + "-work";
+    delete_file(work);
+    struct WorkRemoval {
+        const std::string& work;
+        bool done = false;
+        ~WorkRemoval() {
+            if (!done) delete_file(work);
+        }
+    } removal{work};
+    ExportCounts counts;
+    {
+        Database db(work);
+        set_pragmas(db, true);
+        db.execute("PRAGMA journal_mode = OFF");
+        db.execute("PRAGMA locking_mode = EXCLUSIVE");
+        // Room for every page of the file, so that none is written out twice.
+        db.execute("PRAGMA cache_size = -262144");
+        counts = write_database(db, selected, problems);
+    }
+    // A journal left beside a file that is gone would be played back into the new one.
+    for (const char* stale : {"-journal", "-wal"}) delete_file(path + stale);
+    if (!rename_file(work, path)) throw SqliteError("cannot rename " + work + " to " + path);
+    removal.done = true;
+    if (env_flag("QUORVANT_FSYNC")) sync_to_disk({std::filesystem::path(path).parent_path().string()});
+    return counts;
+}
+
+// A later export: added to and corrected in one transaction; the rollback
+// journal leaves the old content when the run is stopped.
+ExportCounts export_into_file(const std::string& path, const std::vector<const Commodity*>& selected,
+                              std::vector<std::string>& problems) {
+    Database db(path);
+    set_pragmas(db, false);
+    return write_database(db, selected, problems);
 }
 
 }  // namespace
 
 ExportCounts export_sqlite(const std::string& path, const std::vector<const Commodity*>& selected,
                            std::vector<std::string>& problems) {
-    Database db(path);
-    // Room for the pages of a whole first export, so that none is written out twice.
-    db.execute("PRAGMA cache_size = -262144");
-    // Large pages for a file of long runs of rows in key order (a new file only).
-    db.execute("PRAGMA page_size = 16384");
-    // As with the database files of the suite, a run that is stopped leaves
-    // the old or the new content (the rollback journal sees to that), and the
-    // syncs to the disk that make the same promise across a power failure are
-    // asked for with QUORVANT_FSYNC=1.
-    db.execute(env_flag("QUORVANT_FSYNC") ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = OFF");
-    Transaction transaction(db);
-    db.execute(schema);
-    Statements statements(db);
-    ExportCounts counts;
-    for (const Commodity* commodity : selected) {
-        write_commodity(statements, *commodity);
-        for (DatabaseKind kind : {DatabaseKind::clc, DatabaseKind::cot, DatabaseKind::idx})
-            export_series(statements, kind, *commodity, counts, problems);
-    }
-    transaction.commit();
-    return counts;
+    return file_exists(path) ? export_into_file(path, selected, problems)
+                             : export_new_file(path, selected, problems);
 }
 
 }  // namespace qv::qvexport

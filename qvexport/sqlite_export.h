@@ -5,13 +5,14 @@
 //
 // Prices are stored exactly as the database holds them: whole numbers, the
 // price times commodities.scale (10^precision); the view price_values divides
-// them. A run adds what the file does not hold yet and replaces what changed
-// since the last run (a correction, a deleted day), in one transaction: a run
-// that is stopped leaves the file as it was. What changed is found from a
-// fingerprint of each block of 256 stored records or lines of every series
-// (table export_blocks), so a daily run rewrites only the last block or two of
-// each commodity. With QUORVANT_FSYNC=1 the file is also synced to the disk at
-// the end of the run.
+// them. The first run builds the file under a work name and renames it into
+// place; a later run adds what the file does not hold yet and replaces what
+// changed since the last run (a correction, a deleted day), in one
+// transaction: a run that is stopped leaves the file as it was. What changed
+// is found from a fingerprint of each block of stored records or lines of
+// every series (table export_blocks), so a daily run rewrites only the last
+// few rows of each commodity. With QUORVANT_FSYNC=1 the file is also synced
+// to the disk at the end of the run.
 
 #include <string>
 #include <vector>

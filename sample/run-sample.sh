@@ -2,8 +2,8 @@
 # run-sample.sh BUILD_DIR: writes a fresh sample installation into
 # BUILD_DIR/sample-install and runs its daily chain (DAILY.BAT: PREQUOR, the
 # download stand-in, POSTQUOR, QUORUP, TEMPZIP.BAT with DFORGE $ROLL, DFANOUT
-# and BULSHOW, then MKPICKS) day by day over the weeks after the sample
-# history, showing what each day changed.
+# and BULSHOW, then MKPICKS, and last qvexport into QUORVANT.SQLITE) day by
+# day over the weeks after the sample history, showing what each day changed.
 #
 # SAMPLE_DAYS="2020-12-07 2020-12-08 ..." chooses the days to run.
 set -eu
@@ -80,6 +80,8 @@ for day in $days; do
         tail -n 1 "$contract" | sed 's/^/  /'
     fi
     echo "---- favourites: $(ls "$install/ASCII/FAVORITE" 2>/dev/null | tr '\n' ' ')"
+    echo "---- QUORVANT.SQLITE"
+    grep '^qvexport: ' "$install/chain.log" | sed 's/^qvexport: .*QUORVANT.SQLITE: /  /' || echo "  not exported"
     run_tool roll
     if [ -f "$install/ROLLSHOW.TXT" ]; then
         echo "==== rolling today (ROLLSHOW.TXT)"
@@ -87,18 +89,19 @@ for day in $days; do
     fi
 done
 echo
-# The database for today's tools: a SQLite file (a second run adds only what
-# changed) and a chart of the wheat series beside its back adjustment.
+# The database for today's tools: the chain keeps the SQLite file up to date
+# (run once more, the export finds nothing changed), and a chart of the wheat
+# series beside its back adjustment.
 if [ -x "$bin/qvexport" ]; then
-    for run in first second; do
-        echo "==== qvexport --sqlite QUORVANT.SQLITE ($run run)"
-        "$bin/qvexport" --sqlite "$install/QUORVANT.SQLITE" </dev/null
-        echo
-    done
+    echo "==== qvexport --sqlite QUORVANT.SQLITE (after the last day)"
+    "$bin/qvexport" --sqlite "$install/QUORVANT.SQLITE" </dev/null
+    echo
 fi
 if [ -x "$bin/qvchart" ]; then
     echo "==== qvchart W_ W_.png"
     "$bin/qvchart" W_ "$install/W_.png" </dev/null
     echo
 fi
+echo "==== SQLite file: $install/QUORVANT.SQLITE"
+echo "==== chart: $install/W_.png"
 echo "==== sample installation in $install"

@@ -247,9 +247,11 @@ std::string daily_batch() {
     return "@ECHO OFF\n"
            "REM The daily chain: what is missing is requested and downloaded, then\n"
            "REM merged; the updater hands over to DFORGE, DFANOUT and MKPICKS.\n"
+           "REM Last, the day's changes go into the SQLite copy of the database.\n"
            "PREQUOR\n"
            "DOWNLOAD\n"
-           "POSTQUOR\n";
+           "POSTQUOR\n"
+           "QVEXPORT --sqlite \\QUORVANT\\QUORVANT.SQLITE\n";
 }
 
 std::string favourites_ascii() {

@@ -16,7 +16,10 @@ void write_installation(const std::filesystem::path& folder);
 // The daily chain as the user starts it (from cron: qbatch DAILY.BAT in the
 // install folder): the request, the download, the post-download processing,
 // which merges and hands over to the builder, the distributor and the
-// favourites.
+// favourites, and last the export of the day's changes into the SQLite file
+// QUORVANT.SQLITE. (The updater writes its hand-over batch file TEMPZIP.BAT
+// itself, line by line; the installation's own batch file is where a user
+// adds a step after the merge.)
 std::string daily_batch();   // DAILY.BAT
 std::string favourites_ascii();  // FAVOR.ASC: contracts the sample user keeps together
 std::string favourites_meta();   // FAVOR.MS

@@ -1,5 +1,6 @@
 #include "scriptlib/date_time.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "scriptlib/include/qsleng32.h"
@@ -127,6 +128,13 @@ bool subtract_date_time(const DateTime& base, DateTime delta, DateTime& out) {
     if (seconds < seconds_per_day) return false;  // before 0000:01:01
     out = from_seconds(seconds);
     return true;
+}
+
+uint32_t dos_date_time(std::time_t when) {
+    std::tm t{};
+    localtime_r(&when, &t);
+    return uint32_t(std::max(0, t.tm_year - 80)) << 25 | uint32_t(t.tm_mon + 1) << 21 | uint32_t(t.tm_mday) << 16 |
+           uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
 }
 
 }  // namespace qsl

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,10 @@ bool subtract_date_time(const DateTime& base, DateTime delta, DateTime& out);
 
 // Seconds from the start of day 1 (for differences).
 int64_t seconds_of(const DateTime& t);
+
+// The DOS packed date (high 16 bits: years from 1980, month, day) and time
+// (low 16 bits: hours, minutes, seconds / 2) of a moment in local time, so
+// that later moments have larger codes.
+uint32_t dos_date_time(std::time_t when);
 
 }  // namespace qsl

@@ -22,6 +22,35 @@ constexpr int script_protected = 211;
 constexpr int line_too_long = 214;
 constexpr int script_unicode_error = 215;
 
+// Menu files: loading, selecting an item and the help texts of the system
+// menu (700 + the system command's number).
+constexpr int menu_open_failed = 504;
+constexpr int menu_out_of_memory = 505;
+constexpr int menu_lock_failed = 506;
+constexpr int menu_read_error = 507;
+constexpr int menu_needs_first_title = 512;
+constexpr int menu_bar_failed = 513;
+constexpr int menu_needs_second_title = 514;
+constexpr int menu_needs_top_title = 515;
+constexpr int menu_popup1_failed = 516;
+constexpr int menu_popup2_failed = 517;
+constexpr int menu_popup3_failed = 518;
+constexpr int menu_needs_third_title = 519;
+constexpr int menu_needs_first_or_second_title = 520;
+constexpr int menu_needs_fourth_title = 521;
+constexpr int menu_select_open_failed = 522;
+constexpr int menu_select_out_of_memory = 523;
+constexpr int menu_select_lock_failed = 524;
+constexpr int menu_select_read_error = 525;
+constexpr int menu_ended_unexpectedly = 527;
+constexpr int menu_changed = 528;
+constexpr int menu_needs_first_to_third_title = 579;
+constexpr int menu_needs_code_after_fourth = 580;
+constexpr int menu_needs_any_title = 581;
+constexpr int menu_too_many_items = 599;
+constexpr int system_menu_help_first = 700;
+constexpr int system_menu_help_last = 719;
+
 // Loading an extender: the detail shown with the error.
 constexpr int extender_needs_library = 851;
 constexpr int extender_not_loadable = 852;

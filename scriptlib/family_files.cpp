@@ -18,6 +18,7 @@
 #include "common/platform/environment.h"
 #include "common/platform/files.h"
 #include "common/platform/work_file.h"
+#include "scriptlib/date_time.h"
 #include "scriptlib/errors.h"
 #include "scriptlib/families.h"
 #include "scriptlib/file_operations.h"
@@ -390,17 +391,11 @@ void file_time_get_ex(Call& call) {
     call.out.set_string(ymdhms_text(time_of(*info, kind)));
 }
 
-// The DOS packed date and time: years from 1980, month, day, hours, minutes,
-// seconds / 2, so that later files have larger codes.
+// The DOS packed date and time of the file's last write.
 void file_time_code(Call& call) {
     auto info = stat_of(script_path(call.text(0)));
     if (!info) fail_because(call.c, errors::file_time_get_failed, call.text(0));
-    std::tm t{};
-    localtime_r(&info->st_mtime, &t);
-    uint32_t code = uint32_t(std::max(0, t.tm_year - 80)) << 25 | uint32_t(t.tm_mon + 1) << 21 |
-                    uint32_t(t.tm_mday) << 16 | uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 |
-                    uint32_t(t.tm_sec / 2);
-    call.out.set_int(int32_t(code));
+    call.out.set_int(int32_t(dos_date_time(info->st_mtime)));
 }
 
 // Sets the write time (kind 2), the access time (3) or both (0); the status

@@ -53,8 +53,10 @@ int default_registry_write(void*, const char* key, const char* value_name, const
 }
 
 // With $DISPLAY set, the clipboard is the X server's CLIPBOARD selection,
-// reached through xclip or xsel when one is installed (the library links no
-// X library); otherwise it is the process's own store.
+// reached through xclip or xsel when one is installed: whoever offers a
+// selection must answer other programs' requests for as long as it is
+// offered, which those tools do in a process of their own after the script
+// has ended. Otherwise the clipboard is the process's own store.
 struct SelectionTool {
     std::filesystem::path program;
     std::vector<std::string> read, write;
@@ -111,6 +113,7 @@ void default_sound(void*, const char* event_name) {
 // Windows are those of the window system in force (window_system.h).
 int default_window_exists(void*, QslHandle window) { return window && windows().exists(window); }
 QslHandle default_window_parent(void*, QslHandle window) { return window ? windows().parent(window) : 0; }
+void default_post_command(void*, QslHandle, int) {}
 
 QslInterfaces defaults() {
     QslInterfaces d{};
@@ -123,6 +126,7 @@ QslInterfaces defaults() {
     d.play_sound = default_sound;
     d.window_exists = default_window_exists;
     d.window_parent = default_window_parent;
+    d.post_command = default_post_command;
     return d;
 }
 
@@ -176,6 +180,7 @@ void play_sound(const char* event_name) { g_current.play_sound(g_current.user, e
 
 bool window_exists(QslHandle window) { return g_current.window_exists(g_current.user, window) != 0; }
 QslHandle window_parent(QslHandle window) { return g_current.window_parent(g_current.user, window); }
+void post_command(QslHandle window, int command) { g_current.post_command(g_current.user, window, command); }
 
 }  // namespace qsl
 
@@ -198,6 +203,7 @@ QSL_API void QslSetInterfaces(const QslInterfaces* interfaces) {
         if (interfaces->play_sound) next.play_sound = interfaces->play_sound;
         if (interfaces->window_exists) next.window_exists = interfaces->window_exists;
         if (interfaces->window_parent) next.window_parent = interfaces->window_parent;
+        if (interfaces->post_command) next.post_command = interfaces->post_command;
     }
     qsl::g_current = next;
 }

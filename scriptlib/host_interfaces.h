@@ -20,5 +20,6 @@ bool set_clipboard_text(const std::string& text);
 void play_sound(const char* event_name);
 bool window_exists(QslHandle window);
 QslHandle window_parent(QslHandle window);
+void post_command(QslHandle window, int command);
 
 }  // namespace qsl

@@ -17,6 +17,7 @@
 #include "scriptlib/exception_errors.h"
 #include "scriptlib/families.h"
 #include "scriptlib/host_interfaces.h"
+#include "scriptlib/instance_session.h"
 #include "scriptlib/name_table.h"
 #include "scriptlib/run_loop.h"
 #include "scriptlib/settings.h"
@@ -212,6 +213,14 @@ int initialise(QslHandle window, QslHandle handle, QslHandle second, int phase, 
 }
 
 }  // namespace
+
+bool with_instance(QslHandle instance, const std::function<void(Context&)>& work) {
+    Session session(instance);
+    if (!session.ready()) return false;
+    work(*session.get());
+    return true;
+}
+
 }  // namespace qsl
 
 using namespace qsl;

@@ -2,6 +2,7 @@
 // 2000 variables and a 64 KiB string heap, one run, teardown.
 //
 //   qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]
+//   qsl [--answers FILE] --menu FILE [--item ID]
 //
 // Exit status 0 when the script ended normally or by EXIT, 1 otherwise. An
 // error report names the script file and the line of the statement.
@@ -15,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "qsl_menu.h"
 #include "qsleng32.h"
 
 namespace {
@@ -26,7 +28,9 @@ std::vector<std::string> g_answers;
 size_t g_next_answer = 0;
 std::string g_script;  // the script file named on the command line
 
-constexpr const char* usage_line = "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]";
+constexpr const char* usage_line =
+    "qsl [--vars] [--answers FILE] SCRIPT [PARAMETERS]\n"
+    "       qsl [--answers FILE] --menu FILE [--item ID]";
 
 void print_help() {
     std::printf(
@@ -39,13 +43,18 @@ void print_help() {
         "                Cancel, Yes, No, Retry, Ignore, Abort) or a dialog's push button value,\n"
         "                optionally followed by tab-separated variable=value pairs (several list\n"
         "                items joined by |; the ask boxes call their edit box line, their list items)\n"
+        "--menu FILE     offers the menus of a menu file: on a terminal they are shown (Up/Down\n"
+        "                or the item's number chooses, Enter runs its code, the items' hot keys\n"
+        "                run theirs, Esc leaves); otherwise each entry is listed on a line, an\n"
+        "                item with its identifier (from 1000) and hot key\n"
+        "--item ID       with --menu: runs the code of the item with that identifier\n"
         "Dialogs and ask boxes without --answers: on the X server of $DISPLAY; else, on a\n"
         "terminal, as a text-mode form (Tab moves, Space toggles, arrows move in lists, Enter\n"
         "presses the default button, Esc cancels); else on standard error, default pressed.\n"
         "Message boxes and error reports go to standard error; an error report names the\n"
         "script file and line. Exit status: 0 when the script ended normally or by EXIT,\n"
         "1 otherwise.\n\n"
-        "Reads:   the script, the files it calls and reads, the answers file\n"
+        "Reads:   the script or the menu file, the files it calls and reads, the answers file\n"
         "Writes:  what the script writes\n\n"
         "Environment:\n"
         "  QSL_NOW         YYYY:MM:DD:HH:MM:SS, the clock's reading when the library starts\n"
@@ -68,7 +77,7 @@ bool answer_front_door(int argc, char** argv) {
             std::printf("qsl %s (Quorvant suite, script processor library)\n", QSL_VERSION_TEXT);
             return true;
         }
-        if (option == "--answers") ++arg;
+        if (option == "--answers" || option == "--menu" || option == "--item") ++arg;
         else if (option.rfind("--", 0) != 0) return false;
     }
     return false;
@@ -196,11 +205,16 @@ void print_variables(QslHandle instance, QslHandle variables) {
 int main(int argc, char** argv) {
     if (answer_front_door(argc, argv)) return 0;
     bool show_vars = false, answered = false;
+    std::string menu_file, menu_item;
     int arg = 1;
     for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
         std::string option = argv[arg];
         if (option == "--vars") {
             show_vars = true;
+        } else if (option == "--menu" && arg + 1 < argc) {
+            menu_file = argv[++arg];
+        } else if (option == "--item" && arg + 1 < argc) {
+            menu_item = argv[++arg];
         } else if (option == "--answers" && arg + 1 < argc) {
             answered = true;
             std::ifstream in(argv[++arg]);
@@ -217,21 +231,27 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (arg >= argc) {
+    // A menu file stands for the script; --item belongs to it.
+    const bool usable = menu_file.empty() ? arg < argc && menu_item.empty() : arg == argc && !show_vars;
+    if (!usable) {
         std::fprintf(stderr, "usage: %s\n", usage_line);
         return 1;
     }
-    std::ifstream file(argv[arg], std::ios::binary);
-    if (!file) {
-        std::fprintf(stderr, "qsl: cannot read the script %s\n", argv[arg]);
-        return 1;
+    std::string text;
+    if (menu_file.empty()) {
+        std::ifstream file(argv[arg], std::ios::binary);
+        if (!file) {
+            std::fprintf(stderr, "qsl: cannot read the script %s\n", argv[arg]);
+            return 1;
+        }
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        g_script = argv[arg];
     }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    g_script = argv[arg];
 
     QslInterfaces interfaces{};
     interfaces.message_box = answered_box;
     interfaces.step_dialog = answered_step;
+    interfaces.post_command = qsl_host::remember_posted_command;
     QslSetInterfaces(&interfaces);
     choose_dialogs(answered);
     std::signal(SIGINT, on_interrupt);
@@ -247,6 +267,15 @@ int main(int argc, char** argv) {
         !DoDaDllInit(0, instance, heap, 3, int(heap_bytes), "qsl", reinterpret_cast<const char*>(host_record))) {
         std::fprintf(stderr, "qsl: the script processor could not be set up\n");
         return 1;
+    }
+    if (!menu_file.empty()) {
+        g_script = menu_file + " (the item's code)";
+        const int status = qsl_host::run_menu_file(instance, menu_file, menu_item);
+        DoDaDllInit(0, instance, 0, 99, 0, nullptr, nullptr);
+        QslGlobalFree(heap);
+        QslGlobalFree(variables);
+        QslGlobalFree(instance);
+        return status;
     }
     std::string parameters = parameter_text(argc, argv, arg + 1);
     DLLServices(instance, 11, parameters.c_str(), nullptr, 0, 0);

@@ -347,6 +347,28 @@ std::optional<fs::path> find_suite_program(std::string_view name) {
     return folder / *best;
 }
 
+bool read_found_file(const fs::path& found, std::string& bytes) {
+    bytes.clear();
+    const int fd = ::open(found.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    bool ok = ::fstat(fd, &info) == 0;
+    // Sized by the file, then read to its end (it may have grown meanwhile).
+    if (ok) bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t got = 0;
+    while (ok) {
+        if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(ok ? got : 0);
+    return ok;
+}
+
 bool write_all_bytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());

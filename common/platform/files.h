@@ -65,6 +65,11 @@ bool read_file_bytes(std::FILE* file, std::uintmax_t offset, std::size_t length,
 std::optional<std::uintmax_t> open_file_size(std::FILE* file);
 
 bool file_exists(std::string_view path);
+// The bytes of a file whose path was found on disk already (by translate_path()
+// or a folder listing), read whole without translating the path again: for a
+// job that reads many files of one folder it has listed once. False when the
+// file cannot be opened or read.
+bool read_found_file(const std::filesystem::path& found, std::string& bytes);
 bool folder_exists(std::string_view path);
 std::optional<std::uintmax_t> file_size(std::string_view path);
 

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -84,6 +85,17 @@ std::string run_tool(const fs::path& root, const ToolStart& start) {
     std::string text = read_whole(output);
     fs::remove(output);
     return text;
+}
+
+std::string command_output(const std::string& command) {
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return "cannot run " + command;
+    std::string out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    ::pclose(pipe);
+    return out;
 }
 
 std::string read_whole(const fs::path& file) {

@@ -58,4 +58,9 @@ std::vector<std::string> differing_files(const FileSnapshot& a, const FileSnapsh
 
 std::string read_whole(const std::filesystem::path& file);
 
+// Runs a command line of a program outside the suite through the shell (the
+// sqlite3 program reading an exported file); what it wrote to its standard
+// output.
+std::string command_output(const std::string& command);
+
 }  // namespace qv::testing

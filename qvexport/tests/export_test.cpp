@@ -10,6 +10,7 @@
 #include "common/platform/files.h"
 #include "common/testing/sample_install.h"
 #include "common/testing/temp_install.h"
+#include "common/testing/tool_process.h"
 
 #include <gtest/gtest.h>
 
@@ -35,15 +36,7 @@ namespace fs = std::filesystem;
 // The sqlite3 command-line program reads the files: a reader that shares no
 // code with the export.
 std::string sqlite_query(const fs::path& file, const std::string& sql) {
-    const std::string command = "sqlite3 -separator '|' '" + file.string() + "' \"" + sql + "\"";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return "popen failed";
-    std::string out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
+    return qv::testing::command_output("sqlite3 -separator '|' '" + file.string() + "' \"" + sql + "\"");
 }
 
 Commodity row(const char* tag, int precision, int bytes) {
@@ -149,7 +142,7 @@ TEST_F(ExportTest, CotAndIdxRows) {
 
 TEST_F(ExportTest, ASecondRunAddsTheNewDayAndTheCorrectionOnly) {
     std::vector<ClcRecord> records;
-    // 600 days: three fingerprint blocks.
+    // 600 days: fingerprint blocks of 256, 32 and 4 days.
     for (int i = 0; i < 600; ++i)
         records.push_back({DayNumber(dec7 - 900 + i), 100 + i, 110 + i, 90 + i, 105 + i, 1, 2, 3});
     write_clc("CC", 0, 2, records);
@@ -164,8 +157,8 @@ TEST_F(ExportTest, ASecondRunAddsTheNewDayAndTheCorrectionOnly) {
     std::vector<std::string> problems;
     ExportCounts counts = export_sqlite(db.string(), all(), problems);
     EXPECT_EQ(counts.series_changed, 1);
-    // Only the last block is written again, not the whole series.
-    EXPECT_LE(counts.rows_written, 64);
+    // Only the last small block is written again (four days) and the new day.
+    EXPECT_LE(counts.rows_written, 5);
     EXPECT_EQ(sqlite_query(db, "SELECT count(*), max(date) FROM prices"), "601|2020-02-11\n");
     EXPECT_EQ(sqlite_query(db, "SELECT open_interest FROM prices WHERE date = '2020-02-10'"), "77\n");
 
@@ -187,11 +180,27 @@ TEST_F(ExportTest, ASecondRunAddsTheNewDayAndTheCorrectionOnly) {
     EXPECT_EQ(counts.rows_written, 0);
 }
 
+TEST_F(ExportTest, AChangedRollCodeWritesTheContractsAgain) {
+    write_clc("CC", 0, 2, {{DayNumber(dec7), 1, 2, 3, 4, 5, 6, 7}, {DayNumber(dec7 + 7), 1, 2, 3, 4, 5, 6, 7}});
+    const fs::path db = install.root() / "out.sqlite";
+    export_all(db);
+    const std::string contracts = "SELECT date, contract FROM prices ORDER BY date";
+    EXPECT_EQ(sqlite_query(db, contracts), "2020-12-07|2020Z\n2020-12-14|2021H\n");
+
+    // Rolled on the 15th from now on: the 14th is still in the December contract.
+    Commodity later = *table.find("CC");
+    later.roll_day = 15;
+    const CommodityTable changed{{later}};
+    std::vector<std::string> problems;
+    export_sqlite(db.string(), {&changed.rows()[0]}, problems);
+    EXPECT_EQ(sqlite_query(db, contracts), "2020-12-07|2020Z\n2020-12-14|2020Z\n");
+}
+
 // A series of one-byte units, one per day.
 DatabaseSeries series_of(const std::vector<DayNumber>& days) {
     DatabaseSeries series;
     for (const DayNumber day : days) {
-        series.units.push_back({day, series.bytes.size(), 1});
+        series.units.push_back({day, static_cast<std::uint32_t>(series.bytes.size()), 1});
         series.bytes += char(day);
     }
     return series;
@@ -201,25 +210,39 @@ TEST(SeriesBlocks, FirstChangeFindsTheEarliestDayToWriteAgain) {
     std::vector<DayNumber> days;
     for (int i = 0; i < 300; ++i) days.push_back(DayNumber(1000 + i));
     const std::vector<Block> before = blocks_of(series_of(days));
-    ASSERT_EQ(before.size(), 5u);  // blocks of 64
+    ASSERT_EQ(before.size(), 5u);  // 256, 32, 4, 4 and 4 days
     EXPECT_FALSE(first_change(before, before));
     EXPECT_EQ(first_change({}, before)->from_day, 1000);
 
-    std::vector<DayNumber> grown = days;
-    grown.push_back(1300);
-    const auto change = first_change(before, blocks_of(series_of(grown)));
+    // A day's merge: the last day changed and a day added write the last small block again.
+    DatabaseSeries merged = series_of(days);
+    merged.bytes.back() = 'x';
+    merged.units.push_back({1300, static_cast<std::uint32_t>(merged.bytes.size()), 1});
+    merged.bytes += 'y';
+    auto change = first_change(before, blocks_of(merged));
     EXPECT_EQ(change->block, 4u);
-    EXPECT_EQ(change->from_day, 1256);
+    EXPECT_EQ(change->from_day, 1296);
+
+    // Grown by 20 days, the small blocks after day 1288 make one of 32.
+    std::vector<DayNumber> grown = days;
+    for (int i = 300; i < 320; ++i) grown.push_back(DayNumber(1000 + i));
+    change = first_change(before, blocks_of(series_of(grown)));
+    EXPECT_EQ(change->block, 2u);
+    EXPECT_EQ(change->from_day, 1288);
 
     // A day inserted before the first block's first day moves every block.
     std::vector<DayNumber> inserted = days;
     inserted.insert(inserted.begin(), 999);
     EXPECT_EQ(first_change(before, blocks_of(series_of(inserted)))->from_day, 999);
 
-    // A series that lost its last block.
+    // A series that lost its last days.
     days.resize(256);
-    EXPECT_EQ(first_change(before, blocks_of(series_of(days)))->block, 4u);
+    EXPECT_EQ(first_change(before, blocks_of(series_of(days)))->block, 1u);
     EXPECT_EQ(first_change(before, blocks_of(series_of(days)))->from_day, 1256);
+
+    // Another contract rule changes every block.
+    EXPECT_EQ(first_change(blocks_of(series_of(days), "HMUZ 14 0"), blocks_of(series_of(days), "HMUZ 15 0"))->block,
+              0u);
 }
 
 TEST_F(ExportTest, CsvFilesWithHeadersIsoDatesAndExactDecimals) {
@@ -266,8 +289,9 @@ TEST_F(ExportTest, ADamagedDatabaseFileIsReportedAndTheOthersExported) {
 }
 
 // The export started as a process and killed at random moments while it
-// writes: the file is always whole, holds the state before or after the run,
-// and the next run brings it to what an uninterrupted run gives.
+// writes, first into a new file, then into the file of an earlier run: the
+// file is always whole, holds the state before or after the run, and the next
+// run brings it to what an uninterrupted run gives.
 TEST(ExportKill, AKilledRunLeavesTheFileAsItWas) {
     qv::testing::SampleInstall install;
     for (const char* folder : {"CLC", "COT", "IDX"}) fs::create_directories(install.path(folder));
@@ -301,13 +325,23 @@ TEST(ExportKill, AKilledRunLeavesTheFileAsItWas) {
     };
     const std::string count = "SELECT count(*) FROM prices";
     write_history(8000);
-    run(std::nullopt);
-    const std::string before = sqlite_query(db, count);
-    ASSERT_EQ(before, std::to_string(8 * 8000) + "\n");
-
-    write_history(9000);
+    const std::string before = std::to_string(8 * 8000) + "\n";
     std::mt19937 random(20201207);
     std::uniform_int_distribution<int> delay(0, 400000);
+    // The first export, built under a work name: no file, or the whole one.
+    for (int trial = 0; trial < 10; ++trial) {
+        fs::remove(db);
+        run(std::chrono::microseconds(delay(random)));
+        if (!fs::exists(db)) continue;
+        EXPECT_EQ(sqlite_query(db, "PRAGMA integrity_check"), "ok\n") << "first export, trial " << trial;
+        EXPECT_EQ(sqlite_query(db, count), before) << "first export, trial " << trial;
+    }
+    fs::remove(db);
+    run(std::nullopt);
+    ASSERT_EQ(sqlite_query(db, count), before);
+    EXPECT_FALSE(fs::exists(db.string() + "-work"));
+
+    write_history(9000);
     const std::string after = std::to_string(8 * 9000) + "\n";
     for (int trial = 0; trial < 20; ++trial) {
         fs::copy_file(db, install.root() / "before.sqlite", fs::copy_options::overwrite_existing);

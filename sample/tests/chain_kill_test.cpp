@@ -1,7 +1,8 @@
 // The daily chain killed at random moments: each of the ten days is started
 // and killed again and again, whatever program of the chain runs at that
 // moment, and then run to its end. Afterwards every database file, autobuild
-// output and user file is what an uninterrupted run of the same days leaves.
+// output and user file, and the SQLite copy of the database, is what an
+// uninterrupted run of the same days leaves.
 // Run alone: BUILD/bin/sample_tests --gtest_filter='DailyChainKill.*'
 
 #include <gtest/gtest.h>
@@ -68,6 +69,10 @@ TEST(DailyChainKill, KilledChainsRerunToTheSameFiles) {
     }
     for (const auto& [path, bytes] : found)
         EXPECT_TRUE(expected.contains(path)) << path << " is left over after the kills (seed " << seed << ")";
+    // A killed export left the SQLite file as it was, and the rerun completed it.
+    const std::string exported = sqlite_digest(uninterrupted.root() / "QUORVANT.SQLITE");
+    EXPECT_TRUE(exported.starts_with("ok\n")) << exported;
+    EXPECT_EQ(sqlite_digest(killed.root() / "QUORVANT.SQLITE"), exported) << "seed " << seed;
 }
 
 }  // namespace

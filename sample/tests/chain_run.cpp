@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "common/platform/environment.h"
+#include "common/testing/tool_process.h"
 
 namespace qv::sample::testing {
 
@@ -128,6 +129,10 @@ FileSet kept_files(const fs::path& folder) {
         }
     }
     return files;
+}
+
+std::string sqlite_digest(const fs::path& file) {
+    return qv::testing::command_output("sqlite3 '" + file.string() + "' 'PRAGMA integrity_check' .sha3sum 2>&1");
 }
 
 }  // namespace qv::sample::testing

@@ -48,4 +48,9 @@ FileSet kept_files(const std::filesystem::path& folder);
 
 std::string read_file(const std::filesystem::path& path);
 
+// A SQLite file as the sqlite3 program reads it: its integrity check and a
+// digest of the rows of every table (not of the pages that hold them), so
+// that two files that hold the same rows give the same text.
+std::string sqlite_digest(const std::filesystem::path& file);
+
 }  // namespace qv::sample::testing

@@ -1,8 +1,9 @@
 // The sample installation's daily chain (DAILY.BAT) run day by day over ten
 // days of the vendor's prepared weeks, checked against the tools themselves:
 // the database against a fresh round trip through the converter, every
-// autobuild output against a fresh DFORGE build of its build file, and the
-// user's contract files and favourites against the days that were traded.
+// autobuild output against a fresh DFORGE build of its build file, the
+// user's contract files and favourites against the days that were traded, and
+// the SQLite copy of the database against a fresh export.
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,12 @@ TEST_F(DailyChain, TenDaysAgreeWithTheToolsRunOneByOne) {
         expect_user_files(install.root(), day);
         day_before = kept_files(install.root());
     }
+    // The chain's last step kept the SQLite copy of the database up to date:
+    // it holds the rows a fresh export of the installation holds.
+    ASSERT_EQ(run_in(install.root(), "qvexport", {"--sqlite", "FRESH.SQLITE"}), 0);
+    const std::string fresh = sqlite_digest(install.root() / "FRESH.SQLITE");
+    EXPECT_TRUE(fresh.starts_with("ok\n")) << fresh;
+    EXPECT_EQ(sqlite_digest(install.root() / "QUORVANT.SQLITE"), fresh);
 }
 
 }  // namespace

@@ -152,6 +152,82 @@ QSL_API void VFree(QslHandle instance, uint32_t offset);
  */
 QSL_API int ParseYMDHMS(const char *text, int32_t fields[6], int check_level, int expand_years);
 
+/* ---- menu files and hot keys -------------------------------------------- */
+
+/*
+ * A menu record is a host-owned, zero-filled block of at least 1032 bytes,
+ * one per loaded menu file: the file name at byte 0 (NUL-terminated, up to
+ * 1024 bytes; the host writes the name it wants, LoadStandardMenu replaces
+ * it with the full path), the file's DOS date and time at 1024 and 1026 and
+ * the menu set letter index at 1028 (0 = "A"), 16-bit little-endian each.
+ * A hot-key record (at least 404 bytes) holds a 16-bit count, two reserved
+ * bytes and up to 100 entries {16-bit key code, 16-bit command identifier};
+ * LoadStandardMenu fills it anew. Records and texts are passed as
+ * pointer-sized integers.
+ */
+#define QSL_MENU_RECORD_SIZE 1032
+#define QSL_MENU_NAME_MAX 1024
+#define QSL_MENU_DATE_AT 1024
+#define QSL_MENU_TIME_AT 1026
+#define QSL_MENU_SET_AT 1028
+#define QSL_HOT_KEY_RECORD_SIZE 404
+#define QSL_HOT_KEY_MAX 100
+
+/* LoadStandardMenu targets; any other value is a menu to add the items to. */
+#define QSL_MENU_TARGET_POPUP 0
+#define QSL_MENU_TARGET_BAR 1
+/* What ParseStandardMenu returns when the file changed since it was loaded. */
+#define QSL_MENU_CHANGED ((QslHandle)-1)
+
+/* Key codes: the key in the low byte, modifier bits above it. HotKeyCheck
+ * takes them in its key argument too, as the keyboard state the host saw
+ * with the message (there is no global key state to ask). */
+#define QSL_HOT_KEY_SHIFT 0x8000
+#define QSL_HOT_KEY_CTRL 0x4000
+#define QSL_HOT_KEY_ALT 0x2000
+#define QSL_HOT_KEY_VIRTUAL 0x1000
+#define QSL_WM_KEYDOWN 0x100 /* key: the virtual key code */
+#define QSL_WM_CHAR 0x102    /* key: the character */
+
+/* Flags in the high 16 bits of MenuSelectProcessing's menu-select word: a
+ * popup (the low 16 bits are then its position in the menu), the system menu;
+ * all 16 bits set with menu 0: the menu was closed. */
+#define QSL_MF_POPUP 0x0010
+#define QSL_MF_SYSMENU 0x2000
+
+QSL_API QslHandle LoadStandardMenu(uintptr_t instance, uintptr_t window, uintptr_t first_id, uintptr_t id_limit,
+                                   uintptr_t menu_record, uintptr_t message_title, uintptr_t hot_key_record,
+                                   uintptr_t target);
+/* Mode 0: item counts the menu's items in file order from 0 (the command
+ * identifier minus the first one); other modes: other_item counts every title
+ * (popups too) from 0. */
+QSL_API QslHandle ParseStandardMenu(uintptr_t instance, uintptr_t window, uintptr_t item, uintptr_t mode,
+                                    uintptr_t other_item, uintptr_t unused, uintptr_t menu_record,
+                                    uintptr_t message_title);
+QSL_API int MenuSelectProcessing(uintptr_t instance, uintptr_t window, uintptr_t select_word, uintptr_t menu,
+                                 uintptr_t lowest_id, uintptr_t highest_id, uintptr_t text, uintptr_t text_size,
+                                 uintptr_t menu_record, uintptr_t system_menu);
+QSL_API int HotKeyCheck(uintptr_t instance, uintptr_t window, uintptr_t message, uintptr_t key,
+                        uintptr_t hot_key_record);
+
+/* The menus LoadStandardMenu builds, for a host that shows them. */
+#define QSL_MENU_ENTRY_ITEM 0
+#define QSL_MENU_ENTRY_POPUP 1
+#define QSL_MENU_ENTRY_SEPARATOR 2
+typedef struct QslMenuEntry {
+    int kind;
+    int command;      /* an item's command identifier */
+    QslHandle popup;  /* a popup's menu */
+    int new_column;   /* the entry starts a new column */
+    char text[256];   /* the title, then a tab and the hot key in words */
+} QslMenuEntry;
+/* The number of entries, or -1 for a handle that is not a menu. */
+QSL_API int QslMenuEntryCount(QslHandle menu);
+/* Fills the entry at position (from 0); 1, or 0 when there is none. */
+QSL_API int QslGetMenuEntry(QslHandle menu, int position, QslMenuEntry *entry);
+/* Destroys the menu and its popups; 1, or 0 for a handle that is not a menu. */
+QSL_API int QslDestroyMenu(QslHandle menu);
+
 /* ---- global memory blocks ----------------------------------------------- */
 
 QSL_API QslHandle QslGlobalAlloc(unsigned flags, size_t bytes);
@@ -218,6 +294,8 @@ typedef struct QslInterfaces {
      * interface below). */
     int (*window_exists)(void *user, QslHandle window);
     QslHandle (*window_parent)(void *user, QslHandle window);
+    /* Posts a menu command to a window (HotKeyCheck); the default does nothing. */
+    void (*post_command)(void *user, QslHandle window, int command);
     void *user;
 } QslInterfaces;
 

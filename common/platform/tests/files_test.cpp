@@ -125,6 +125,11 @@ TEST(Files, FileOperationsOnDosNames) {
     EXPECT_TRUE(folder_exists("C:\\QUORVANT\\UPDATES\\"));
     EXPECT_EQ(file_size("\\QUORVANT\\UPDATES\\DU201207.CLC"), 3u);
     EXPECT_FALSE(file_size("\\QUORVANT\\UPDATES\\NONE.CLC"));
+    // A path found on disk is read as it is; the buffer of an earlier file is reused.
+    std::string bytes = "longer than the file";
+    EXPECT_TRUE(read_found_file(install.path("UPDATES/DU201207.CLC"), bytes));
+    EXPECT_EQ(bytes, "abc");
+    EXPECT_FALSE(read_found_file(install.path("UPDATES/du201207.clc"), bytes));
 
     // A rename never replaces another file.
     EXPECT_FALSE(rename_file("\\QUORVANT\\UPDATES\\DU201207.CLC", "\\QUORVANT\\UPDATES\\DB201207.CLC"));
