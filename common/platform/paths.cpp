@@ -88,6 +88,19 @@ fs::path translate_path(std::string_view path) {
         result = "/";
     }
 
+    // Most paths name a file as it stands on disk, or a new file in a folder
+    // that does: one look-up of the whole path, or of its folder, spares a
+    // look-up of every component.
+    if (parts.size() > first) {
+        fs::path whole = result;
+        for (std::size_t i = first; i < parts.size(); ++i) whole /= parts[i];
+        if (exists_exactly(whole)) return whole;
+        const std::string& last = parts.back();
+        fs::path folder = whole.parent_path();
+        if (parts.size() > first + 1 && last != "." && last != ".." && exists_exactly(folder))
+            return folder / find_entry(folder, last).value_or(last);
+    }
+
     // Once a component is missing, nothing below it can exist: stop looking.
     bool looking = true;
     for (std::size_t i = first; i < parts.size(); ++i) {
