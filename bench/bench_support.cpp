@@ -9,6 +9,11 @@
 #include <iterator>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "common/calendar.h"
 #include "common/clc_file.h"
 
@@ -57,6 +62,59 @@ void write_clc_history(const Commodity& row) {
                                20000u + count % 1000, 60000u + count % 500});
     }
     if (!writer.finish()) throw std::runtime_error("cannot write " + clc_file_name(row.tag));
+}
+
+double timed_process(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{program.string()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    ::sync();
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    int status = -1;
+    if (posix_spawn(&pid, words[0].c_str(), &actions, nullptr, argv.data(), environ) == 0)
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    posix_spawn_file_actions_destroy(&actions);
+    const bool ok = pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!ok) std::fprintf(stderr, "%s did not end with 0\n", words[0].c_str());
+    return ok ? took.count() : -took.count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string load_average() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+std::uint64_t folder_checksum(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    const auto add = [&](std::string_view bytes) {
+        for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    };
+    for (const auto& file : files) {
+        add(std::filesystem::relative(file, folder).string());
+        add(file_contents(file));
+    }
+    return hash;
 }
 
 }  // namespace qv::bench

@@ -3,11 +3,13 @@
 // What the benchmarks share: timing a job, a temporary folder to work in, and
 // a long CLC history to work on.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/tables.h"
 
@@ -29,5 +31,22 @@ std::string file_contents(const std::filesystem::path& path);
 // Friday 4 December 2020, prices that wander within the commodity's price
 // width, a roll-over record every quarter.
 void write_clc_history(const Commodity& row);
+
+// Runs a program as a process, as a user starts it (its screen output to
+// /dev/null), after a sync so that no earlier write is paid for by it; its
+// time in seconds, or a negative time when it did not end with 0.
+double timed_process(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+// A shell command for timed_process("/bin/sh", {"-c", copy_then_sync, FROM, TO}):
+// cp -r FROM TO, then one syncfs of TO's file system.
+inline constexpr const char* copy_then_sync = "cp -r \"$0\" \"$1\" && sync -f \"$1\"";
+
+double median(std::vector<double> values);
+
+// The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg has them.
+std::string load_average();
+
+// A checksum (64-bit FNV-1a) of the names and bytes of every file under the folder.
+std::uint64_t folder_checksum(const std::filesystem::path& folder);
 
 }  // namespace qv::bench

@@ -138,6 +138,116 @@ private:
     std::size_t capacity_ = 0;
 };
 
+// The ASCII output's lines: the title and heading lines as they are, the data
+// lines through the final pass, into the work file that then takes the output
+// file's place.
+class AsciiLines {
+public:
+    AsciiLines(const BuildRun& run, WorkFile& output, bool index_saturday)
+        : output_(output),
+          out_(output.file()),
+          pass_(run.settings, run.holidays, index_saturday, [this](std::string_view selected) {
+              out_.add_line(selected);
+              return out_.ok();
+          }) {}
+    AsciiLines(const AsciiLines&) = delete;
+    AsciiLines& operator=(const AsciiLines&) = delete;
+
+    void heading(std::string_view line) { out_.add_line(line); }
+
+    // False once the pass has stopped.
+    bool data(std::string_view line) {
+        if (!complete_) return false;
+        if (line.empty()) fatal_error(builder_profile, "SYSTEM ERROR #103");
+        complete_ = pass_.add(line);
+        return complete_;
+    }
+
+    // Ends the pass and puts the output file in place; false when the pass
+    // stopped.
+    bool end() {
+        bool complete = complete_;
+        if (complete) complete = pass_.finish();
+        const bool written = out_.flush();
+        if (!written || (complete && !output_.commit())) {
+            fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
+        }
+        return complete;
+    }
+
+private:
+    WorkFile& output_;
+    OutputBlocks out_;
+    FinalPass pass_;
+    bool complete_ = true;
+};
+
+// Where the joined table goes while it is written: whole lines, each with its
+// line end.
+class TableTarget {
+public:
+    virtual ~TableTarget() = default;
+    // The title and heading lines.
+    virtual bool put_headings(std::string_view text) = 0;
+    // One day's line.
+    virtual bool put_line(std::string_view line) = 0;
+    // False when the table could not be written.
+    virtual bool finish() = 0;
+};
+
+// The table file, read back by the final pass or the MetaStock output.
+class TableFile final : public TableTarget {
+public:
+    TableFile() : file_(open_file(table_path, "w")) {
+        if (!file_) fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
+        use_table_buffer(file_.get(), buffer_);
+    }
+    bool put_headings(std::string_view text) override { return write(text); }
+    bool put_line(std::string_view line) override { return write(line); }
+    bool finish() override { return written_ && std::fflush(file_.get()) == 0; }
+
+private:
+    bool write(std::string_view text) {
+        written_ = put(file_.get(), text) && written_;
+        return written_;
+    }
+
+    std::vector<char> buffer_;  // declared before file_: it must outlive the stream
+    FilePtr file_;
+    bool written_ = true;
+};
+
+// Each line of `text` as the table file gives it back (see TableReader).
+template <typename Take>
+void for_each_table_line(std::string_view text, Take take) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+        take(line);
+    }
+}
+
+// An ASCII output's table handed straight to its lines, without the table
+// file: the lines are the ones the file would have given back.
+class DirectTable final : public TableTarget {
+public:
+    explicit DirectTable(AsciiLines& lines) : lines_(lines) {}
+    bool put_headings(std::string_view text) override {
+        for_each_table_line(text, [this](std::string_view line) { lines_.heading(line); });
+        return true;
+    }
+    bool put_line(std::string_view line) override {
+        for_each_table_line(line, [this](std::string_view data) { lines_.data(data); });
+        return true;
+    }
+    bool finish() override { return true; }
+
+private:
+    AsciiLines& lines_;
+};
+
 enum class TableOutcome { complete, skipped, run_ends };
 
 // The days the output steps through: every calendar day with INCLUDEHOLIDAYS
@@ -163,20 +273,18 @@ void report_corrupted(const PreparedInput& input, const Preparation& prepared, c
 // day whose line has no data after an input is dropped at once, so the later
 // inputs are not asked for it, as a table of the earlier inputs alone would
 // not have held it.
-TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContext& context,
+TableOutcome write_table(BuildRun& run, Preparation& prepared, BuildContext& context, TableTarget& table,
                          std::size_t& heading_lines, const std::string& output_name) {
-    std::vector<char> buffer;
-    const FilePtr table = open_file(table_path, "w");
-    if (!table) fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
-    use_table_buffer(table.get(), buffer);
-
     std::string headings;
     if (run.meta13) {
         headings = metastock_style_heading(prepared.inputs.front().line);
     } else {
         std::vector<std::string> lines;
         for (const PreparedInput& input : prepared.inputs) lines.push_back(input.line);
-        if (!write_title_and_headings(headings, run.settings, lines, run.headings)) return TableOutcome::skipped;
+        static const HeadingTables unused;
+        const HeadingTables& tables =
+            run.settings.output_column_headings == 'Y' ? run.headings.tables_for(lines) : unused;
+        if (!write_title_and_headings(headings, run.settings, lines, tables)) return TableOutcome::skipped;
     }
     heading_lines = static_cast<std::size_t>(std::count(headings.begin(), headings.end(), '\n'));
 
@@ -198,7 +306,7 @@ TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContex
         if (!series.back()) return TableOutcome::run_ends;
     }
 
-    bool written = put(table.get(), headings);
+    table.put_headings(headings);
     const char date_format = run.settings.output_date_format;
     std::string line;
     for (DayNumber day = context.first_day; day != no_date && day <= context.last_day;
@@ -217,7 +325,7 @@ TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContex
         }
         if (line_has_data(line, date_format)) {
             line += '\n';
-            written = put(table.get(), line) && written;
+            table.put_line(line);
         }
         Console& screen = console();
         if (screen.key_waiting()) {
@@ -225,40 +333,37 @@ TableOutcome write_table(const BuildRun& run, Preparation& prepared, BuildContex
             return TableOutcome::run_ends;
         }
     }
-    if (!written || std::fflush(table.get()) != 0) {
+    if (!table.finish()) {
         fatal_error(builder_profile, "UNABLE TO OPEN TEMPORARY FILE 'TEMP0001.QVT', CHECK DISK SPACE");
     }
     return TableOutcome::complete;
 }
 
-// The ASCII output: the title and heading lines, then the lines the sampling
-// period selects, into the work file that then takes the output file's place.
+// The ASCII output from the table file: the title and heading lines, then the
+// lines the sampling period selects.
 bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t heading_lines, bool index_saturday) {
     std::vector<char> buffer;
     const FilePtr table = open_file(table_path, "r");
     if (!table) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
     use_table_buffer(table.get(), buffer);
-    OutputBlocks out(output.file());
+    AsciiLines lines(run, output, index_saturday);
     TableReader reader(table.get());
     std::string_view line;
-    for (std::size_t i = 0; i < heading_lines && reader.next(line); ++i) out.add_line(line);
-    FinalPass pass(run.settings, run.holidays, index_saturday, [&](std::string_view selected) {
-        out.add_line(selected);
-        return out.ok();
-    });
-    bool complete = true;
-    while (complete && reader.next(line)) {
-        if (line.empty()) fatal_error(builder_profile, "SYSTEM ERROR #103");
-        complete = pass.add(line);
+    for (std::size_t i = 0; i < heading_lines && reader.next(line); ++i) lines.heading(line);
+    while (reader.next(line) && lines.data(line)) {
     }
-    if (complete) complete = pass.finish();
-    const bool written = out.flush();
-    if (!written) fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
-    if (!complete) return false;
-    if (!output.commit()) {
-        fatal_error(builder_profile, "UNABLE TO OPEN THE OUTPUT FILE AS SPECIFIED, PLSE CHECK DISK SPACE.");
-    }
-    return true;
+    return lines.end();
+}
+
+// An IDX input decides only by the last day it serves whether the final pass
+// leaves Saturdays out, so an output with one goes through the table file.
+bool has_index_input(const Preparation& prepared) {
+    return std::any_of(prepared.inputs.begin(), prepared.inputs.end(),
+                       [](const PreparedInput& input) { return input.input.series_class == SeriesClass::idx; });
+}
+
+BuildOutcome outcome_of(TableOutcome outcome) {
+    return outcome == TableOutcome::skipped ? BuildOutcome::skipped : BuildOutcome::run_ends;
 }
 
 }  // namespace
@@ -279,10 +384,17 @@ BuildOutcome build_output_file(BuildRun& run, const Block& block) {
 
     const TableRemoval tables;
     std::size_t heading_lines = 0;
-    switch (write_table(run, *prepared, context, heading_lines, output_name)) {
-        case TableOutcome::complete: break;
-        case TableOutcome::skipped: return BuildOutcome::skipped;
-        case TableOutcome::run_ends: return BuildOutcome::run_ends;
+    if (prepared->ascii_output && !has_index_input(*prepared)) {
+        AsciiLines lines(run, *prepared->ascii_output, false);
+        DirectTable direct(lines);
+        const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
+        if (outcome != TableOutcome::complete) return outcome_of(outcome);
+        return lines.end() ? BuildOutcome::built : BuildOutcome::skipped;
+    }
+    {
+        TableFile table;
+        const TableOutcome outcome = write_table(run, *prepared, context, table, heading_lines, output_name);
+        if (outcome != TableOutcome::complete) return outcome_of(outcome);
     }
     if (prepared->metastock_output) {
         return prepared->metastock_output->write(table_path, context.index_saturday) ? BuildOutcome::built

@@ -6,7 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -70,38 +72,129 @@ struct PriceRecord {
     double gap() const { return close() - open(); }
 };
 
-// A CLC file read as price records of one commodity.
+// A CLC file read as price records of one commodity. The file is read in
+// blocks of records; a record's fields are taken from its bytes only when they
+// are asked for, so that a pass that needs the roll-over records alone does
+// not pay for the others.
 class PriceReader {
 public:
     explicit PriceReader(const Commodity& commodity)
         : precision_(commodity.precision), quarter_tick_(is_quarter_tick(commodity.tag)) {}
 
     ClcReader::Status open(const std::string& path) { return file_.open(path); }
-    bool rewind() { return file_.rewind(); }
+    bool rewind() {
+        count_ = 0;
+        next_ = 0;
+        return file_.rewind();
+    }
 
-    bool read(PriceRecord& record) {
-        ClcRecord stored;
-        if (!file_.read(stored)) return false;
-        record.day = stored.day;
-        const std::array<std::int32_t, 4> raw = {stored.open, stored.high, stored.low, stored.close};
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            double price = stored_to_price(raw[i], precision_);
-            if (quarter_tick_) price = restore_quarter_tick(price, 2);
-            else if (precision_ == 7) price = restore_quarter_tick(price, 6);
-            record.prices[i] = price;
+    // The next record as stored, valid until the next call; false at the end
+    // of the file.
+    bool next(ClcRecordBytes& record) {
+        if (next_ == count_) {
+            next_ = 0;
+            count_ = file_.read_block(block_, block_records);
+            if (count_ == 0) return false;
         }
-        record.counts = {stored.open_interest, stored.total_volume, stored.total_open_interest};
+        record = ClcRecordBytes(block_.data() + next_ * file_.record_size(), file_.price_width());
+        ++next_;
         return true;
     }
 
+    PriceRecord prices_of(const ClcRecordBytes& stored) const {
+        PriceRecord record;
+        record.day = stored.day();
+        for (std::size_t i = 0; i < record.prices.size(); ++i) {
+            record.prices[i] = price_of(stored.price(static_cast<int>(i)));
+        }
+        record.counts = {stored.count(0), stored.count(1), stored.count(2)};
+        return record;
+    }
+
+    double price_of(std::int32_t stored) const {
+        const double price = stored_to_price(stored, precision_);
+        if (quarter_tick_) return restore_quarter_tick(price, 2);
+        if (precision_ == 7) return restore_quarter_tick(price, 6);
+        return price;
+    }
+
 private:
+    // About 25 KB of records: the memory stays the same however long the file.
+    static constexpr std::size_t block_records = 1024;
+
     ClcReader file_;
     int precision_;
     bool quarter_tick_;
+    std::vector<std::uint8_t> block_;
+    std::size_t count_ = 0;
+    std::size_t next_ = 0;
+};
+
+// The text of one input for one day, built in place: grown only when a day
+// needs more room than any before it.
+class DayText {
+public:
+    void clear() { size_ = 0; }
+    std::string_view view() const { return {chars_.data(), size_}; }
+    void put(char c) { *room(1) = c; ++size_; }
+    void put(std::string_view text) {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        size_ += text.size();
+    }
+    void put_units(long long units, int decimals) {
+        char* at = room(fixed_units_room);
+        size_ = static_cast<std::size_t>(put_fixed_units(at, units, decimals) - chars_.data());
+    }
+    void swap(DayText& other) {
+        chars_.swap(other.chars_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    char* room(std::size_t more) {
+        if (chars_.size() < size_ + more) chars_.resize(2 * (size_ + more));
+        return chars_.data() + size_;
+    }
+
+    std::vector<char> chars_;
+    std::size_t size_ = 0;
 };
 
 // The linking methods of CLCLINKINGMETHOD, by their option characters.
 enum class Linking { none = '1', forward = '2', back = '3', ratio = '4' };
+
+// The places a price field without an operator is printed with.
+int price_decimals(const Commodity& commodity) {
+    if (commodity.precision == 2 && is_quarter_tick(commodity.tag)) return 3;
+    return std::clamp<int>(commodity.precision, 0, 7);
+}
+
+// Whether a price field without an operator may be worked out as a whole
+// number of stored units (the stored price plus stored gaps) and printed with
+// the commodity's precision as its places: prices that are the stored number
+// over a power of ten (no quarter ticks to restore, a precision of 0 to 6),
+// and a linking that only adds gaps (none, forward, back) without a shift.
+bool prices_as_whole_units(const Commodity& commodity, const BuildSettings& settings) {
+    const char linking = settings.clc_linking_method;
+    return commodity.precision >= 0 && commodity.precision <= 6 && !is_quarter_tick(commodity.tag) &&
+           (linking == '1' || linking == '2' || linking == '3') && settings.clc_neg_price_handling != '5';
+}
+
+std::int64_t units_of_one(int decimals) {
+    std::int64_t units = 1;
+    for (int i = 0; i < decimals; ++i) units *= 10;
+    return units;
+}
+
+
+// A roll-over record's gap in stored units, and the size of the two prices it
+// is taken from.
+std::int64_t gap_units(const ClcRecordBytes& record) {
+    return static_cast<std::int64_t>(record.price(3)) - record.price(0);
+}
+double gap_size(const ClcRecordBytes& record) {
+    return std::fabs(static_cast<double>(record.price(3))) + std::fabs(static_cast<double>(record.price(0)));
+}
 
 bool shifts_prices(const BuildSettings& settings) {
     return settings.clc_neg_price_handling == '5' && settings.clc_linking_method > '1';
@@ -161,7 +254,11 @@ public:
           leave_out_empty_days_(context.single_input && upper(context.settings.include_holidays) == 'N'),
           empty_day_value_(upper(context.settings.value_of_included_holiday)),
           first_day_(context.first_day),
-          last_day_(context.last_day) {}
+          last_day_(context.last_day),
+          price_decimals_(price_decimals(commodity)),
+          whole_units_(prices_as_whole_units(commodity, context.settings)) {
+        for (const FieldTerm& term : terms_) operands_.push_back(std::strtod(term.operand.c_str(), nullptr));
+    }
 
     OpenResult open(const std::string& path) {
         switch (reader_.open(path)) {
@@ -178,14 +275,21 @@ public:
 
 private:
     void set_up();
-    void gap_pass(double extra);
+    void gap_pass(double extra, bool lows);
     void ratio_pass();
-    // Reads the next record into current_; false at the end of the file.
+    // Reads the next record into stored_; false at the end of the file.
     bool advance();
+    // A roll-over record passed after the first day written.
+    void add_cumulative_gap();
     double ratio_factor() const;
-    void append_constant(std::string& text, const char* value) const;
+    // The prices of the day's record, linked; worked out when first asked for.
+    const PriceRecord& linked_prices();
+    void append_constant(DayText& text, std::string_view value) const;
     // The value of a term for the record of `day`; false when handling 4 drops the day.
-    bool append_value(std::string& text, const FieldTerm& term, DayNumber day) const;
+    bool append_value(DayText& text, std::size_t term_index, DayNumber day);
+    // The same as a whole number of price units when that gives the very
+    // digits of the calculation in prices; false when it does not.
+    bool append_units(DayText& text, const FieldTerm& term, bool& kept);
 
     std::vector<FieldTerm> terms_;
     Commodity commodity_;
@@ -197,6 +301,9 @@ private:
     char empty_day_value_;
     DayNumber first_day_;
     DayNumber last_day_;
+    int price_decimals_;       // of a price field without an operator
+    bool whole_units_;         // see prices_as_whole_units
+    std::vector<double> operands_;  // of the terms, read once
 
     double cumulative_gap_ = 0.0;
     double total_gap_ = 0.0;
@@ -208,16 +315,32 @@ private:
     std::vector<double> ratio_;
     std::size_t roll_count_ = 0;
     bool started_ = false;
-    std::string previous_text_;
-    std::string text_;  // the day's text while it is built
+    DayText previous_text_;
+    DayText text_;       // the day's text while it is built
+    std::string value_;  // a value printed from the calculation in prices
 
-    PriceRecord current_;
+    // The gaps once more as sums of stored numbers, and what bounds the
+    // rounding of the sums in prices: how many gaps they hold and the size of
+    // the stored prices that went into them.
+    std::int64_t total_units_ = 0;
+    std::int64_t cumulative_units_ = 0;
+    double gaps_summed_ = 0.0;
+    double gap_magnitude_ = 0.0;
+
+    ClcRecordBytes stored_;  // the record read last, in the reader's block
+    DayNumber stored_day_ = no_date;
+    PriceRecord current_;  // stored_ in prices, linked, when priced_
+    bool priced_ = false;
     bool at_end_ = false;
 };
 
 void ClcSeries::set_up() {
     cumulative_gap_ = 0.0;
     total_gap_ = 0.0;
+    total_units_ = 0;
+    cumulative_units_ = 0;
+    gaps_summed_ = 0.0;
+    gap_magnitude_ = 0.0;
     shift_ = 0.0;
     lowest_low_ = lowest_low_start;
     started_ = false;
@@ -229,17 +352,17 @@ void ClcSeries::set_up() {
     case Linking::ratio: ratio_pass(); break;
     case Linking::forward:
         if (shift) {
-            gap_pass(0.0);
+            gap_pass(0.0, true);
             total_gap_ = 0.0;
             if (lowest_low_ < 0.0) shift_ = 1.0 - lowest_low_;
         }
         break;
     case Linking::back:
-        gap_pass(0.0);
+        gap_pass(0.0, false);
         if (shift) {
             const double total = total_gap_;
             lowest_low_ = lowest_low_start;
-            gap_pass(total);
+            gap_pass(total, true);
             if (lowest_low_ < 0.0) shift_ = 2.0 - std::trunc(lowest_low_);
             total_gap_ = total;
         }
@@ -253,40 +376,62 @@ void ClcSeries::set_up() {
     // roll-overs after it only.
     reader_.rewind();
     at_end_ = false;
-    while (advance() && current_.is_roll_over()) ++roll_count_;
+    while (advance() && stored_day_ == no_date) ++roll_count_;
 }
 
-// Sums the gaps of the roll-over records within the output range and keeps
-// the lowest low adjusted by them (plus `extra`). A roll-over counts once a
-// dated record of the range follows it, so that one just after the last day
-// of the range leaves the range's prices alone.
-void ClcSeries::gap_pass(double extra) {
+// Sums the gaps of the roll-over records within the output range and, with
+// `lows`, keeps the lowest low adjusted by them (plus `extra`). A roll-over
+// counts once a dated record of the range follows it, so that one just after
+// the last day of the range leaves the range's prices alone. Only the
+// roll-over records (and the lows asked for) are turned into prices.
+void ClcSeries::gap_pass(double extra, bool lows) {
     reader_.rewind();
     double running = 0.0;
     double pending = 0.0;
+    std::int64_t running_units = 0;
+    std::int64_t pending_units = 0;
+    std::size_t pending_count = 0;
+    double pending_magnitude = 0.0;
     bool started = false;
-    PriceRecord record;
-    while (reader_.read(record)) {
-        if (record.is_roll_over()) {
-            if (started) pending += record.gap();
+    gaps_summed_ = 0.0;
+    gap_magnitude_ = 0.0;
+    ClcRecordBytes record;
+    while (reader_.next(record)) {
+        const DayNumber day = record.day();
+        if (day == no_date) {
+            if (started) {
+                pending += reader_.prices_of(record).gap();
+                pending_units += gap_units(record);
+                ++pending_count;
+                pending_magnitude += gap_size(record);
+            }
             continue;
         }
-        if (record.day < first_day_) continue;
-        if (record.day > last_day_) break;
+        if (day < first_day_) continue;
+        if (day > last_day_) break;
         started = true;
         running += pending;
         pending = 0.0;
-        lowest_low_ = std::min(lowest_low_, record.low() + extra - running);
+        running_units += pending_units;
+        pending_units = 0;
+        gaps_summed_ += static_cast<double>(pending_count);
+        gap_magnitude_ += pending_magnitude;
+        pending_count = 0;
+        pending_magnitude = 0.0;
+        if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record.price(2)) + extra - running);
     }
     total_gap_ = running;
+    total_units_ = running_units;
 }
 
 void ClcSeries::ratio_pass() {
     reader_.rewind();
     std::vector<std::pair<double, double>> rolls;  // close, open of each roll-over record
-    PriceRecord record;
-    while (reader_.read(record)) {
-        if (record.is_roll_over()) rolls.emplace_back(record.close(), record.open());
+    ClcRecordBytes record;
+    while (reader_.next(record)) {
+        if (record.is_roll_over()) {
+            rolls.emplace_back(reader_.price_of(record.price(3)), reader_.price_of(record.price(0)));
+        }
     }
     ratio_.assign(rolls.size(), 0.0);
     double later = 0.0;  // the ratio after the last roll-over
@@ -304,29 +449,87 @@ double ClcSeries::ratio_factor() const {
 }
 
 bool ClcSeries::advance() {
-    if (at_end_ || !reader_.read(current_)) {
+    if (at_end_ || !reader_.next(stored_)) {
         at_end_ = true;
         return false;
     }
-    if (!current_.is_roll_over()) show_year_processed(lotus_to_date(current_.day).year);
+    priced_ = false;
+    stored_day_ = stored_.day();
+    if (stored_day_ != no_date) show_year_of(stored_day_);
     return true;
 }
 
-void ClcSeries::append_constant(std::string& text, const char* value) const {
+void ClcSeries::add_cumulative_gap() {
+    cumulative_gap_ += reader_.prices_of(stored_).gap();
+    cumulative_units_ += gap_units(stored_);
+    gaps_summed_ += 1.0;
+    gap_magnitude_ += gap_size(stored_);
+}
+
+const PriceRecord& ClcSeries::linked_prices() {
+    if (priced_) return current_;
+    current_ = reader_.prices_of(stored_);
+    switch (linking_) {
+    case Linking::forward:
+    case Linking::back:
+        for (double& price : current_.prices) price += total_gap_ - cumulative_gap_ + shift_;
+        break;
+    case Linking::ratio:
+        for (double& price : current_.prices) price *= ratio_factor();
+        break;
+    case Linking::none:
+    default: break;
+    }
+    priced_ = true;
+    return current_;
+}
+
+void ClcSeries::append_constant(DayText& text, std::string_view value) const {
     for (std::size_t i = 0; i < terms_.size(); ++i) {
-        text += separator_;
-        text += value;
+        text.put(separator_);
+        text.put(value);
     }
 }
 
-bool ClcSeries::append_value(std::string& text, const FieldTerm& term, DayNumber day) const {
+bool ClcSeries::append_units(DayText& text, const FieldTerm& term, bool& kept) {
+    if (!whole_units_ || term.op != '\0' || term.field < 1 || term.field > 4) return false;
+    const std::int32_t price = stored_.price(term.field - 1);
+    std::int64_t units = price;
+    if (linking_ != Linking::none) units += total_units_ - cumulative_units_;
+    // The calculation in prices rounds at each step, by at most half a unit
+    // in the last place of the largest number it meets; with fewer than 8
+    // roundings per gap summed, all of them stay below a sixteenth of a
+    // stored unit while this bound holds, and the printed digits and the sign
+    // are those of the exact sum. A sum of zero may come out as -0 there, so
+    // it takes the calculation in prices.
+    const double largest = std::fabs(static_cast<double>(price)) + gap_magnitude_;
+    if (units == 0 || (8.0 * gaps_summed_ + 16.0) * largest >= 0x1p49) return false;
+    if (units < 0) {
+        switch (handling_) {
+        case '2': units = 0; break;
+        case '3': units = units_of_one(price_decimals_); break;
+        case '4': kept = false; return true;
+        default: break;
+        }
+    }
+    text.put(separator_);
+    text.put_units(units, price_decimals_);
+    kept = true;
+    return true;
+}
+
+bool ClcSeries::append_value(DayText& text, std::size_t term_index, DayNumber day) {
+    const FieldTerm& term = terms_[term_index];
+    bool kept = true;
+    if (append_units(text, term, kept)) return kept;
+
     double value = 0.0;
-    if (term.field >= 1 && term.field <= 4) value = current_.prices[static_cast<std::size_t>(term.field - 1)];
-    else if (term.field >= 5 && term.field <= 7) value = current_.counts[static_cast<std::size_t>(term.field - 5)];
+    if (term.field >= 1 && term.field <= 4) value = linked_prices().prices[static_cast<std::size_t>(term.field - 1)];
+    else if (term.field >= 5 && term.field <= 7) value = stored_.count(term.field - 5);
     else if (term.field == 8) value = contract_in_force(day, commodity_).year_month();
 
     if (term.op != '\0') {
-        const double operand = std::strtod(term.operand.c_str(), nullptr);
+        const double operand = operands_[term_index];
         switch (term.op) {
         case '*': value *= operand; break;
         case '/': value /= operand == 0.0 ? zero_operand : operand; break;
@@ -345,50 +548,39 @@ bool ClcSeries::append_value(std::string& text, const FieldTerm& term, DayNumber
         }
     }
 
-    text += separator_;
+    text.put(separator_);
+    value_.clear();
     if (term.field >= 5) {
-        append_whole(text, whole_number(value));
-        return true;
+        append_whole(value_, whole_number(value));
+    } else {
+        int decimals = price_decimals_;
+        if (term.op != '\0') decimals = commodity_.precision >= 5 ? std::clamp<int>(commodity_.precision, 0, 7) : 4;
+        append_fixed(value_, value, decimals);
     }
-    const int precision = commodity_.precision;
-    int decimals = std::clamp(precision, 0, 7);
-    if (term.op != '\0') decimals = precision >= 5 ? decimals : 4;
-    else if (precision == 2 && is_quarter_tick(commodity_.tag)) decimals = 3;
-    append_fixed(text, value, decimals);
+    text.put(value_);
     return true;
 }
 
 FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
-    while (!at_end_ && current_.day < day) {
+    while (!at_end_ && stored_day_ < day) {
         if (!advance()) break;
-        if (current_.is_roll_over()) {
+        if (stored_day_ == no_date) {
             ++roll_count_;
-            if (started_) cumulative_gap_ += current_.gap();
+            if (started_) add_cumulative_gap();
         }
     }
     if (at_end_ && !started_) {
-        line += previous_text_;
+        line += previous_text_.view();
         return FieldsResult::ok;
     }
 
-    std::string& text = text_;
+    DayText& text = text_;
     text.clear();
-    if (!at_end_ && current_.day == day) {
+    if (!at_end_ && stored_day_ == day) {
         started_ = true;
-        switch (linking_) {
-        case Linking::forward:
-        case Linking::back:
-            for (double& price : current_.prices) price += total_gap_ - cumulative_gap_ + shift_;
-            break;
-        case Linking::ratio:
-            for (double& price : current_.prices) price *= ratio_factor();
-            break;
-        case Linking::none:
-        default: break;
-        }
-        for (const FieldTerm& term : terms_) {
-            if (!append_value(text, term, day)) {
-                line += previous_text_;
+        for (std::size_t i = 0; i < terms_.size(); ++i) {
+            if (!append_value(text, i, day)) {
+                line += previous_text_.view();
                 return FieldsResult::ok;
             }
         }
@@ -400,12 +592,12 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
         // day as a build made after the next record will.
         if (leave_out_empty_days_) return FieldsResult::ok;
         if (empty_day_value_ == 'P') {
-            line += previous_text_;
+            line += previous_text_.view();
             return FieldsResult::ok;
         }
         append_constant(text, empty_day_value_ == 'Z' ? "0" : "-1");
     }
-    line += text;
+    line += text.view();
     // The day's text becomes the previous one; the buffers swap so that
     // neither is allocated again for the next day.
     previous_text_.swap(text);

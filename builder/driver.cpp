@@ -76,7 +76,6 @@ void run_builder(const std::vector<std::string_view>& arguments) {
         run.holidays = std::move(loaded.holidays);
     }
     const std::string name = build_file_argument(arguments);
-    run.headings = load_headings();
     run.meta13 = meta13_present();
     run.settings = load_last_settings();
 

@@ -146,7 +146,10 @@ void append_input_headings(std::vector<std::string>& out, std::string_view input
 
 }  // namespace
 
-HeadingTables load_headings() {
+namespace {
+
+// COT.HDG and CLC.HDG.
+HeadingTables load_class_headings() {
     HeadingTables tables;
     tables.cot = short_headings(install::cot_headings_file, cot_fields).value_or(default_cot_headings());
 
@@ -157,13 +160,33 @@ HeadingTables load_headings() {
         return clc_lines.size() <= clc_file_lines;
     });
     if (clc_lines.size() <= clc_file_lines) std::copy(clc_lines.begin(), clc_lines.end(), tables.clc.begin());
-
-    for (const IndexTag& index : index_tags()) {
-        const std::string tag(index.tag);
-        tables.idx[tag] = short_headings(std::string(install::root) + tag + ".HDG", static_cast<std::size_t>(index.fields))
-                              .value_or(default_index_headings(tag));
-    }
     return tables;
+}
+
+void load_index_headings(HeadingTables& tables, const IndexTag& index) {
+    const std::string tag(index.tag);
+    tables.idx[tag] = short_headings(std::string(install::root) + tag + ".HDG", static_cast<std::size_t>(index.fields))
+                          .value_or(default_index_headings(tag));
+}
+
+}  // namespace
+
+HeadingTables load_headings() {
+    HeadingTables tables = load_class_headings();
+    for (const IndexTag& index : index_tags()) load_index_headings(tables, index);
+    return tables;
+}
+
+const HeadingTables& HeadingFiles::tables_for(const std::vector<std::string>& input_lines) {
+    if (!tables_) tables_ = load_class_headings();
+    for (const std::string& line : input_lines) {
+        const std::optional<InputLine> input = parse_field_list(line);
+        if (!input || input->series_class != SeriesClass::idx) continue;
+        const std::string tag = index_tag_of(line, input->series);
+        const IndexTag* index = find_index_tag(tag);
+        if (index && !tables_->idx.contains(tag)) load_index_headings(*tables_, *index);
+    }
+    return *tables_;
 }
 
 bool meta13_present() { return file_exists(install::meta13_marker); }

@@ -7,6 +7,7 @@
 // ("DATE,OPEN,HIGH,LOW,CLOSE", ...) instead.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,20 @@ std::vector<std::string> default_index_headings(std::string_view tag);
 // to 14); <tag>.HDG when it has exactly as many lines of at least 3 characters
 // as the index has fields (each cut to 8).
 HeadingTables load_headings();
+
+// The heading files read as a run's outputs need them: COT.HDG and CLC.HDG
+// when the first output writes a heading line, an index's file when an
+// output first heads a column of that index. A run that writes no heading
+// line looks for none of them.
+class HeadingFiles {
+public:
+    // The headings for an output of these input lines, as load_headings
+    // gives them for every class and every index the lines name.
+    const HeadingTables& tables_for(const std::vector<std::string>& input_lines);
+
+private:
+    std::optional<HeadingTables> tables_;
+};
 
 // \QUORVANT\META13.TXT exists (its contents are not read).
 bool meta13_present();

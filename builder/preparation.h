@@ -26,7 +26,7 @@ struct BuildRun {
     BuildSettings settings;  // as the option lines read so far left them
     CommodityTable commodities;
     HolidayTable holidays;
-    HeadingTables headings;
+    HeadingFiles headings;
     bool meta13 = false;     // \QUORVANT\META13.TXT exists: MetaStock-style headings
 };
 

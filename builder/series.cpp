@@ -27,10 +27,34 @@ long OutputDayCount::steps(DayNumber from, DayNumber target) {
     return steps_;
 }
 
+namespace {
+
+// The year shown beside "Year Processed:", and its first and last day.
+struct ShownYear {
+    int year = -1;
+    DayNumber first = 1;
+    DayNumber last = 0;
+};
+
+ShownYear& shown_year() {
+    static ShownYear shown;
+    return shown;
+}
+
+}  // namespace
+
+void show_year_of(DayNumber day) {
+    const ShownYear& shown = shown_year();
+    if (day >= shown.first && day <= shown.last) return;
+    show_year_processed(lotus_to_date(day).year);
+}
+
 void show_year_processed(int year) {
-    static int shown = -1;
-    if (year == shown) return;
-    shown = year;
+    ShownYear& shown = shown_year();
+    if (year == shown.year) return;
+    shown.year = year;
+    shown.first = date_to_lotus(year, 1, 1);
+    shown.last = date_to_lotus(year, 12, 31);
     const std::string text = format("%d", year);
     console().draw({{46, 20, text}});
 }

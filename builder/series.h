@@ -101,5 +101,8 @@ private:
 // Shows the year of the data being read beside "Year Processed:", when it
 // differs from the year shown last.
 void show_year_processed(int year);
+// The same for the year of a day; the year is worked out only when the day
+// lies outside the year shown last.
+void show_year_of(DayNumber day);
 
 }  // namespace qv::builder

@@ -148,6 +148,12 @@ ClcRecord decode_record(const std::uint8_t* in, int bytes) {
     return record;
 }
 
+std::int32_t ClcRecordBytes::price(int index) const {
+    return get_price(bytes_ + shape_of(width_).price[index], width_);
+}
+
+std::uint32_t ClcRecordBytes::count(int index) const { return tri_to_long(bytes_ + shape_of(width_).counts[index]); }
+
 std::string clc_file_name(std::string_view tag) {
     std::string name(install::clc_folder);
     name.append(tag.substr(0, 2));
@@ -188,6 +194,14 @@ bool ClcReader::read(ClcRecord& record) {
     }
     record = decode_record(raw, header_.bytes);
     return true;
+}
+
+std::size_t ClcReader::read_block(std::vector<std::uint8_t>& bytes, std::size_t count) {
+    if (!file_ || cut_ || count == 0) return 0;
+    bytes.resize(count * record_size_);  // the same size block after block: nothing to clear
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file_.get());
+    cut_ = got % record_size_ != 0;
+    return got / record_size_;
 }
 
 bool ClcReader::rewind() {

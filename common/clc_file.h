@@ -81,6 +81,26 @@ ClcHeader make_clc_header(std::string_view tag, int precision, int bytes);
 void encode_record(const ClcRecord& record, int bytes, std::uint8_t* out);
 ClcRecord decode_record(const std::uint8_t* in, int bytes);
 
+// A record's fields read from its stored bytes one at a time, for readers
+// that need only some of them. It points into the bytes it was made from.
+class ClcRecordBytes {
+public:
+    ClcRecordBytes() = default;
+    ClcRecordBytes(const std::uint8_t* bytes, int width) : bytes_(bytes), width_(width) {}
+
+    std::uint16_t day() const { return bytes_ ? get_u16(bytes_) : 0; }
+    bool is_roll_over() const { return day() == 0; }
+    // 0 open, 1 high, 2 low, 3 close.
+    std::int32_t price(int index) const;
+    // 0 open interest, 1 total volume, 2 total open interest.
+    std::uint32_t count(int index) const;
+    ClcRecord record() const { return decode_record(bytes_, width_); }
+
+private:
+    const std::uint8_t* bytes_ = nullptr;
+    int width_ = 0;
+};
+
 // "\QUORVANT\CLC\" + tag + "_CLC.QVT" (so W_ gives W__CLC.QVT).
 std::string clc_file_name(std::string_view tag);
 
@@ -101,6 +121,13 @@ public:
     // The next record; false at the end of the file. A record cut by the end of
     // the file ends the series: the whole records before it are the file's.
     bool read(ClcRecord& record);
+    // Up to `count` next records as stored, read from the file with one call
+    // for the whole block rather than one per record, into `bytes` (record
+    // n at n * record_size()); the number of records read, 0 at the end (the
+    // bytes then stay as they were). A record cut by the end of the file ends
+    // the series as for read().
+    std::size_t read_block(std::vector<std::uint8_t>& bytes, std::size_t count);
+    std::size_t record_size() const { return record_size_; }
     // Whether the series ended inside a record.
     bool cut() const { return cut_; }
     // Back to the first record.

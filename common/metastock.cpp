@@ -184,11 +184,12 @@ bool metastock_write_protected(std::string_view path) {
     return file_exists(path) && !is_writable(path);
 }
 
-bool write_master(std::string_view directory, const MetaStockMaster& master) {
+bool write_master(std::string_view directory, const MetaStockMaster& master, WorkFileMode mode) {
     const std::string path = metastock_path(directory, "MASTER");
     if (master.records.size() > static_cast<std::size_t>(max_file_number) || metastock_write_protected(path))
         return false;
-    WorkFile work(metastock_path(directory, metastock_work_file), path);
+    const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_master_work_file : metastock_work_file;
+    WorkFile work(metastock_path(directory, work_name), path, mode);
     if (!work.is_open()) return false;
     MasterBytes header = master.header;
     put_u16(&header[0], static_cast<std::uint16_t>(master.records.size()));

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "common/platform/work_file.h"
 
 namespace qv {
 
@@ -93,6 +94,12 @@ struct MetaStockMaster {
 
 // The work file through which MASTER, F%d.DAT and F%d.DOP are replaced.
 inline constexpr std::string_view metastock_work_file = "TEMP_MS.QVT";
+// A job that replaces many files of a folder uses its work files again
+// (WorkFileMode::reuse): one for the data files (TEMP_MS.QVT), one for MASTER
+// and one for the column files, so that each keeps about the size of the files
+// it replaces and is seldom cut shorter.
+inline constexpr std::string_view metastock_master_work_file = "TEMP_MSM.QVT";
+inline constexpr std::string_view metastock_dop_work_file = "TEMP_MSD.QVT";
 
 // The path of a file of the directory; the directory may end in a backslash,
 // slash or colon or not.
@@ -143,7 +150,8 @@ bool metastock_write_protected(std::string_view path);
 // Rewrites MASTER whole, header and records, the count set to the number of
 // records, through a work file renamed over it. False when it cannot be written
 // or is write-protected; the old MASTER then stays as it was.
-bool write_master(std::string_view directory, const MetaStockMaster& master);
+bool write_master(std::string_view directory, const MetaStockMaster& master,
+                  WorkFileMode mode = WorkFileMode::fresh);
 
 // The first series record (index into records) whose symbol equals the wanted
 // one without regard to case and whose time frame is the wanted one.

@@ -102,9 +102,14 @@ DataReadResult read_dat(std::string_view directory, const MasterRecord& series,
     if (!extent.ok) return damaged(extent.message);
 
     const std::size_t skip = extent.count > keep_newest ? extent.count - keep_newest : 0;
-    if (skip > 0 && std::fseek(file.get(), static_cast<long>((skip + 1) * length), SEEK_SET) != 0)
-        return damaged(format("CAN'T READ THE METASTOCK DATA FILE %s", path.c_str()));
     std::vector<std::uint8_t> buffer(length);
+    if (skip > 0) {
+        if (std::fread(buffer.data(), 1, length, file.get()) != length ||
+            std::fseek(file.get(), static_cast<long>((skip + 1) * length), SEEK_SET) != 0)
+            return damaged(format("CAN'T READ THE METASTOCK DATA FILE %s", path.c_str()));
+        result.data.skipped = skip;
+        result.data.first_date = decode_day(buffer.data(), fields).date;
+    }
     result.data.records.reserve(extent.count - skip);
     for (std::size_t i = skip; i < extent.count; ++i) {
         if (std::fread(buffer.data(), 1, length, file.get()) != length)
@@ -115,30 +120,51 @@ DataReadResult read_dat(std::string_view directory, const MasterRecord& series,
     return result;
 }
 
-DataWrite write_dat(std::string_view directory, int file_number, const MetaStockData& data) {
+namespace {
+
+// The header, with the count of `kept` records and the new ones, and the new
+// records, encoded; a value without an MBF form leaves the old file.
+DataWrite encode_dat(const MetaStockData& data, std::size_t kept, std::vector<std::uint8_t>& bytes) {
     if (data.field_count < 2 || data.field_count > max_metastock_fields) return DataWrite::cannot_write;
-    if (data.records.size() > max_record_count) return DataWrite::too_many;
+    if (kept + data.records.size() > max_record_count) return DataWrite::too_many;
     const std::size_t length = 4 * static_cast<std::size_t>(data.field_count);
-    // Encode everything first: a value without an MBF form leaves the old file.
-    std::vector<std::uint8_t> bytes(length * (data.records.size() + 1), 0);
+    bytes.assign(length * (data.records.size() + 1), 0);
     std::copy_n(data.header.begin(), std::min(data.header.size(), length), bytes.begin());
-    put_u16(&bytes[2], static_cast<std::uint16_t>(data.records.size() + 1));
+    put_u16(&bytes[2], static_cast<std::uint16_t>(kept + data.records.size() + 1));
     for (std::size_t i = 0; i < data.records.size(); ++i)
-        if (!encode_day(data.records[i], data.field_count, &bytes[(i + 1) * length]))
-            return DataWrite::no_mbf_form;
+        if (!encode_day(data.records[i], data.field_count, &bytes[(i + 1) * length])) return DataWrite::no_mbf_form;
+    return DataWrite::ok;
+}
+
+}  // namespace
+
+DataWrite write_dat(std::string_view directory, int file_number, const MetaStockData& data) {
+    return write_dat_after(directory, file_number, data, 0);
+}
+
+DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
+                          WorkFileMode mode) {
+    std::vector<std::uint8_t> bytes;
+    if (const DataWrite encoded = encode_dat(data, kept, bytes); encoded != DataWrite::ok) return encoded;
+    const std::size_t length = 4 * static_cast<std::size_t>(data.field_count);
 
     const std::string path = metastock_path(directory, dat_file_name(file_number));
     if (metastock_write_protected(path)) return DataWrite::cannot_write;
-    WorkFile work(metastock_path(directory, metastock_work_file), path);
+    FilePtr old;
+    if (kept > 0 && !(old = open_file(path, "rb"))) return DataWrite::cannot_write;
+    WorkFile work(metastock_path(directory, metastock_work_file), path, mode);
     if (!work.is_open()) return DataWrite::cannot_write;
-    std::fwrite(bytes.data(), 1, bytes.size(), work.file());
+    std::fwrite(bytes.data(), 1, length, work.file());
+    if (kept > 0 && !copy_file_bytes(old.get(), length, kept * length, work.file())) return DataWrite::cannot_write;
+    std::fwrite(bytes.data() + length, 1, bytes.size() - length, work.file());
     return work.commit() ? DataWrite::ok : DataWrite::cannot_write;
 }
 
-bool write_dop(std::string_view directory, int file_number, int field_count, int decimals) {
+bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
     if (metastock_write_protected(path)) return false;
-    WorkFile work(metastock_path(directory, metastock_work_file), path);
+    const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_dop_work_file : metastock_work_file;
+    WorkFile work(metastock_path(directory, work_name), path, mode);
     if (!work.is_open()) return false;
     std::FILE* out = work.file();
     std::fputs("\"DATE\",0,0\n", out);

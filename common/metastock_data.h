@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/metastock.h"
+#include "common/platform/work_file.h"
 
 namespace qv {
 
@@ -32,6 +33,10 @@ struct MetaStockData {
     int field_count = 7;               // the date included
     std::vector<std::uint8_t> header;  // record 0 as read; empty for a new file
     std::vector<MetaStockRecord> records;
+    // The oldest records, left unread when only the newest were asked for,
+    // and the date of the first of them.
+    std::size_t skipped = 0;
+    float first_date = 0;
 };
 
 struct DataReadResult {
@@ -41,7 +46,8 @@ struct DataReadResult {
 };
 
 // Reads the series' F%d.DAT by the record length and field count of its MASTER
-// record, keeping only the newest keep_newest records. Refused as damaged: a
+// record, keeping only the newest keep_newest records (the others are counted
+// in `skipped`, and the first one's date read). Refused as damaged: a
 // record length that is not 4 x fields or fields outside 2 to 7, a file too
 // short for its header or for the records its header counts. Records the file
 // holds beyond that count are not the series' and are not read.
@@ -59,9 +65,17 @@ enum class DataWrite {
 // file renamed over it. Values that are exactly 0 are written as four zero bytes.
 DataWrite write_dat(std::string_view directory, int file_number, const MetaStockData& data);
 
+// Rewrites F%d.DAT as its first `kept` records as they stand in the file, then
+// data.records, under data.header with the count of them all, through a work
+// file renamed over it: days added after a long series are written without the
+// older records passing through the program.
+DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
+                          WorkFileMode mode = WorkFileMode::fresh);
+
 // Writes F%d.DOP: "DATE", the price columns with the number of decimals shown
 // for the series (twice), "VOL" (and "OI" with 7 fields), then the byte 26.
-bool write_dop(std::string_view directory, int file_number, int field_count, int decimals);
+bool write_dop(std::string_view directory, int file_number, int field_count, int decimals,
+               WorkFileMode mode = WorkFileMode::fresh);
 
 // Sets the series record for the data written: field count and record length,
 // first and last date (0 for no records).

@@ -1,6 +1,7 @@
 #include "distributor/ascii_append.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -227,7 +228,120 @@ void merge_ascii_lines(std::vector<AsciiLine>& lines, const std::vector<std::str
     }
 }
 
-void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, Distribution& run) {
+// The end of a file that a new day can be appended to without reading it
+// whole: its last line and where that line starts.
+struct FileTail {
+    std::uintmax_t last_line_at = 0;
+    std::string last_line;  // without its line end
+    DayNumber last_day = no_date;
+};
+
+// The file's first and last lines are read (a few kilobytes from each end).
+constexpr std::size_t head_bytes = 512;
+constexpr std::size_t tail_bytes = 4096;
+
+// Reads the file's first line and its last lines. Nothing when a rewrite of
+// the whole file would change a line read here: a heading to add or drop, a
+// CR LF line end, a line whose date does not read or does not follow the
+// date before it, a blank line; or when the file has no day. The lines in
+// between are taken as they stand.
+std::optional<FileTail> read_clean_tail(std::FILE* input, const Distribution& run) {
+    const std::optional<std::uintmax_t> size = open_file_size(input);
+    if (!size || *size == 0) return std::nullopt;
+    std::string head;
+    if (!read_file_bytes(input, 0, static_cast<std::size_t>(std::min<std::uintmax_t>(*size, head_bytes)), head))
+        return std::nullopt;
+    const std::size_t head_end = head.find('\n');
+    if (head_end == std::string::npos && head.size() < *size) return std::nullopt;
+    const std::string_view first_line = std::string_view(head).substr(0, head_end);
+    if (first_line.find('\r') != std::string_view::npos) return std::nullopt;
+    const char style = run.settings.date_style();
+    // With the header flag the first line must be the file's own heading,
+    // without it a day.
+    const bool first_is_heading = ascii_line_day(first_line, style) == no_date;
+    if (first_is_heading != run.header_flag) return std::nullopt;
+
+    const std::uintmax_t from = *size > tail_bytes ? *size - tail_bytes : 0;
+    std::string tail;
+    if (!read_file_bytes(input, from, static_cast<std::size_t>(*size - from), tail)) return std::nullopt;
+    if (tail.find('\r') != std::string::npos) return std::nullopt;
+    // The first line of the piece read may be cut; the heading is no day.
+    std::size_t at = 0;
+    if (from > 0 || first_is_heading) {
+        at = tail.find('\n');
+        if (at == std::string::npos) return std::nullopt;
+        ++at;
+    }
+    FileTail found;
+    DayNumber before = 1000;
+    while (at < tail.size()) {
+        const std::size_t end = std::min(tail.find('\n', at), tail.size());
+        const std::string_view line = std::string_view(tail).substr(at, end - at);
+        const DayNumber day = ascii_line_day(line, style);
+        if (day == no_date || day <= before) return std::nullopt;
+        before = day;
+        found = {from + at, std::string(line), day};
+        at = end + 1;
+    }
+    if (found.last_day == no_date) return std::nullopt;
+    return found;
+}
+
+// The work files TEMP of the folders the daily appends go to, each used again
+// from one contract file of its folder to the next: a commit exchanges it with
+// the contract file, so the old content stays under the work name and its
+// blocks are written over for the next file, instead of the blocks of every
+// file being freed and allocated again. They are removed at the end.
+class FolderWorkFiles {
+public:
+    std::string path_for(const std::string& target) {
+        const std::string folder = folder_of(target);
+        if (!removals_.contains(folder)) removals_.try_emplace(folder, folder + "TEMP");
+        return folder + "TEMP";
+    }
+
+private:
+    std::map<std::string, WorkFileRemoval> removals_;
+};
+
+// The common case, one new day after the file's last: the file's lines up to
+// its last are copied as they stand, in the kernel, into the work file, then
+// the last line with the new day's volume and open interest and the new line.
+// False when the file must be read whole (its end is not as a rewrite would
+// leave it, or the day is not after its last).
+bool append_after_tail(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+                       Distribution& run) {
+    const std::string& single = contract.front();
+    const DayNumber day = update_line_day(single);
+    if (contract.size() != 1 || single.size() < deletion_line_length || day < first_price_day) return false;
+    const FilePtr input = open_file(path, "rb");
+    if (!input) return false;
+    const std::optional<FileTail> tail = read_clean_tail(input.get(), run);
+    if (!tail || tail->last_day >= day) return false;
+
+    raise_newest(run, tail->last_day);
+    const std::optional<std::string> reformatted =
+        reformat_update_line(single, multiplier_of(single, run), run.settings.volume_option());
+    if (!reformatted) return true;
+    std::string last = tail->last_line;
+    const std::string added = ascii_line_text(*reformatted, run.settings);
+    copy_volume_oi(last, added, run.settings);
+    raise_newest(run, day);
+
+    WorkFile work(temp.path_for(path), path, WorkFileMode::reuse);
+    bool written = work.is_open() && copy_file_bytes(input.get(), 0, tail->last_line_at, work.file());
+    if (written) {
+        put_line(work.file(), last);
+        put_line(work.file(), added);
+        written = work.commit();
+    }
+    if (!written) cannot_write(path, run);
+    return true;
+}
+
+void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+                       Distribution& run) {
+    if (append_after_tail(path, contract, temp, run)) return;
     AsciiFile file;
     switch (read_ascii_file(path, run, file)) {
         case FileRead::unreadable: cannot_write(path, run); return;
@@ -292,6 +406,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
         return -1;
     }
     UpdateLines lines(file.get());
+    FolderWorkFiles temp;
     std::string line;
     lines.next(line);  // the heading
     while (lines.next(line)) {
@@ -316,7 +431,7 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
 
         make_writable(path);
         if (file_exists(path))
-            update_ascii_file(path, contract, run);
+            update_ascii_file(path, contract, temp, run);
         else
             create_ascii_file(path, contract, run);
     }

@@ -1,6 +1,7 @@
 #include "distributor/meta_append.h"
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -117,6 +118,19 @@ void apply_contract(const Contract& contract, MetaSecurity& security, char volum
     }
 }
 
+// Every line of the contract is a whole day after `last`, the days rising:
+// the security changes only from its last day on.
+bool only_new_days(const Contract& contract, long last, char volume_option, double multiplier) {
+    for (const std::string& line : contract.lines) {
+        const auto date = meta_line_date(line);
+        if (!date || *date <= last || line.size() < min_price_line ||
+            !meta_line_day(line, *date, volume_option, multiplier))
+            return false;
+        last = *date;
+    }
+    return true;
+}
+
 }  // namespace
 
 int append_meta_updates(const std::string& update_path, Distribution& run) {
@@ -125,6 +139,10 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         warn(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
         return -1;
     }
+    // Each folder's work file serves all its securities (a commit exchanges
+    // it with the file it replaces, whose blocks are then written over for
+    // the next file instead of being freed) and is removed at the end.
+    std::map<std::string, WorkFileRemoval> work_files;
     std::string line;
     read_line(file.get(), line, update_line_chars);  // the heading
     bool have = read_line(file.get(), line, update_line_chars);
@@ -157,17 +175,27 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         std::string output_path;
         std::string name;
         if (determine_name(first, 'M', run, output_path, name) != 0) return -1;
+        // The daily case, days after the security's last, needs only the last
+        // day read; the older ones stay in the file as they are.
+        const char volume_option = run.settings.volume_option();
         MetaSecurity security;
-        const int prepared = prepare_meta_security(output_path, security);
+        int prepared = prepare_meta_security(output_path, security, 1);
+        if (prepared == 0 && security.kept > 0 &&
+            !only_new_days(contract, security.days.back().date, volume_option, multiplier))
+            prepared = prepare_meta_security(output_path, security);
         if (prepared == -1) return -1;
         if (prepared == 1) continue;
 
         show_contract("METASTOCK    ", first, run);
 
-        apply_contract(contract, security, run.settings.volume_option(), multiplier);
+        apply_contract(contract, security, volume_option, multiplier);
         // A new security of nothing but deleted days is not made.
         if (security.is_new && security.days.empty()) continue;
-        write_meta_security(security, decimals, run);
+        for (const std::string_view name : {metastock_work_file, metastock_master_work_file, metastock_dop_work_file}) {
+            const std::string work_file = metastock_path(security.folder, name);
+            if (!work_files.contains(work_file)) work_files.try_emplace(work_file, work_file);
+        }
+        write_meta_security(security, decimals, run, WorkFileMode::reuse);
     }
     return 0;
 }

@@ -68,12 +68,14 @@ int add_new_security(MetaSecurity& security) {
     security.field_count = 7;
     security.header.clear();
     security.days.clear();
+    security.kept = 0;
+    security.first_date = 0;
     return 0;
 }
 
 }  // namespace
 
-int prepare_meta_security(const std::string& output_path, MetaSecurity& security) {
+int prepare_meta_security(const std::string& output_path, MetaSecurity& security, std::size_t newest) {
     const auto split = output_path.find_last_of("\\:");
     security.folder = split == std::string::npos ? std::string() : output_path.substr(0, split + 1);
     security.name = output_path.substr(split == std::string::npos ? 0 : split + 1);
@@ -103,7 +105,7 @@ int prepare_meta_security(const std::string& output_path, MetaSecurity& security
                     output_path.c_str(), series.field_count()));
         return 1;
     }
-    DataReadResult data = read_dat(security.folder, series);
+    DataReadResult data = read_dat(security.folder, series, newest);
     if (data.status == DataReadResult::damaged) {
         warn(data.message);
         return 1;
@@ -118,6 +120,8 @@ int prepare_meta_security(const std::string& output_path, MetaSecurity& security
     security.is_new = false;
     security.field_count = data.data.field_count;
     security.header = std::move(data.data.header);
+    security.kept = data.data.skipped;
+    security.first_date = std::lround(data.data.first_date);
     security.days.clear();
     security.days.reserve(data.data.records.size() + 8);
     // Every day of the security is kept, however long its history.
@@ -173,7 +177,7 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
         insert_meta_record(days, position, day);
 }
 
-int write_meta_security(MetaSecurity& security, int decimals, Distribution& run) {
+int write_meta_security(MetaSecurity& security, int decimals, Distribution& run, WorkFileMode mode) {
     // A date that does not read back as a real YYYMMDD date would be stored
     // for good; nothing is written and the security stays as it was.
     for (const MetaDay& day : security.days) {
@@ -191,7 +195,7 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
 
     MasterRecord& series = security.master.records[security.index];
     const int number = series.file_number();
-    switch (write_dat(security.folder, number, data)) {
+    switch (write_dat_after(security.folder, number, data, security.kept, mode)) {
         case DataWrite::ok:
             break;
         case DataWrite::cannot_write:
@@ -213,15 +217,16 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run)
     }
 
     describe_series(series, data);
+    if (security.kept > 0) series.set_first_date(security.first_date);
     stamp_master(security.master);
-    if (!write_master(security.folder, security.master)) {
+    if (!write_master(security.folder, security.master, mode)) {
         // A new security's data file is nobody's without its MASTER record.
         if (security.is_new) delete_file(metastock_path(security.folder, dat_file_name(number)));
         write_failed(run, master_path(security));
         warn("CAN'T UPDATE MASTER FILE: " + master_path(security));
         return -1;
     }
-    if (!write_dop(security.folder, number, security.field_count, decimals)) {
+    if (!write_dop(security.folder, number, security.field_count, decimals, mode)) {
         write_failed(run, metastock_path(security.folder, dop_file_name(number)));
         warn(meta_dop_message);
         return -1;

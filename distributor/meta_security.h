@@ -5,10 +5,12 @@
 // security's days as a work table in date order.
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "common/metastock.h"
+#include "common/platform/work_file.h"
 #include "distributor/distribution.h"
 
 namespace qv::distributor {
@@ -38,6 +40,10 @@ struct MetaSecurity {
     int field_count = 7;
     std::vector<std::uint8_t> header;  // F%d.DAT record 0 as read; empty for a new file
     MetaWorkTable days;
+    // Read for days that go after the last: the oldest records of F%d.DAT,
+    // which stay as they are, are not in `days`; the date of the first of them.
+    std::size_t kept = 0;
+    long first_date = 0;
 };
 
 // Finds or creates the security for `output_path` (folder and name as
@@ -45,8 +51,10 @@ struct MetaSecurity {
 // must be passed over (after a warning); -1 after a warning when the run must
 // stop: the folder is in use, its MASTER is damaged or cannot be made, or it
 // has no room. A MASTER record whose data file is missing is removed with its
-// files and the contract goes on as a new security.
-int prepare_meta_security(const std::string& output_path, MetaSecurity& security);
+// files and the contract goes on as a new security. With `newest`, only that
+// many of the newest days are read into the work table (the others are kept).
+int prepare_meta_security(const std::string& output_path, MetaSecurity& security,
+                          std::size_t newest = std::numeric_limits<std::size_t>::max());
 
 // Drops the security's record from MASTER, rewrites MASTER and deletes the
 // record's F%d.DAT and F%d.DOP. -1 after a warning when MASTER cannot be
@@ -68,12 +76,15 @@ void delete_meta_record(MetaWorkTable& days, long date);
 // next day's line.
 void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_date);
 
-// Writes the security: F%d.DAT from the work table, its MASTER record (layout,
+// Writes the security: F%d.DAT from the work table (after its kept records), its MASTER record (layout,
 // first and last date) with MASTER stamped and rewritten, and F%d.DOP with
 // `decimals` for the price columns. Each file is replaced through a work file,
 // so a failure leaves the security's files as they were; -1 after a warning.
+// With WorkFileMode::reuse the folder's work file is used again (the caller
+// removes it when it is done with the folder).
 // Raises run.newest_written to the newest date written.
-int write_meta_security(MetaSecurity& security, int decimals, Distribution& run);
+int write_meta_security(MetaSecurity& security, int decimals, Distribution& run,
+                        WorkFileMode mode = WorkFileMode::fresh);
 
 inline constexpr const char* meta_missing_dat_message = "META STOCK FILE %s@DOES NOT EXIST, BYPASSING IT.";
 inline constexpr const char* meta_in_use_message = "ERROR-%s FOLDER@CURRENTLY IN USE, ABORTING THIS UPDATE";

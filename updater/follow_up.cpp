@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/platform/files.h"
+#include "common/platform/process.h"
 #include "common/platform/run_status.h"
 #include "common/platform/text.h"
 #include "common/platform/work_file.h"
@@ -221,6 +222,19 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
         }
     }
     if (file_exists(batch_file)) run_batch(batch_file);
+}
+
+void replace_by_follow_up_batch(std::string_view batch_file) {
+    if (const FilePtr batch = open_file(batch_file, "r")) {
+        std::string line;
+        bool commands = false;
+        while (!commands && read_line(batch.get(), line, build_line_length)) {
+            const std::string text = without_line_end(line);
+            commands = !text.empty() && !equal_no_case(text, "@ECHO OFF");
+        }
+        if (!commands && !std::ferror(batch.get())) return;
+    }
+    replace_by_batch(batch_file);
 }
 
 }  // namespace qv::updater

@@ -5,6 +5,7 @@
 // the distributor and the bulletin viewer in the updater's place.
 
 #include <string>
+#include <string_view>
 
 #include "updater/updater.h"
 
@@ -27,5 +28,10 @@ void write_rebuild_list(UpdaterState& state);
 // Writes TEMPZIP.BAT and runs it in place of the updater (returns when it
 // could not be started, or when it could not be written).
 void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch);
+
+// Runs the batch file in place of the updater, unless it holds nothing but
+// "@ECHO OFF" (no builder, no distributor to start): then the updater simply
+// ends, sparing the start of the batch-file runner, which would do nothing.
+void replace_by_follow_up_batch(std::string_view batch_file);
 
 }  // namespace qv::updater

@@ -47,11 +47,12 @@ public:
         if (buffer_.size() < io_chunk) buffer_.resize(io_chunk);
     }
 
-    // False when the file ends inside its 40-byte header.
+    // False when the file ends inside its 40-byte header. Only the header is
+    // read, so that the records can be taken up anywhere.
     bool read_header(ClcHeader& header) {
-        if (!fill(clc_header_size)) return false;
-        header = decode_header(buffer_.data() + pos_);
-        pos_ += clc_header_size;
+        std::uint8_t raw[clc_header_size];
+        if (std::fread(raw, 1, sizeof raw, file_.get()) != sizeof raw) return false;
+        header = decode_header(raw);
         return true;
     }
     void set_width(int bytes) {
@@ -77,7 +78,27 @@ public:
     void skip(std::size_t count) { pos_ += count * record_size_; }
     std::size_t record_size() const { return record_size_; }
 
+    // The file's whole records, counted from its size.
+    std::size_t record_count() const {
+        const std::uintmax_t size = open_file_size(file_.get()).value_or(0);
+        return size < clc_header_size ? 0 : static_cast<std::size_t>((size - clc_header_size) / record_size_);
+    }
+    // Up to `count` records from record `first` on, read by position.
+    bool read_records(std::size_t first, std::size_t count, std::string& bytes) const {
+        return read_file_bytes(file_.get(), record_offset(first), count * record_size_, bytes);
+    }
+    // Copies the records before record `index` to the output in the kernel;
+    // the next record read is record `index`.
+    bool copy_records_before(std::size_t index, std::FILE* out) {
+        pos_ = end_ = 0;
+        at_end_ = false;
+        return copy_file_bytes(file_.get(), clc_header_size, index * record_size_, out) &&
+               std::fseek(file_.get(), static_cast<long>(record_offset(index)), SEEK_SET) == 0;
+    }
+
 private:
+    std::uintmax_t record_offset(std::size_t index) const { return clc_header_size + index * record_size_; }
+
     // Makes at least `need` bytes available from pos_; false at the end.
     bool fill(std::size_t need) {
         if (end_ - pos_ >= need) return true;
@@ -134,6 +155,11 @@ public:
         pending_.insert(pending_.end(), data, data + size);
         if (pending_.size() >= io_chunk) flush();
     }
+    // The records before record `index` of the master file, copied in the kernel.
+    void copy_records_before(MasterRecords& master, std::size_t index) {
+        flush();
+        if (!master.copy_records_before(index, file_)) failed_ = true;
+    }
     // False when anything could not be written.
     bool flush() {
         if (!pending_.empty() && std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size())
@@ -173,6 +199,7 @@ private:
     void write_master_rollover();
     void copy_blocks();
     std::size_t copy_raw(std::size_t count);
+    void copy_unchanged_records();
     Outcome fail(const std::string& text);
 
     UpdaterState& state_;
@@ -382,8 +409,43 @@ void CommodityMerge::copy_blocks() {
     if (estimate > block_copy_distance) copy_raw(estimate - block_copy_margin);
 }
 
+// A daily update changes a file only near its end. The records before the
+// first one it changes are found from the end of the file (the days rise)
+// and copied in the kernel, never passing through the program: the stored
+// days up to the first day at or after the update's day, or that takes its
+// open interest, and the roll-over record in front of that day. When the
+// update reaches further back than the records read, nothing is copied here.
+void CommodityMerge::copy_unchanged_records() {
+    constexpr std::size_t tail_records = 256;
+    const std::size_t total = master_.record_count();
+    const std::size_t first = total > tail_records ? total - tail_records : 0;
+    std::string tail;
+    if (total == 0 || !master_.read_records(first, total - first, tail)) return;
+    const std::size_t size = master_.record_size();
+    const std::size_t read = tail.size() / size;
+    const auto* records = reinterpret_cast<const std::uint8_t*>(tail.data());
+    const auto day_of = [&](std::size_t i) { return static_cast<DayNumber>(get_u16(records + i * size)); };
+    const auto unchanged = [&](DayNumber day) { return day < update_record_.day && !carries_back(day); };
+    if (read == 0 || day_of(0) == no_date || !unchanged(day_of(0))) return;
+    std::size_t end = 1;
+    bool after_rollover = false;
+    for (std::size_t i = 1; i < read; ++i) {
+        const DayNumber day = day_of(i);
+        if (day == no_date) {
+            if (after_rollover) break;
+            after_rollover = true;
+            continue;
+        }
+        if (!unchanged(day)) break;
+        after_rollover = false;
+        end = i + 1;
+    }
+    out_.copy_records_before(master_, first + end);
+}
+
 Outcome CommodityMerge::run() {
     if (!read_update()) return Outcome::failed;
+    if (daily_ && block_copy_ && !update_ended_) copy_unchanged_records();
     read_master();
     while (!update_ended_ && !master_ended_) {
         const DayNumber master_day = master_record_.day;

@@ -1,19 +1,29 @@
-// builder_bench [ROUNDS]: writes a sample installation with CLC files of ten
-// commodities holding 40 years of weekdays each into a temporary folder, and a
-// build file joining their opens, highs, lows and closes into one daily ASCII
-// output, then times, best of ROUNDS (default 5):
+// builder_bench [ROUNDS [DFORGE]]: what a user waits for when DFORGE builds a daily
+// output. It writes a sample installation with CLC files of ten commodities
+// holding 40 years of weekdays each (a roll-over every quarter) into a
+// temporary folder, and a build file joining their opens, highs, lows and
+// closes, back-adjusted (linking method 3), into one daily ASCII output of
+// about 3 MB. Then, ROUNDS times (default 11), alternating, each started as a
+// process after a sync:
 //   - cp of the ten input files and the output file (the floor for a job that
 //     reads the one and writes the other),
-//   - DFORGE running the build file, in process,
-// and prints the time with its ratio to the copy (the goal is within 3 x); the
-// same for a MetaStock series of the first input's six fields over 40 years.
-// It then builds the same output over 10 and over 40 years and prints the peak
-// memory of each build: the table is streamed, so the two should be alike.
-// Last come checksums of the 40-year output file and F1.DAT: a change made for
-// speed must leave them as they were.
+//   - DFORGE running the build file,
+// and prints the medians, their ratio (the goal: within 2 x, 3 x at most), the
+// same for the processor time the processes used (less moved by a busy machine), and
+// a checksum of the output, so that a change made for speed shows it wrote
+// the same bytes. The same for a MetaStock series of one input's six fields
+// against cp of the input and its F1.DAT. Last, the peak memory of DFORGE
+// building the daily output over 10 and over 40 years, from the system's
+// account of the finished process: the table is streamed, so the two should
+// be alike.
 //
-// Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DCMAKE_BUILD_TYPE=Release
-//                cmake --build build-bench --target builder_bench && build-bench/bin/builder_bench
+// The machine's load changes the figures: compare ratios of one run, never
+// times of different runs.
+//
+// A second argument names another DFORGE to time (an older build, say).
+//
+// Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+//                cmake --build build-bench --target builder_bench DFORGE && build-bench/bin/builder_bench
 
 #include <algorithm>
 #include <chrono>
@@ -22,20 +32,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
-#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "builder/driver.h"
-#include "common/calendar.h"
-#include "common/clc_file.h"
-#include "common/platform/console.h"
 #include "common/platform/environment.h"
 #include "common/platform/process.h"
-#include "common/platform/program_end.h"
 #include "common/tables.h"
 #include "common/tool.h"
 #include "sample/sample_install.h"
@@ -46,60 +51,92 @@ namespace fs = std::filesystem;
 using namespace qv;
 
 constexpr std::size_t inputs = 10;
+fs::path dforge = fs::path(QV_BIN_DIR) / "DFORGE";
 
 // The build file: the ten series' prices side by side from `first_date` on.
 std::string build_file(const CommodityTable& tables, const char* first_date) {
     std::string text = "#STARTINGDATE=" + std::string(first_date) + "\n#ENDINGDATE=12/04/2020\n";
-    text += "#CLCLINKINGMETHOD=1\n\\QUORVANT\\ASCII\\BENCH.TXT\n";
+    text += "#CLCLINKINGMETHOD=3\n\\QUORVANT\\ASCII\\BENCH.TXT\n";
     for (std::size_t i = 0; i < inputs; ++i) text += tables[i].tag + "_CLC 1,2,3,4\n";
     return text;
 }
 
 // The MetaStock build file: one series of the first input's bars.
 std::string metastock_build_file(const CommodityTable& tables) {
-    return "#STARTINGDATE=12/05/1980\n#ENDINGDATE=12/04/2020\n#OUTPUTFORMAT=M\n"
+    return "#STARTINGDATE=12/05/1980\n#ENDINGDATE=12/04/2020\n#OUTPUTFORMAT=M\n#CLCLINKINGMETHOD=3\n"
            "\\QUORVANT\\META\\BENCH\\" + tables[0].tag + "\n" + tables[0].tag + "_CLC 1,2,3,4,6,7\n";
 }
 
-void run_build(const fs::path& output, std::string_view build_file = "$BENCH") {
-    fs::remove(output);
-    try {
-        builder::run_builder({build_file});
-    } catch (const ProgramEnd&) {
-    }
-    if (!fs::exists(output)) throw std::runtime_error("DFORGE wrote no output; run it on the folder to see why");
+// The time a program takes as a process (its screens discarded), after a
+// sync: on the clock, and the processor time it used.
+struct Timing {
+    double wall = 0.0;
+    double cpu = 0.0;
+};
+
+Timing time_of(const fs::path& program, const std::vector<std::string>& arguments) {
+    ::sync();
+    const auto start = std::chrono::steady_clock::now();
+    const MeasuredRun run = run_program_measured(program, arguments);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (run.status != 0) throw std::runtime_error(program.string() + " ended with " + std::to_string(run.status));
+    return {took.count(), run.cpu_seconds};
 }
 
-// The peak resident memory of `job` in KiB: the high-water mark is reset
-// before it (Linux clear_refs 5) and read from VmHWM after it.
-long peak_kib(const std::function<void()>& job) {
-    std::ofstream("/proc/self/clear_refs") << "5";
-    job();
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
+Timing median(std::vector<Timing> values) {
+    Timing middle;
+    std::sort(values.begin(), values.end(), [](const Timing& a, const Timing& b) { return a.wall < b.wall; });
+    middle.wall = values[values.size() / 2].wall;
+    std::sort(values.begin(), values.end(), [](const Timing& a, const Timing& b) { return a.cpu < b.cpu; });
+    middle.cpu = values[values.size() / 2].cpu;
+    return middle;
 }
 
-// FNV-1a over the bytes of a file, as 16 hex digits.
-std::string checksum(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+// FNV-1a over the bytes of the files, as 16 hex digits.
+std::string checksum(const std::vector<fs::path>& files) {
     std::uint64_t hash = 14695981039346656037ull;
-    char byte = 0;
-    while (in.get(byte)) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 1099511628211ull;
-    }
+    for (const fs::path& file : files)
+        for (const char byte : qv::bench::file_contents(file))
+            hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
 }
 
+// Medians of `rounds` alternating runs of cp of `copied` and of DFORGE on
+// `build_file`: {copy, build}.
+std::pair<Timing, Timing> alternate(int rounds, const std::vector<std::string>& copied, const fs::path& copy_folder,
+                                    const std::string& build_file) {
+    std::vector<Timing> copies;
+    std::vector<Timing> builds;
+    for (int i = 0; i < rounds; ++i) {
+        fs::remove_all(copy_folder);
+        fs::create_directory(copy_folder);
+        std::vector<std::string> arguments = copied;
+        arguments.push_back(copy_folder.string());
+        copies.push_back(time_of("/bin/cp", arguments));
+        builds.push_back(time_of(dforge, {build_file}));
+    }
+    return {median(copies), median(builds)};
+}
+
+long peak_kib_of(const std::string& build_file) {
+    const MeasuredRun run = run_program_measured(dforge, {build_file});
+    if (run.status != 0) throw std::runtime_error("DFORGE failed");
+    return run.peak_kib;
+}
+
+double load_average() {
+    double load = 0.0;
+    std::ifstream("/proc/loadavg") >> load;
+    return load;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    if (argc > 2) dforge = fs::absolute(argv[2]);
     const std::optional<fs::path> folder = qv::bench::make_bench_folder("builder_bench");
     if (!folder) return 1;
     const fs::path root = *folder;
@@ -109,8 +146,6 @@ int main(int argc, char** argv) {
         set_env("QUORVANT_ROOT", root.string());
         set_env("QUORVANT_TODAY", "2020-12-07");
         fs::current_path(root);
-        SilentConsole quiet;
-        ScopedConsole scope(quiet);
 
         const CommodityTable tables = load_tables(builder_profile.tables);
         std::vector<std::string> copied;
@@ -121,53 +156,50 @@ int main(int argc, char** argv) {
             input_bytes += fs::file_size(file);
             copied.push_back(file.string());
         }
-        const fs::path output = root / "ASCII" / "BENCH.TXT";
-        const auto write_build_file = [&](const char* first_date) {
-            std::ofstream(root / "AUTO" / "$BENCH") << build_file(tables, first_date);
-        };
-
-        write_build_file("12/05/1980");
-        const double build = qv::bench::best_seconds(rounds, [&] { run_build(output); });
-        const std::uintmax_t output_bytes = fs::file_size(output);
-        copied.push_back(output.string());
-
-        const fs::path copy_folder = root / "COPY";
-        const double copy = qv::bench::best_seconds(rounds, [&] {
-            fs::remove_all(copy_folder);
-            fs::create_directory(copy_folder);
-            std::vector<std::string> arguments = copied;
-            arguments.push_back(copy_folder.string());
-            if (run_program("/bin/cp", arguments) != 0) throw std::runtime_error("cp failed");
-        });
-
+        std::ofstream(root / "AUTO" / "$BENCH") << build_file(tables, "12/05/1980");
+        std::ofstream(root / "AUTO" / "$BENCH10") << build_file(tables, "12/06/2010");
         std::ofstream(root / "AUTO" / "$BENCHMS") << metastock_build_file(tables);
+
+        // A first build of each makes the outputs that the copies take too.
+        const fs::path output = root / "ASCII" / "BENCH.TXT";
         const fs::path dat = root / "META" / "BENCH" / "F1.DAT";
-        const double metastock = qv::bench::best_seconds(rounds, [&] { run_build(dat, "$BENCHMS"); });
+        time_of(dforge, {"$BENCHMS"});
+        time_of(dforge, {"$BENCH"});
+        if (!fs::exists(output) || !fs::exists(dat)) throw std::runtime_error("DFORGE wrote no output");
+        const std::uintmax_t output_bytes = fs::file_size(output);
         const std::uintmax_t dat_bytes = fs::file_size(dat);
-        const double metastock_copy = qv::bench::best_seconds(rounds, [&] {
-            fs::remove_all(copy_folder);
-            fs::create_directory(copy_folder);
-            if (run_program("/bin/cp", {copied.front(), dat.string(), copy_folder.string()}) != 0)
-                throw std::runtime_error("cp failed");
-        });
 
-        write_build_file("12/06/2010");
-        const long ten_years = peak_kib([&] { run_build(output); });
-        write_build_file("12/05/1980");
-        const long forty_years = peak_kib([&] { run_build(output); });
+        const double load_before = load_average();
+        const fs::path copy_folder = root / "COPY";
+        std::vector<std::string> daily_copied = copied;
+        daily_copied.push_back(output.string());
+        const auto [copy, build] = alternate(rounds, daily_copied, copy_folder, "$BENCH");
+        const std::string daily_sum = checksum({output});
+        const auto [metastock_copy, metastock] =
+            alternate(rounds, {copied.front(), dat.string()}, copy_folder, "$BENCHMS");
+        const std::string metastock_sum = checksum({root / "META" / "BENCH" / "MASTER", dat});
+        const long ten_years = peak_kib_of("$BENCH10");
+        const long forty_years = peak_kib_of("$BENCH");
+        const double load_after = load_average();
 
-        std::printf("%zu CLC inputs of 40 years, %.1f MB; daily output of %zu columns, %.1f MB; best of %d rounds\n",
+        std::printf("%zu CLC inputs of 40 years, %.1f MB; daily output of %zu columns, back-adjusted, %.1f MB\n",
                     inputs, static_cast<double>(input_bytes) / 1e6, 4 * inputs,
-                    static_cast<double>(output_bytes) / 1e6, rounds);
-        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "cp of the inputs and the output", copy, 1.0);
-        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "DFORGE build", build, build / copy);
-        std::printf("one CLC input of 40 years to a MetaStock series of 7 fields, %.1f MB\n",
+                    static_cast<double>(output_bytes) / 1e6);
+        std::printf("medians of %d alternating runs as processes, a sync before each; load average %.2f to %.2f\n",
+                    rounds, load_before, load_after);
+        const auto show = [](const char* what, const Timing& time, const Timing& copy, const std::string& sum) {
+            std::printf("  %-32s %8.4f s  %5.2f x copy   cpu %7.4f s  %5.2f x copy%s%s\n", what, time.wall,
+                        time.wall / copy.wall, time.cpu, time.cpu / std::max(copy.cpu, 1e-6),
+                        sum.empty() ? "" : "   checksum ", sum.c_str());
+        };
+        show("cp of the inputs and the output", copy, copy, "");
+        show("DFORGE", build, copy, daily_sum);
+        std::printf("one CLC input of 40 years to a MetaStock series of 6 fields, F1.DAT %.1f MB\n",
                     static_cast<double>(dat_bytes) / 1e6);
-        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "cp of the input and F1.DAT", metastock_copy, 1.0);
-        std::printf("  %-40s %9.4f s  %6.2f x copy\n", "DFORGE build", metastock, metastock / metastock_copy);
-        std::printf("  peak memory of the process: %ld KiB building 10 years, %ld KiB building 40 years\n",
-                    ten_years, forty_years);
-        std::printf("  checksums: daily output %s, F1.DAT %s\n", checksum(output).c_str(), checksum(dat).c_str());
+        show("cp of the input and F1.DAT", metastock_copy, metastock_copy, "");
+        show("DFORGE", metastock, metastock_copy, metastock_sum);
+        std::printf("peak memory of DFORGE: %ld KiB building 10 years, %ld KiB building 40 years\n", ten_years,
+                    forty_years);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "builder_bench: %s\n", error.what());
         status = 1;

@@ -115,6 +115,74 @@ bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars
     return true;
 }
 
+namespace {
+
+// The copy through a buffer, for file systems without an in-kernel copy.
+bool copy_through_buffer(int in, off_t offset, std::uintmax_t length, int out) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uintmax_t>(length, 256 * 1024)));
+    while (length > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uintmax_t>(length, buffer.size()));
+        const ssize_t got = ::pread(in, buffer.data(), want, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        if (!write_all_bytes(out, std::string_view(buffer.data(), static_cast<std::size_t>(got)))) return false;
+        offset += got;
+        length -= static_cast<std::uintmax_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool copy_file_bytes(std::FILE* from, std::uintmax_t offset, std::uintmax_t length, std::FILE* to) {
+    if (std::fflush(to) != 0) return false;
+    const int in = ::fileno(from);
+    const int out = ::fileno(to);
+    const off_t start = ::lseek(out, 0, SEEK_CUR);
+    if (start < 0) return false;
+    off_t in_offset = static_cast<off_t>(offset);
+    std::uintmax_t left = length;
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t copied = ::copy_file_range(in, &in_offset, out, nullptr, static_cast<std::size_t>(left), 0);
+        if (copied > 0) {
+            left -= static_cast<std::uintmax_t>(copied);
+            continue;
+        }
+        if (copied < 0 && errno == EINTR) continue;
+        // No in-kernel copy between these files: the rest goes through a buffer.
+        if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+            ok = copy_through_buffer(in, in_offset, left, out);
+        } else {
+            ok = false;  // a full disk, or a source shorter than asked
+        }
+        break;
+    }
+    // The stream takes up the descriptor's position after the bytes copied.
+    const off_t end = static_cast<off_t>(start + static_cast<off_t>(length));
+    return std::fseek(to, ok ? end : ::lseek(out, 0, SEEK_CUR), SEEK_SET) == 0 && ok;
+}
+
+bool read_file_bytes(std::FILE* file, std::uintmax_t offset, std::size_t length, std::string& bytes) {
+    bytes.resize(length);
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(::fileno(file), bytes.data() + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return true;
+}
+
+std::optional<std::uintmax_t> open_file_size(std::FILE* file) {
+    struct stat info;
+    if (::fstat(::fileno(file), &info) != 0) return std::nullopt;
+    return static_cast<std::uintmax_t>(info.st_size);
+}
+
 bool file_exists(std::string_view path) {
     struct stat info;
     if (stat_path(translate_path(path), info)) return !S_ISDIR(info.st_mode);

@@ -48,6 +48,22 @@ bool read_limited_line(std::FILE* file, std::string& line, std::size_t max_chars
 // write; false when the descriptor takes no more.
 bool write_all_bytes(int fd, std::string_view bytes);
 
+// Copies `length` bytes of `from`, starting at its byte `offset`, to `to` at
+// its current position, in the kernel (copy_file_range) where the file system
+// allows it and through a buffer where it does not; neither stream's buffered
+// data is involved (`to` is flushed first) and `to` ends after the bytes
+// copied. False when a byte could not be read or written (a full disk, a
+// source shorter than asked).
+bool copy_file_bytes(std::FILE* from, std::uintmax_t offset, std::uintmax_t length, std::FILE* to);
+
+// Up to `length` bytes of a file from its byte `offset` (fewer at its end),
+// read by position without moving the stream, so that the tail of a long file
+// is read alone. False when the file cannot be read.
+bool read_file_bytes(std::FILE* file, std::uintmax_t offset, std::size_t length, std::string& bytes);
+
+// The size of an open file.
+std::optional<std::uintmax_t> open_file_size(std::FILE* file);
+
 bool file_exists(std::string_view path);
 // The bytes of a file whose path was found on disk already (by translate_path()
 // or a folder listing), read whole without translating the path again: for a

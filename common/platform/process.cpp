@@ -7,6 +7,7 @@
 #include "common/platform/run_status.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,10 +36,18 @@ std::vector<char*> argv_of(const std::filesystem::path& program, const std::vect
     return argv;
 }
 
-int wait_for(pid_t pid) {
+// Waits for the child; with `measured`, its peak resident memory and processor
+// time from the system's account of it.
+int wait_for(pid_t pid, MeasuredRun* measured = nullptr) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    struct rusage usage {};
+    while (::wait4(pid, &status, 0, &usage) < 0) {
         if (errno != EINTR) return -1;
+    }
+    if (measured) {
+        measured->peak_kib = usage.ru_maxrss;
+        const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+        measured->cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -49,7 +58,8 @@ int wait_for(pid_t pid) {
 // fails reports its errno through a close-on-exec pipe, so that the caller
 // learns whether the program really started.
 int launch(const std::filesystem::path& program, const std::vector<std::string>& arguments, bool wait,
-           const std::filesystem::path& folder = {}, int* start_error = nullptr) {
+           const std::filesystem::path& folder = {}, int* start_error = nullptr, MeasuredRun* measured = nullptr,
+           bool discard_output = false) {
     std::vector<std::string> storage;
     std::vector<char*> argv = argv_of(program, arguments, storage);
     int report[2];
@@ -75,6 +85,10 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
             }
             if (grandchild > 0) ::_exit(0);
         }
+        if (discard_output) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            if (null >= 0) ::dup2(null, STDOUT_FILENO);
+        }
         if (folder.empty() || ::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
         const int error = errno;
         (void)!::write(report[1], &error, sizeof error);
@@ -88,7 +102,7 @@ int launch(const std::filesystem::path& program, const std::vector<std::string>&
     } while (got < 0 && errno == EINTR);
     ::close(report[0]);
 
-    const int status = wait_for(child);
+    const int status = wait_for(child, measured);
     if (start_error) *start_error = got > 0 ? exec_error : 0;
     if (got > 0) return -1;
     return wait ? status : 0;
@@ -101,6 +115,12 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
     // Only a program asked for exit statuses ends with 1 for a failed run.
     if (status == 1 && env_flag("QUORVANT_EXIT_STATUS")) note_failed_run();
     return status;
+}
+
+MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+    MeasuredRun run;
+    run.status = launch(program, arguments, true, {}, nullptr, &run, true);
+    return run;
 }
 
 bool spawn_program(const std::filesystem::path& program, const std::vector<std::string>& arguments) {

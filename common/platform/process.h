@@ -31,6 +31,17 @@ void replace_by_batch(std::string_view batch_file);
 // not be started.
 int run_program(const std::filesystem::path& program, const std::vector<std::string>& arguments);
 
+// For measuring a program: run_program with the program's standard output
+// discarded, giving its exit status (-1 when it could not be started), the
+// peak resident memory of the finished program in KiB and the processor time
+// it used (user and system).
+struct MeasuredRun {
+    int status = -1;
+    long peak_kib = 0;
+    double cpu_seconds = 0.0;
+};
+MeasuredRun run_program_measured(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
 // Starts a program file without waiting (QUORVANT_SYNC=1: waits); the started
 // program is not left behind as a zombie of this one. False when it could not
 // be started.

@@ -54,6 +54,61 @@ bool scaled_whole(double magnitude, int decimals, unsigned long long& whole) {
     return true;
 }
 
+// The two digits of 0 to 99, for writing numbers two digits at a time.
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+constexpr unsigned long long whole_powers_of_ten[] = {
+    1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull, 1000000000ull,
+    10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
+    1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull};
+
+// Writes the digits of `value` backwards ending at `end`, at least `width` of
+// them (zeros in front); answers where they begin.
+char* put_digits_before(char* end, unsigned long long value, int width) {
+    char* first = end;
+    while (value >= 100) {
+        const unsigned pair = static_cast<unsigned>(value % 100) * 2;
+        value /= 100;
+        first -= 2;
+        first[0] = digit_pairs[pair];
+        first[1] = digit_pairs[pair + 1];
+    }
+    if (value >= 10) {
+        const unsigned pair = static_cast<unsigned>(value) * 2;
+        first -= 2;
+        first[0] = digit_pairs[pair];
+        first[1] = digit_pairs[pair + 1];
+    } else {
+        *--first = static_cast<char>('0' + value);
+    }
+    while (end - first < width) *--first = '0';
+    return first;
+}
+
+// Writes the digits of `whole` with the point `decimals` places from the
+// right and zeros in front so that at least one digit stands before the
+// point, ending at `end`; answers where they begin.
+char* put_point_digits_before(char* end, unsigned long long whole, int decimals) {
+    char* first = end;
+    if (decimals > 0) {
+        const unsigned long long scale = whole_powers_of_ten[decimals];
+        first = put_digits_before(end, whole % scale, decimals);
+        *--first = '.';
+        whole /= scale;
+    }
+    return put_digits_before(first, whole, 1);
+}
+
+void append_point_digits(std::string& out, unsigned long long whole, int decimals) {
+    char digits[fixed_units_room];
+    char* const end = digits + sizeof digits;
+    const char* first = put_point_digits_before(end, whole, decimals);
+    out.append(first, static_cast<std::size_t>(end - first));
+}
+
 void append_printf_fixed(std::string& out, double value, int decimals) {
     char text[512];
     const int size = std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -69,22 +124,25 @@ void append_fixed(std::string& out, double value, int decimals) {
         append_printf_fixed(out, value, decimals);
         return;
     }
-    // The digits of the scaled value, with zeros in front so that at least one
-    // digit stands before the point.
-    char digits[32];
-    const int width = decimals + 1;
-    int count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
-    if (count < width) {
-        std::memmove(digits + (width - count), digits, static_cast<std::size_t>(count));
-        std::memset(digits, '0', static_cast<std::size_t>(width - count));
-        count = width;
-    }
     if (std::signbit(value)) out += '-';
-    out.append(digits, static_cast<std::size_t>(count - decimals));
-    if (decimals > 0) {
-        out += '.';
-        out.append(digits + (count - decimals), static_cast<std::size_t>(decimals));
-    }
+    append_point_digits(out, whole, decimals);
+}
+
+char* put_fixed_units(char* out, long long units, int decimals) {
+    char digits[fixed_units_room];
+    char* const end = digits + sizeof digits;
+    const unsigned long long magnitude =
+        units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
+    const char* first = put_point_digits_before(end, magnitude, decimals);
+    if (units < 0) *out++ = '-';
+    const std::size_t length = static_cast<std::size_t>(end - first);
+    std::memcpy(out, first, length);
+    return out + length;
+}
+
+void append_fixed_units(std::string& out, long long units, int decimals) {
+    char text[fixed_units_room];
+    out.append(text, static_cast<std::size_t>(put_fixed_units(text, units, decimals) - text));
 }
 
 void append_whole(std::string& out, long long value) {

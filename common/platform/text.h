@@ -19,6 +19,15 @@ std::string vformat(const char* fmt, std::va_list args);
 // byte (sign of a negative zero, rounding of ties, inf and nan included), but
 // without printf's arbitrary-precision work for the prices the tools print.
 void append_fixed(std::string& out, double value, int decimals);
+// Appends the whole number `units` read as units / 10^decimals with the point
+// `decimals` places from the right (at least one digit before it), as
+// append_fixed prints a value of exactly that size: 12345 with 2 gives
+// "123.45", -5 with 3 "-0.005". Decimals from 0 to 18.
+void append_fixed_units(std::string& out, long long units, int decimals);
+// The same written at `out`, which has room for fixed_units_room characters;
+// answers the end of what was written.
+inline constexpr std::size_t fixed_units_room = 48;
+char* put_fixed_units(char* out, long long units, int decimals);
 // Appends `value` as "%lld" prints it.
 void append_whole(std::string& out, long long value);
 

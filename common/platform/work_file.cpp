@@ -4,6 +4,7 @@
 #include "common/platform/paths.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -70,8 +71,12 @@ bool WorkFile::commit() {
     std::FILE* file = std::exchange(file_, nullptr);
     bool ok = std::fflush(file) == 0 && !std::ferror(file);
     if (ok && mode_ == WorkFileMode::reuse) {
+        // Cut only a work file longer than what was written: a cut takes the
+        // file system's journal even when it frees nothing.
         const long length = std::ftell(file);
-        ok = length >= 0 && ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
+        struct stat info;
+        ok = length >= 0 && ::fstat(::fileno(file), &info) == 0;
+        if (ok && info.st_size > length) ok = ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
     }
     if (ok && env_flag("QUORVANT_FSYNC")) ok = ::fsync(::fileno(file)) == 0;
     ok = std::fclose(file) == 0 && ok;

@@ -92,6 +92,36 @@ TEST(Text, PrintsWholeNumbersLikePrintf) {
     }
 }
 
+// A whole number of units with the point set in: printf's text of the exact
+// decimal it stands for, written as digits and a point.
+TEST(Text, PrintsWholeUnitsAsFixedPoint) {
+    struct Case {
+        long long units;
+        int decimals;
+        const char* text;
+    };
+    const Case cases[] = {{0, 0, "0"},          {0, 2, "0.00"},        {5, 3, "0.005"},
+                          {-5, 3, "-0.005"},    {12345, 2, "123.45"},  {-12345, 0, "-12345"},
+                          {100, 2, "1.00"},     {-99, 2, "-0.99"},     {1234567, 6, "1.234567"},
+                          {std::numeric_limits<long long>::min(), 18, "-9.223372036854775808"},
+                          {std::numeric_limits<long long>::max(), 0, "9223372036854775807"}};
+    for (const Case& c : cases) {
+        std::string out = "x";
+        append_fixed_units(out, c.units, c.decimals);
+        EXPECT_EQ(out, std::string("x") + c.text) << c.units << " at " << c.decimals;
+    }
+    // Stored prices at every precision, as append_fixed prints the price they stand for.
+    std::mt19937_64 random(19801205);
+    std::uniform_int_distribution<long long> stored(-99999999, 99999999);
+    for (int i = 0; i < 20000; ++i) {
+        const long long units = stored(random);
+        const int decimals = i % 7;
+        std::string out;
+        append_fixed_units(out, units, decimals);
+        ASSERT_EQ(out, fixed(static_cast<double>(units) / std::pow(10.0, decimals), decimals)) << units;
+    }
+}
+
 TEST(Text, ComparesWithoutCase) {
     EXPECT_TRUE(equal_no_case("[NUMCOM]", "[numcom]"));
     EXPECT_TRUE(starts_with_no_case("[NumCom] = 95", "[numcom"));
