@@ -34,12 +34,16 @@ std::vector<std::string> split_components(std::string_view path) {
 // when it exists, else the first name in byte order that differs only in case.
 // Nothing when the folder holds no such entry. A folder that may be passed
 // through but not listed keeps the name as written.
+bool exists_exactly(const fs::path& path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
 std::optional<std::string> find_entry(const fs::path& folder, const std::string& name) {
     // The exact name is looked at first: a tool opens most files by the name
     // they have on disk, and a listing of the folder for each is what made
     // finding them slow.
-    struct stat status;
-    if (::lstat((folder.empty() ? fs::path(name) : folder / name).c_str(), &status) == 0) return name;
+    if (exists_exactly(folder.empty() ? fs::path(name) : folder / name)) return name;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return name;
     std::optional<std::string> best;
