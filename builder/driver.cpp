@@ -34,11 +34,9 @@ bool build_pass(BuildRun& run, std::FILE* file, bool roll_list) {
     std::optional<Block> block;
     std::optional<BuildSettings> between_blocks;
     if (roll_list) between_blocks = run.settings;
-    bool every_block_built = true;
     const auto build_block = [&]() {
         const BuildOutcome outcome = build_output_file(run, *block);
         if (outcome == BuildOutcome::skipped) note_failed_run();
-        if (outcome != BuildOutcome::built) every_block_built = false;
         block.reset();
         return outcome != BuildOutcome::run_ends;
     };
@@ -62,8 +60,8 @@ bool build_pass(BuildRun& run, std::FILE* file, bool roll_list) {
                 break;
         }
     }
-    if (block) build_block();
-    return every_block_built;
+    if (block) return build_block();
+    return true;
 }
 
 }  // namespace
@@ -81,18 +79,20 @@ void run_builder(const std::vector<std::string_view>& arguments) {
 
     const FilePtr file = open_build_file(name);
     if (!file) return;
+    const bool roll_list = is_roll_list(name);
     if (validate_build_file(file.get(), name) != Validation::sound) {
         note_failed_run();
+        // A roll list that cannot be built would hold up every later one.
+        if (roll_list) remove_build_file(name);
         return;
     }
     std::rewind(file.get());
 
-    const bool roll_list = is_roll_list(name);
-    const bool every_set_built = build_pass(run, file.get(), roll_list);
-    // The updater's roll list goes once every set of it is built; a run
-    // stopped or failed before that leaves it for the next update, which
-    // builds its sets again with its own.
-    if (roll_list && every_set_built) remove_build_file(name);
+    const bool ran_to_the_end = build_pass(run, file.get(), roll_list);
+    // The updater's roll list goes once every set of it has been built (or
+    // reported as not built); a run stopped before that leaves it for the
+    // next update, which builds its sets again with its own.
+    if (roll_list && ran_to_the_end) remove_build_file(name);
     record_in_broadcast_list(name);
     show_farewell(std::chrono::milliseconds(500));
 }

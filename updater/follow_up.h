@@ -12,7 +12,7 @@
 namespace qv::updater {
 
 // The rebuild list an earlier run left in \QUORVANT\$ROLL: its builds have not
-// all been made, since DFORGE removes the list once it has built every set.
+// all been made, since DFORGE removes the list once it has gone through it.
 // Empty when there is none.
 std::string read_pending_rebuild_list();
 

@@ -21,7 +21,7 @@ using testing::run_built_program;
 class InstallWithWork : public ::testing::Test {
 protected:
     InstallWithWork() : install_("2020-12-09") {
-        install_.write("$ROLL", "$OLD\n");
+        install_.write("$ROLL.TMP", "$OLD\n");
         install_.write("TEMPZIP.BAT", "@ECHO OFF\n");
         install_.write("QUORUP.MSG", "EARLIER MESSAGES\n");
         install_.write("IDX/I1_IDX.QVT", "20201203 3123.45 3130.00 3110.20 3125.10\n");
