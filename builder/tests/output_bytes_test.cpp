@@ -31,7 +31,7 @@ using testing::SampleInstall;
 const DayNumber first_day = date_to_lotus(2017, 12, 1);
 const DayNumber last_day = date_to_lotus(2020, 12, 4);
 
-struct ClcSpec {
+struct ClcFixture {
     const char* tag;
     int precision;
     int bytes;
@@ -48,23 +48,23 @@ bool is_feast(DayNumber d) {
            (date.month == 7 && date.day == 4);
 }
 
-void write_clc(const ClcSpec& spec) {
+void write_clc(const ClcFixture& fixture) {
     ClcWriter writer;
-    ASSERT_TRUE(writer.create(clc_file_name(spec.tag), make_clc_header(spec.tag, spec.precision, spec.bytes)));
-    std::int32_t price = spec.start;
-    const std::int32_t ceiling = spec.bytes == 2 ? 30000 : 8000000;
+    ASSERT_TRUE(writer.create(clc_file_name(fixture.tag), make_clc_header(fixture.tag, fixture.precision, fixture.bytes)));
+    std::int32_t price = fixture.start;
+    const std::int32_t ceiling = fixture.bytes == 2 ? 30000 : 8000000;
     std::uint32_t count = 0;
-    writer.write(ClcRecord{0, price, price, price, price + spec.gap, 0, 0, 0});
+    writer.write(ClcRecord{0, price, price, price, price + fixture.gap, 0, 0, 0});
     for (DayNumber d = first_day; d <= last_day; ++d) {
         if (weekday(d) == saturday || weekday(d) == sunday) continue;
-        if (!spec.on_holidays && is_feast(d)) continue;
+        if (!fixture.on_holidays && is_feast(d)) continue;
         ++count;
         if (count % 97 == 13) continue;
         const std::int32_t step = static_cast<std::int32_t>((d * 7919u) % 23) - 11;
-        price = std::clamp<std::int32_t>(price + step * std::max(1, spec.start / 400), 2, ceiling);
+        price = std::clamp<std::int32_t>(price + step * std::max(1, fixture.start / 400), 2, ceiling);
         if (count % 41 == 0) {
-            writer.write(ClcRecord{0, price, price + 3, price - 3, price + spec.gap, 0, 0, 0});
-            price += spec.gap;
+            writer.write(ClcRecord{0, price, price + 3, price - 3, price + fixture.gap, 0, 0, 0});
+            price += fixture.gap;
         }
         writer.write(ClcRecord{d, price - 7, price + 12, price - 15, price, 1000u + count % 77,
                                50000u + count * 3 % 1000, 90000u + count % 500});
@@ -210,10 +210,11 @@ const Case cases[] = {
 
 TEST(BuiltOutputs, KeepTheirBytesForEverySetting) {
     SampleInstall install;
-    for (const ClcSpec& spec : {ClcSpec{"W_", 2, 3, 52000, 900, false}, ClcSpec{"LC", 3, 3, 118000, -2500, true},
-                                ClcSpec{"US", 5, 4, 15200000, 40000, false}, ClcSpec{"CC", 0, 2, 2400, 35, false},
-                                ClcSpec{"GC", 1, 3, 12800, 60, false}, ClcSpec{"CL", 2, 4, 3000, -1500, false}}) {
-        write_clc(spec);
+    for (const ClcFixture& fixture :
+         {ClcFixture{"W_", 2, 3, 52000, 900, false}, ClcFixture{"LC", 3, 3, 118000, -2500, true},
+          ClcFixture{"US", 5, 4, 15200000, 40000, false}, ClcFixture{"CC", 0, 2, 2400, 35, false},
+          ClcFixture{"GC", 1, 3, 12800, 60, false}, ClcFixture{"CL", 2, 4, 3000, -1500, false}}) {
+        write_clc(fixture);
     }
     write_cot(install);
     write_text_inputs(install);
