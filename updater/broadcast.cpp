@@ -201,8 +201,9 @@ void broadcast(UpdaterState& state) {
             }
         }
         // The rebuilds this file calls for are on the list before the file
-        // counts as done.
-        write_rebuild_list(state);
+        // counts as done; without the list the file waits for the next run,
+        // whose broadcast serves it again and finds its roll-overs again.
+        if (!write_rebuild_list(state)) break;
         rename_broadcast_file(state, name);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(next));
         if (!output_failed) updater_message(name + " BROADCASTED O.K.");
@@ -213,7 +214,7 @@ void broadcast(UpdaterState& state) {
 }
 
 void finish_unserved_broadcasts(UpdaterState& state) {
-    write_rebuild_list(state);
+    if (!write_rebuild_list(state)) return;
     for (const FolderEntry& entry : list_matching(state.update_directory + "DB??????.???"))
         rename_broadcast_file(state, to_upper(entry.name));
 }

@@ -189,15 +189,20 @@ std::string read_pending_rebuild_list() {
     return text;
 }
 
-void write_rebuild_list(UpdaterState& state) {
+bool write_rebuild_list(UpdaterState& state) {
     std::string text = state.pending_rebuild_list;
     text += rebuild_sets(state, !text.empty());
     text += cash_index_sets(state);
-    if (text == state.written_rebuild_list) return;
+    if (text == state.written_rebuild_list) return true;
     WorkFile work(install::roll_work_file, roll_file);
-    if (!work.is_open()) return;
-    std::fwrite(text.data(), 1, text.size(), work.file());
-    if (work.commit()) state.written_rebuild_list = std::move(text);
+    if (work.is_open()) std::fwrite(text.data(), 1, text.size(), work.file());
+    if (!work.is_open() || !work.commit()) {
+        updater_message("ERROR- COULD NOT WRITE THE REBUILD LIST " + std::string(roll_file));
+        note_failed_run();
+        return false;
+    }
+    state.written_rebuild_list = std::move(text);
+    return true;
 }
 
 void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {

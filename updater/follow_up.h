@@ -22,8 +22,9 @@ std::string read_pending_rebuild_list();
 // when $NOROLL exists), and after an IDX merge the cash-index builds $C1 to
 // $C3 named in BCAST.TXT (none when $NOCASH exists). The broadcast writes it
 // before it marks an update file done, so that a stop at any later moment
-// cannot lose a rebuild; it is written again only when it changed.
-void write_rebuild_list(UpdaterState& state);
+// cannot lose a rebuild; it is written again only when it changed. False,
+// after a message, when it could not be written.
+bool write_rebuild_list(UpdaterState& state);
 
 // Writes TEMPZIP.BAT and runs it in place of the updater (returns when it
 // could not be started, or when it could not be written).

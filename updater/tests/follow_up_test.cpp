@@ -107,6 +107,17 @@ TEST_F(FollowUp, PendingSetsStayAheadOfTheNewOnes) {
     EXPECT_FALSE(has("$ROLL.TMP"));
 }
 
+// A list that cannot be written says so, and the caller keeps its update
+// file pending.
+TEST_F(FollowUp, AListThatCannotBeWrittenIsReported) {
+    std::filesystem::create_directories(install_.path("$ROLL/IN THE WAY"));
+    state_.several_days = {true, false, false};
+    EXPECT_FALSE(write_rebuild_list(state_));
+    EXPECT_NE(install_.read("QUORUP.MSG").find("ERROR- COULD NOT WRITE THE REBUILD LIST \\QUORVANT\\$ROLL"),
+              std::string::npos);
+    EXPECT_FALSE(has("$ROLL.TMP"));
+}
+
 TEST_F(FollowUp, CashIndexBuildsFollowAnIdxMergeEvenWithNoRoll) {
     install_.write("$NOROLL", "");
     state_.rebuild_state = {2, 2, 2};
