@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -81,7 +82,10 @@ public:
     explicit PriceReader(const Commodity& commodity)
         : precision_(commodity.precision), quarter_tick_(is_quarter_tick(commodity.tag)) {}
 
-    ClcReader::Status open(const std::string& path) { return file_.open(path); }
+    ClcReader::Status open(const std::string& path) {
+        block_ = std::make_unique_for_overwrite<std::uint8_t[]>(block_records * clc_max_record_size);
+        return file_.open(path, ClcReader::Buffering::direct);
+    }
     bool rewind() {
         count_ = 0;
         next_ = 0;
@@ -93,10 +97,10 @@ public:
     bool next(ClcRecordBytes& record) {
         if (next_ == count_) {
             next_ = 0;
-            count_ = file_.read_block(block_, block_records);
+            count_ = file_.read_block(block_.get(), block_records);
             if (count_ == 0) return false;
         }
-        record = ClcRecordBytes(block_.data() + next_ * file_.record_size(), file_.price_width());
+        record = ClcRecordBytes(block_.get() + next_ * file_.record_size(), file_.price_width());
         ++next_;
         return true;
     }
@@ -125,7 +129,7 @@ private:
     ClcReader file_;
     int precision_;
     bool quarter_tick_;
-    std::vector<std::uint8_t> block_;
+    std::unique_ptr<std::uint8_t[]> block_;
     std::size_t count_ = 0;
     std::size_t next_ = 0;
 };
@@ -141,21 +145,19 @@ public:
         std::memcpy(room(text.size()), text.data(), text.size());
         size_ += text.size();
     }
-    void put_units(long long units, int decimals) {
-        char* at = room(fixed_units_room);
-        size_ = static_cast<std::size_t>(put_fixed_units(at, units, decimals) - chars_.data());
+    void put_units(long long units, int decimals) { set_end(put_fixed_units(room(fixed_units_room), units, decimals)); }
+    // Where `more` characters may be written, and the end of what was.
+    char* room(std::size_t more) {
+        if (chars_.size() < size_ + more) chars_.resize(2 * (size_ + more));
+        return chars_.data() + size_;
     }
+    void set_end(const char* end) { size_ = static_cast<std::size_t>(end - chars_.data()); }
     void swap(DayText& other) {
         chars_.swap(other.chars_);
         std::swap(size_, other.size_);
     }
 
 private:
-    char* room(std::size_t more) {
-        if (chars_.size() < size_ + more) chars_.resize(2 * (size_ + more));
-        return chars_.data() + size_;
-    }
-
     std::vector<char> chars_;
     std::size_t size_ = 0;
 };
@@ -257,7 +259,13 @@ public:
           last_day_(context.last_day),
           price_decimals_(price_decimals(commodity)),
           whole_units_(prices_as_whole_units(commodity, context.settings)) {
-        for (const FieldTerm& term : terms_) operands_.push_back(std::strtod(term.operand.c_str(), nullptr));
+        for (const FieldTerm& term : terms_) {
+            operands_.push_back(std::strtod(term.operand.c_str(), nullptr));
+            const bool as_units = whole_units_ && term.op == '\0' && term.field >= 1 && term.field <= 4;
+            unit_prices_.push_back(as_units ? term.field - 1 : -1);
+        }
+        all_units_ = !terms_.empty() && std::all_of(unit_prices_.begin(), unit_prices_.end(),
+                                                    [](int price) { return price >= 0; });
     }
 
     OpenResult open(const std::string& path) {
@@ -289,7 +297,14 @@ private:
     bool append_value(DayText& text, std::size_t term_index, DayNumber day);
     // The same as a whole number of price units when that gives the very
     // digits of the calculation in prices; false when it does not.
-    bool append_units(DayText& text, const FieldTerm& term, bool& kept);
+    bool append_units(DayText& text, std::size_t term_index, bool& kept);
+    // Works out units_offset_ and units_limit_ from the gaps summed so far.
+    void bound_units();
+    // The day's text when every term is a price in whole units (all_units_),
+    // written straight from the stored prices; false when a price is not
+    // above zero or lies beyond the bound, and the text is to be built term by
+    // term.
+    bool put_units_day(DayText& text) const;
 
     std::vector<FieldTerm> terms_;
     Commodity commodity_;
@@ -304,6 +319,8 @@ private:
     int price_decimals_;       // of a price field without an operator
     bool whole_units_;         // see prices_as_whole_units
     std::vector<double> operands_;  // of the terms, read once
+    std::vector<int> unit_prices_;  // of the terms: the price taken in whole units (0 to 3), or -1
+    bool all_units_ = false;        // no -1 among them
 
     double cumulative_gap_ = 0.0;
     double total_gap_ = 0.0;
@@ -326,6 +343,10 @@ private:
     std::int64_t cumulative_units_ = 0;
     double gaps_summed_ = 0.0;
     double gap_magnitude_ = 0.0;
+    // What the gaps add to a stored price, and the largest stored price (by
+    // its size) that the bound lets through.
+    std::int64_t units_offset_ = 0;
+    std::int64_t units_limit_ = -1;
 
     ClcRecordBytes stored_;  // the record read last, in the reader's block
     DayNumber stored_day_ = no_date;
@@ -377,6 +398,7 @@ void ClcSeries::set_up() {
     reader_.rewind();
     at_end_ = false;
     while (advance() && stored_day_ == no_date) ++roll_count_;
+    bound_units();
 }
 
 // Sums the gaps of the roll-over records within the output range and, with
@@ -464,6 +486,20 @@ void ClcSeries::add_cumulative_gap() {
     cumulative_units_ += gap_units(stored_);
     gaps_summed_ += 1.0;
     gap_magnitude_ += gap_size(stored_);
+    bound_units();
+}
+
+// The calculation in prices rounds at each step, by at most half a unit in
+// the last place of the largest number it meets; with fewer than 8 roundings
+// per gap summed, all of them stay below a sixteenth of a stored unit while
+// (8 * gaps + 16) * (|price| + the size of the summed gaps) < 2^49, and the
+// printed digits and the sign are those of the exact sum. The limit keeps a
+// unit below that bound, so that it errs on the side of the calculation in
+// prices.
+void ClcSeries::bound_units() {
+    units_offset_ = linking_ == Linking::none ? 0 : total_units_ - cumulative_units_;
+    const double bound = 0x1p49 / (8.0 * gaps_summed_ + 16.0) - gap_magnitude_;
+    units_limit_ = bound > 1.0 ? static_cast<std::int64_t>(bound) - 1 : -1;
 }
 
 const PriceRecord& ClcSeries::linked_prices() {
@@ -491,19 +527,14 @@ void ClcSeries::append_constant(DayText& text, std::string_view value) const {
     }
 }
 
-bool ClcSeries::append_units(DayText& text, const FieldTerm& term, bool& kept) {
-    if (!whole_units_ || term.op != '\0' || term.field < 1 || term.field > 4) return false;
-    const std::int32_t price = stored_.price(term.field - 1);
-    std::int64_t units = price;
-    if (linking_ != Linking::none) units += total_units_ - cumulative_units_;
-    // The calculation in prices rounds at each step, by at most half a unit
-    // in the last place of the largest number it meets; with fewer than 8
-    // roundings per gap summed, all of them stay below a sixteenth of a
-    // stored unit while this bound holds, and the printed digits and the sign
-    // are those of the exact sum. A sum of zero may come out as -0 there, so
-    // it takes the calculation in prices.
-    const double largest = std::fabs(static_cast<double>(price)) + gap_magnitude_;
-    if (units == 0 || (8.0 * gaps_summed_ + 16.0) * largest >= 0x1p49) return false;
+bool ClcSeries::append_units(DayText& text, std::size_t term_index, bool& kept) {
+    const int price_index = unit_prices_[term_index];
+    if (price_index < 0) return false;
+    const std::int32_t price = stored_.price(price_index);
+    std::int64_t units = price + units_offset_;
+    // Beyond the bound (see bound_units), and for a sum of zero, which may
+    // come out as -0 there, the calculation in prices decides.
+    if (units == 0 || std::abs(static_cast<std::int64_t>(price)) > units_limit_) return false;
     if (units < 0) {
         switch (handling_) {
         case '2': units = 0; break;
@@ -518,10 +549,23 @@ bool ClcSeries::append_units(DayText& text, const FieldTerm& term, bool& kept) {
     return true;
 }
 
+bool ClcSeries::put_units_day(DayText& text) const {
+    char* out = text.room(unit_prices_.size() * (1 + fixed_units_room));
+    for (const int price_index : unit_prices_) {
+        const std::int32_t price = stored_.price(price_index);
+        const std::int64_t units = price + units_offset_;
+        if (units <= 0 || std::abs(static_cast<std::int64_t>(price)) > units_limit_) return false;
+        *out++ = separator_;
+        out = put_fixed_units(out, units, price_decimals_);
+    }
+    text.set_end(out);
+    return true;
+}
+
 bool ClcSeries::append_value(DayText& text, std::size_t term_index, DayNumber day) {
     const FieldTerm& term = terms_[term_index];
     bool kept = true;
-    if (append_units(text, term, kept)) return kept;
+    if (append_units(text, term_index, kept)) return kept;
 
     double value = 0.0;
     if (term.field >= 1 && term.field <= 4) value = linked_prices().prices[static_cast<std::size_t>(term.field - 1)];
@@ -578,10 +622,12 @@ FieldsResult ClcSeries::append_fields(std::string& line, DayNumber day) {
     text.clear();
     if (!at_end_ && stored_day_ == day) {
         started_ = true;
-        for (std::size_t i = 0; i < terms_.size(); ++i) {
-            if (!append_value(text, i, day)) {
-                line += previous_text_.view();
-                return FieldsResult::ok;
+        if (!all_units_ || !put_units_day(text)) {
+            for (std::size_t i = 0; i < terms_.size(); ++i) {
+                if (!append_value(text, i, day)) {
+                    line += previous_text_.view();
+                    return FieldsResult::ok;
+                }
             }
         }
     } else if (!started_) {
@@ -610,7 +656,7 @@ SpanResult clc_day_span(const std::string& path, const InputLine& input, const B
                         DaySpan& span) {
     span = DaySpan{unknown_last_day, unknown_last_day};
     ClcReader reader;
-    const ClcReader::Status status = reader.open(path);
+    const ClcReader::Status status = reader.open(path, ClcReader::Buffering::direct);
     if (status == ClcReader::Status::cannot_open) return SpanResult::missing;
 
     if (shifts_prices(context.settings) &&
@@ -651,7 +697,7 @@ std::unique_ptr<InputSeries> open_clc_series(const std::string& path, const Inpu
 
 DayNumber last_clc_date(std::string_view tag) {
     ClcReader reader;
-    if (reader.open(clc_file_name(tag)) != ClcReader::Status::ok) return no_date;
+    if (reader.open(clc_file_name(tag), ClcReader::Buffering::direct) != ClcReader::Status::ok) return no_date;
     return last_dated_day(reader);
 }
 

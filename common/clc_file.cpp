@@ -26,14 +26,6 @@ RecordShape shape_of(int bytes) {
             {first_count, first_count + 3, first_count + 6}};
 }
 
-std::int32_t get_price(const std::uint8_t* p, int bytes) {
-    switch (bytes) {
-    case 2: return get_u16(p);
-    case 3: return static_cast<std::int32_t>(tri_to_long(p));
-    default: return quad_to_long(p);
-    }
-}
-
 void put_price(std::uint8_t* p, int bytes, std::int32_t value) {
     switch (bytes) {
     case 2: put_u16(p, static_cast<std::uint16_t>(value)); break;
@@ -50,18 +42,9 @@ std::size_t clc_record_size(int bytes) {
     return valid_price_width(bytes) ? 2 + 4 * static_cast<std::size_t>(bytes) + 9 : 0;
 }
 
-std::uint16_t get_u16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
 void put_u16(std::uint8_t* p, std::uint16_t value) {
     p[0] = static_cast<std::uint8_t>(value & 0xFF);
     p[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-std::uint32_t tri_to_long(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16);
 }
 
 void long_to_tri(std::uint8_t* p, std::int64_t value) {
@@ -72,14 +55,6 @@ void long_to_tri(std::uint8_t* p, std::int64_t value) {
 }
 
 bool fits_in_tri(std::int64_t value) { return value >= 0 && value <= tri_max; }
-
-std::int32_t quad_to_long(const std::uint8_t* p) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) |
-                               (static_cast<std::uint32_t>(p[1]) << 8) |
-                               (static_cast<std::uint32_t>(p[2]) << 16) |
-                               (static_cast<std::uint32_t>(p[3]) << 24);
-    return static_cast<std::int32_t>(bits);
-}
 
 void long_to_quad(std::uint8_t* p, std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
@@ -148,12 +123,6 @@ ClcRecord decode_record(const std::uint8_t* in, int bytes) {
     return record;
 }
 
-std::int32_t ClcRecordBytes::price(int index) const {
-    return get_price(bytes_ + shape_of(width_).price[index], width_);
-}
-
-std::uint32_t ClcRecordBytes::count(int index) const { return tri_to_long(bytes_ + shape_of(width_).counts[index]); }
-
 std::string clc_file_name(std::string_view tag) {
     std::string name(install::clc_folder);
     name.append(tag.substr(0, 2));
@@ -161,15 +130,19 @@ std::string clc_file_name(std::string_view tag) {
     return name;
 }
 
-ClcReader::Status ClcReader::open(std::string_view path) {
+ClcReader::Status ClcReader::open(std::string_view path, Buffering buffering) {
     file_.reset();
     cut_ = false;
     record_size_ = 0;
     header_ = ClcHeader{};
     file_ = open_file(path, "rb");
     if (!file_) return Status::cannot_open;
-    buffer_.resize(io_buffer_size);
-    std::setvbuf(file_.get(), buffer_.data(), _IOFBF, buffer_.size());
+    if (buffering == Buffering::records) {
+        buffer_.resize(io_buffer_size);
+        std::setvbuf(file_.get(), buffer_.data(), _IOFBF, buffer_.size());
+    } else {
+        std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    }
     std::uint8_t raw[clc_header_size];
     if (std::fread(raw, 1, sizeof raw, file_.get()) != sizeof raw) {
         file_.reset();
@@ -196,10 +169,9 @@ bool ClcReader::read(ClcRecord& record) {
     return true;
 }
 
-std::size_t ClcReader::read_block(std::vector<std::uint8_t>& bytes, std::size_t count) {
+std::size_t ClcReader::read_block(std::uint8_t* bytes, std::size_t count) {
     if (!file_ || cut_ || count == 0) return 0;
-    bytes.resize(count * record_size_);  // the same size block after block: nothing to clear
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file_.get());
+    const std::size_t got = std::fread(bytes, 1, count * record_size_, file_.get());
     cut_ = got % record_size_ != 0;
     return got / record_size_;
 }

@@ -55,17 +55,33 @@ bool valid_price_width(int bytes);
 // 19, 23 or 27 for the price widths 2, 3 and 4; 0 for any other width.
 std::size_t clc_record_size(int bytes);
 
-// The number encodings shared by every binary file of the suite.
-std::uint16_t get_u16(const std::uint8_t* p);
+// The number encodings shared by every binary file of the suite. The readers
+// are defined here, as they are read for every field of every record.
+inline std::uint16_t get_u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 void put_u16(std::uint8_t* p, std::uint16_t value);
 // A 24-bit number ("tri"): three bytes, lowest first, read as unsigned.
-std::uint32_t tri_to_long(const std::uint8_t* p);
+inline std::uint32_t tri_to_long(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16);
+}
 // Writes the low three bytes of value; whatever lies above them is dropped.
 void long_to_tri(std::uint8_t* p, std::int64_t value);
 bool fits_in_tri(std::int64_t value);
 // A 32-bit number ("quad"): four bytes, lowest first, read as signed.
-std::int32_t quad_to_long(const std::uint8_t* p);
+inline std::int32_t quad_to_long(const std::uint8_t* p) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return static_cast<std::int32_t>(bits);
+}
 void long_to_quad(std::uint8_t* p, std::int32_t value);
+// A stored price in the price width (2, 3 or 4).
+inline std::int32_t get_price(const std::uint8_t* p, int bytes) {
+    switch (bytes) {
+    case 2: return get_u16(p);
+    case 3: return static_cast<std::int32_t>(tri_to_long(p));
+    default: return quad_to_long(p);
+    }
+}
 
 // Whether a stored price can be written in the price width without losing
 // digits: 0 to 65535 for 2 bytes, 0 to 16777215 for 3, any 32-bit value for 4.
@@ -91,9 +107,9 @@ public:
     std::uint16_t day() const { return bytes_ ? get_u16(bytes_) : 0; }
     bool is_roll_over() const { return day() == 0; }
     // 0 open, 1 high, 2 low, 3 close.
-    std::int32_t price(int index) const;
+    std::int32_t price(int index) const { return get_price(bytes_ + 2 + index * width_, width_); }
     // 0 open interest, 1 total volume, 2 total open interest.
-    std::uint32_t count(int index) const;
+    std::uint32_t count(int index) const { return tri_to_long(bytes_ + 2 + 4 * width_ + 3 * index); }
     ClcRecord record() const { return decode_record(bytes_, width_); }
 
 private:
@@ -114,7 +130,13 @@ public:
         bad_width,     // the header's price width is not 2, 3 or 4
     };
 
-    Status open(std::string_view path);
+    // How the reader takes the file's bytes: through a buffer of its own, for
+    // reading many records one by one, or straight from the file, for reading
+    // blocks (see read_block) or just a few records, which need no buffer in
+    // between.
+    enum class Buffering { records, direct };
+
+    Status open(std::string_view path, Buffering buffering = Buffering::records);
     const ClcHeader& header() const { return header_; }
     int price_width() const { return header_.bytes; }
 
@@ -122,11 +144,11 @@ public:
     // the file ends the series: the whole records before it are the file's.
     bool read(ClcRecord& record);
     // Up to `count` next records as stored, read from the file with one call
-    // for the whole block rather than one per record, into `bytes` (record
-    // n at n * record_size()); the number of records read, 0 at the end (the
-    // bytes then stay as they were). A record cut by the end of the file ends
-    // the series as for read().
-    std::size_t read_block(std::vector<std::uint8_t>& bytes, std::size_t count);
+    // for the whole block rather than one per record, into `bytes`, which has
+    // room for `count` records (record n at n * record_size()); the number of
+    // records read, 0 at the end. A record cut by the end of the file ends the
+    // series as for read().
+    std::size_t read_block(std::uint8_t* bytes, std::size_t count);
     std::size_t record_size() const { return record_size_; }
     // Whether the series ended inside a record.
     bool cut() const { return cut_; }

@@ -21,6 +21,8 @@
 // times of different runs.
 //
 // A second argument names another DFORGE to time (an older build, say).
+// With QV_BENCH_KEEP set, the installation stays for profiling and its folder
+// is shown.
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target builder_bench DFORGE && build-bench/bin/builder_bench
@@ -206,6 +208,7 @@ int main(int argc, char** argv) {
     }
     std::error_code ignored;
     fs::current_path(fs::temp_directory_path(), ignored);
-    fs::remove_all(root, ignored);
+    if (std::getenv("QV_BENCH_KEEP")) std::fprintf(stderr, "kept %s\n", root.c_str());
+    else fs::remove_all(root, ignored);
     return status;
 }

@@ -1,9 +1,12 @@
 #include "common/platform/text.h"
 
+#include <algorithm>
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -63,7 +66,16 @@ constexpr char digit_pairs[] =
 constexpr unsigned long long whole_powers_of_ten[] = {
     1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull, 100000000ull, 1000000000ull,
     10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
-    1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull};
+    1000000000000000ull, 10000000000000000ull, 100000000000000000ull, 1000000000000000000ull,
+    10000000000000000000ull};
+
+// The number of decimal digits of `value` (1 for 0): log10 estimated from the
+// binary length (1233 / 4096 is just below log10 2), then corrected.
+template <typename Unsigned>
+int decimal_digits(Unsigned value) {
+    const int estimate = (std::bit_width(static_cast<Unsigned>(value | 1)) * 1233) >> 12;
+    return estimate + (value >= whole_powers_of_ten[estimate] ? 1 : 0);
+}
 
 // Writes the digits of `value` backwards ending at `end`, at least `width` of
 // them (zeros in front); answers where they begin.
@@ -128,16 +140,53 @@ void append_fixed(std::string& out, double value, int decimals) {
     append_point_digits(out, whole, decimals);
 }
 
+namespace {
+
+// put_fixed_units for a magnitude of the width of `Unsigned`: prices fit in
+// 32 bits, whose divisions by constants are the cheaper ones.
+template <typename Unsigned>
+char* put_point_units(char* out, Unsigned magnitude, int decimals) {
+    // Written backwards from the end, which is known once the digits are
+    // counted: at least one before the point, `decimals` after it.
+    const int digits = std::max(decimal_digits(magnitude), decimals + 1);
+    char* const end = out + digits + (decimals > 0 ? 1 : 0);
+    char* first = end;
+    int places = decimals;
+    for (; places >= 2; places -= 2) {
+        const unsigned pair = static_cast<unsigned>(magnitude % 100) * 2;
+        magnitude /= 100;
+        first -= 2;
+        std::memcpy(first, digit_pairs + pair, 2);
+    }
+    if (places == 1) {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    }
+    if (decimals > 0) *--first = '.';
+    while (magnitude >= 100) {
+        const unsigned pair = static_cast<unsigned>(magnitude % 100) * 2;
+        magnitude /= 100;
+        first -= 2;
+        std::memcpy(first, digit_pairs + pair, 2);
+    }
+    if (magnitude >= 10) {
+        const unsigned pair = static_cast<unsigned>(magnitude) * 2;
+        first -= 2;
+        std::memcpy(first, digit_pairs + pair, 2);
+    } else {
+        *--first = static_cast<char>('0' + magnitude);
+    }
+    return end;
+}
+
+}  // namespace
+
 char* put_fixed_units(char* out, long long units, int decimals) {
-    char digits[fixed_units_room];
-    char* const end = digits + sizeof digits;
     const unsigned long long magnitude =
         units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
-    const char* first = put_point_digits_before(end, magnitude, decimals);
     if (units < 0) *out++ = '-';
-    const std::size_t length = static_cast<std::size_t>(end - first);
-    std::memcpy(out, first, length);
-    return out + length;
+    if (magnitude <= 0xFFFFFFFFu) return put_point_units(out, static_cast<std::uint32_t>(magnitude), decimals);
+    return put_point_units(out, magnitude, decimals);
 }
 
 void append_fixed_units(std::string& out, long long units, int decimals) {
