@@ -130,8 +130,9 @@ std::string metastock_path(std::string_view directory, std::string_view name) {
 std::string dat_file_name(int file_number) { return format("F%d.DAT", file_number); }
 std::string dop_file_name(int file_number) { return format("F%d.DOP", file_number); }
 
-bool metastock_in_use(std::string_view directory) {
-    return file_exists(metastock_path(directory, "~MSFL.USR"));
+bool metastock_in_use(std::string_view directory, InUseLook look) {
+    const std::string marker = metastock_path(directory, "~MSFL.USR");
+    return look == InUseLook::any_case ? file_exists(marker) : file_exists_as_written(marker);
 }
 
 MasterReadResult read_master(std::string_view directory) {
@@ -181,7 +182,7 @@ void stamp_master(MetaStockMaster& master, int second) {
 void stamp_master(MetaStockMaster& master) { stamp_master(master, now().second); }
 
 bool metastock_write_protected(std::string_view path) {
-    return file_exists(path) && !is_writable(path);
+    return is_read_only(path);
 }
 
 bool write_master(std::string_view directory, const MetaStockMaster& master, WorkFileMode mode) {

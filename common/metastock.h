@@ -120,8 +120,11 @@ struct MetaStockName {
 };
 MetaStockName split_metastock_name(std::string_view output_name);
 
-// The in-use marker ~MSFL.USR is in the directory.
-bool metastock_in_use(std::string_view directory);
+// The in-use marker ~MSFL.USR is in the directory, under a name in any case;
+// or, for a job that looked so once and looks again before each of its
+// writes there, by that name as written (one look-up, no listing).
+enum class InUseLook { any_case, as_written };
+bool metastock_in_use(std::string_view directory, InUseLook look = InUseLook::any_case);
 
 struct MasterReadResult {
     enum Status { ok, missing, damaged } status = missing;

@@ -95,7 +95,7 @@ DataReadResult read_dat(std::string_view directory, const MasterRecord& series,
     const std::size_t length = series.record_length();
     result.data.field_count = fields;
     result.data.header.resize(length);
-    const auto size = file_size(path).value_or(0);
+    const auto size = open_file_size(file.get()).value_or(0);
     if (std::fread(result.data.header.data(), 1, length, file.get()) != length)
         return damaged(format("DAMAGED METASTOCK DATA FILE %s@TOO SHORT FOR ITS HEADER", path.c_str()));
     const DataExtent extent = data_extent(path, result.data.header.data(), size, length);
@@ -160,21 +160,41 @@ DataWrite write_dat_after(std::string_view directory, int file_number, const Met
     return work.commit() ? DataWrite::ok : DataWrite::cannot_write;
 }
 
+namespace {
+
+std::string dop_text(int field_count, int decimals) {
+    std::string text = "\"DATE\",0,0\n";
+    const auto price = [&](const char* name) { text += format("\"%s\",%d,%d\n", name, decimals, decimals); };
+    if (field_count == 7) price("OPEN");
+    price("HIGH");
+    price("LOW");
+    price("CLOSE");
+    text += "\"VOL\",0,0\n";
+    if (field_count == 7) text += "\"OI\",0,0\n";
+    text += '\x1a';
+    return text;
+}
+
+// The file holds exactly these bytes.
+bool holds_bytes(const std::string& path, std::string_view bytes) {
+    const FilePtr file = open_file(path, "rb");
+    std::string held;
+    return file && read_file_bytes(file.get(), 0, bytes.size() + 1, held) && held == bytes;
+}
+
+}  // namespace
+
 bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
     if (metastock_write_protected(path)) return false;
+    // Every update of a series names the same columns: a column file that
+    // holds them already is left as it is rather than replaced by its copy.
+    const std::string text = dop_text(field_count, decimals);
+    if (holds_bytes(path, text)) return true;
     const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_dop_work_file : metastock_work_file;
     WorkFile work(metastock_path(directory, work_name), path, mode);
     if (!work.is_open()) return false;
-    std::FILE* out = work.file();
-    std::fputs("\"DATE\",0,0\n", out);
-    if (field_count == 7) std::fprintf(out, "\"OPEN\",%d,%d\n", decimals, decimals);
-    std::fprintf(out, "\"HIGH\",%d,%d\n", decimals, decimals);
-    std::fprintf(out, "\"LOW\",%d,%d\n", decimals, decimals);
-    std::fprintf(out, "\"CLOSE\",%d,%d\n", decimals, decimals);
-    std::fputs("\"VOL\",0,0\n", out);
-    if (field_count == 7) std::fputs("\"OI\",0,0\n", out);
-    std::fputc(26, out);
+    std::fwrite(text.data(), 1, text.size(), work.file());
     return work.commit();
 }
 

@@ -1,8 +1,10 @@
 #include "distributor/meta_append.h"
 
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -143,6 +145,10 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
     // it with the file it replaces, whose blocks are then written over for
     // the next file instead of being freed) and is removed at the end.
     std::map<std::string, WorkFileRemoval> work_files;
+    // A folder is searched for the in-use marker under a name in any case
+    // when the update file first comes to it; its later securities look for
+    // the marker by its name alone, which spares a listing of the folder for each.
+    std::set<std::string> looked_at;
     std::string line;
     read_line(file.get(), line, update_line_chars);  // the heading
     bool have = read_line(file.get(), line, update_line_chars);
@@ -179,10 +185,13 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         // day read; the older ones stay in the file as they are.
         const char volume_option = run.settings.volume_option();
         MetaSecurity security;
-        int prepared = prepare_meta_security(output_path, security, 1);
+        const bool looked = !looked_at.insert(meta_folder_of(output_path)).second;
+        int prepared = prepare_meta_security(output_path, security, 1,
+                                             looked ? InUseLook::as_written : InUseLook::any_case);
         if (prepared == 0 && security.kept > 0 &&
             !only_new_days(contract, security.days.back().date, volume_option, multiplier))
-            prepared = prepare_meta_security(output_path, security);
+            prepared = prepare_meta_security(output_path, security, std::numeric_limits<std::size_t>::max(),
+                                             InUseLook::as_written);
         if (prepared == -1) return -1;
         if (prepared == 1) continue;
 

@@ -75,12 +75,17 @@ int add_new_security(MetaSecurity& security) {
 
 }  // namespace
 
-int prepare_meta_security(const std::string& output_path, MetaSecurity& security, std::size_t newest) {
+std::string meta_folder_of(const std::string& output_path) {
     const auto split = output_path.find_last_of("\\:");
-    security.folder = split == std::string::npos ? std::string() : output_path.substr(0, split + 1);
-    security.name = output_path.substr(split == std::string::npos ? 0 : split + 1);
+    return split == std::string::npos ? std::string() : output_path.substr(0, split + 1);
+}
 
-    if (metastock_in_use(security.folder)) {
+int prepare_meta_security(const std::string& output_path, MetaSecurity& security, std::size_t newest,
+                          InUseLook look) {
+    security.folder = meta_folder_of(output_path);
+    security.name = output_path.substr(security.folder.size());
+
+    if (metastock_in_use(security.folder, look)) {
         warn(format(meta_in_use_message, security.folder.c_str()));
         return -1;
     }

@@ -1,4 +1,4 @@
-// distributor_bench [ROUNDS]: the distributor as a user runs it, a process
+// distributor_bench [ROUNDS] [--keep]: the distributor as a user runs it, a process
 // started on a pending update file, against cp -r of the files it touches.
 // Into a temporary folder it writes a sample installation whose settings send
 // contracts to ASCII files in the 7SCN format (EXTENDED CONTRACTS = A), 3000
@@ -14,7 +14,8 @@
 // folder. Before each round the output folder is put back as it was and the
 // update file made pending again. Each case prints the checksum of the files
 // the run left, the same in every round, so that a faster distributor shows it
-// wrote the same bytes.
+// wrote the same bytes. With --keep the temporary folder is left in place
+// (its path printed), set up for the MetaStock case, to study a run by hand.
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target distributor_bench DFANOUT && build-bench/bin/distributor_bench
@@ -101,8 +102,11 @@ void write_ascii_files(const fs::path& folder, const std::vector<Contract>& all,
     }
 }
 
-// One security per contract in its commodity's folder, 7 fields.
-void write_metastock_folders(const std::vector<Contract>& all, const std::vector<DayNumber>& days) {
+// One security per contract in its commodity's folder, 7 fields, as the
+// distributor's earlier days left it: its column file announces the decimals
+// of the commodity's table row.
+void write_metastock_folders(const std::vector<Contract>& all, const std::vector<DayNumber>& days,
+                             const CommodityTable& table) {
     std::map<std::string, MetaStockMaster> masters;
     for (const Contract& c : all) {
         const std::string folder = "\\QUORVANT\\META\\" + c.tag + "\\";
@@ -119,7 +123,7 @@ void write_metastock_folders(const std::vector<Contract>& all, const std::vector
         }
         MasterRecord& series = master.records[allocation.index];
         if (write_dat(folder, series.file_number(), data) != DataWrite::ok ||
-            !write_dop(folder, series.file_number(), 7, 0))
+            !write_dop(folder, series.file_number(), 7, table.find_no_case(c.tag)->compu_trac))
             throw std::runtime_error("cannot write the security " + c.name);
         describe_series(series, data);
     }
@@ -224,6 +228,7 @@ void report(const char* what, const fs::path& folder, const Timing& t, int round
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const bool keep = argc > 2 && std::string(argv[2]) == "--keep";
     const std::optional<fs::path> folder = bench::make_bench_folder("distributor_bench");
     if (!folder) return 1;
     const fs::path root = *folder;
@@ -235,11 +240,12 @@ int main(int argc, char** argv) {
         set_env("QUORVANT_TODAY", "2020-12-07");
         SilentConsole quiet;
         ScopedConsole scope(quiet);
-        const std::vector<Contract> all = all_contracts(load_tables(distributor_profile.tables));
+        const CommodityTable table = load_tables(distributor_profile.tables);
+        const std::vector<Contract> all = all_contracts(table);
         const std::vector<DayNumber> days = history_days();
         write_text(root / "UPDATE.CLC", update_file(all));
         write_ascii_files(root / "PRISTINE_ASCII", all, days);
-        write_metastock_folders(all, days);
+        write_metastock_folders(all, days, table);
         fs::rename(root / "META", root / "PRISTINE_META");
 
         std::printf("load average before: %s\n", bench::load_average().c_str());
@@ -255,6 +261,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "distributor_bench: %s\n", error.what());
         status = 1;
     }
-    fs::remove_all(root);
+    if (keep)
+        std::printf("kept: %s\n", root.c_str());
+    else
+        fs::remove_all(root);
     return status;
 }

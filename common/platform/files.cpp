@@ -194,6 +194,15 @@ bool folder_exists(std::string_view path) {
     return stat_path(translate_path(path), info) && S_ISDIR(info.st_mode);
 }
 
+bool file_exists_as_written(std::string_view path) {
+    const auto slash = path.find_last_of("/\\:");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") return false;
+    const fs::path folder = slash == std::string_view::npos ? fs::path(".") : translate_path(path.substr(0, slash + 1));
+    struct stat info;
+    return !folder.empty() && stat_path(folder / std::string(name), info) && !S_ISDIR(info.st_mode);
+}
+
 std::optional<std::uintmax_t> file_size(std::string_view path) {
     struct stat info;
     if (!stat_path(translate_path(path), info) || S_ISDIR(info.st_mode)) return std::nullopt;
@@ -246,6 +255,11 @@ bool make_read_only(std::string_view path) {
 bool is_writable(std::string_view path) {
     struct stat info;
     return stat_path(translate_path(path), info) && (info.st_mode & S_IWUSR) != 0;
+}
+
+bool is_read_only(std::string_view path) {
+    struct stat info;
+    return stat_path(translate_path(path), info) && !S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
 }
 
 bool create_folders(std::string_view path) {

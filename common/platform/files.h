@@ -71,6 +71,10 @@ bool file_exists(std::string_view path);
 // file cannot be opened or read.
 bool read_found_file(const std::filesystem::path& found, std::string& bytes);
 bool folder_exists(std::string_view path);
+// A file (not a folder) exists under its name exactly as the path writes it
+// (the folders above it are found whatever their case): the quick look for a
+// name whose case is known, without listing the folder for it in another case.
+bool file_exists_as_written(std::string_view path);
 std::optional<std::uintmax_t> file_size(std::string_view path);
 
 // Renames a file as DOS does: it fails when another file already has the new
@@ -82,6 +86,9 @@ bool make_writable(std::string_view path);
 bool make_read_only(std::string_view path);
 // The file may be written to (DOS: its read-only attribute is clear).
 bool is_writable(std::string_view path);
+// A file (not a folder) that exists and may not be written to (DOS: its
+// read-only attribute is set), found with one look-up.
+bool is_read_only(std::string_view path);
 // Creates the folder and every missing folder above it; true when it exists afterwards.
 bool create_folders(std::string_view path);
 

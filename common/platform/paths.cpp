@@ -15,19 +15,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> split_components(std::string_view path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '/' || c == '\\') {
-            if (!part.empty()) parts.push_back(std::move(part));
-            part.clear();
-        } else {
-            part.push_back(c);
+std::vector<std::string_view> split_components(std::string_view path) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+            if (i > start) parts.push_back(path.substr(start, i - start));
+            start = i + 1;
         }
     }
-    if (!part.empty()) parts.push_back(std::move(part));
     return parts;
+}
+
+// Appends a component as path's operator/= does, on the text: a separator
+// unless the text is empty or already ends in one. Joining the text first
+// and making a path of it once costs a fraction of a path append per part.
+void append_component(std::string& text, std::string_view part) {
+    if (!text.empty() && text.back() != '/') text += '/';
+    text += part;
 }
 
 // The name on disk of `name` in `folder`, as DOS would find it: the exact name
@@ -77,7 +82,7 @@ fs::path translate_path(std::string_view path) {
         path.remove_prefix(2);
     }
     const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
-    std::vector<std::string> parts = split_components(path);
+    const std::vector<std::string_view> parts = split_components(path);
 
     fs::path result;
     std::size_t first = 0;
@@ -96,19 +101,23 @@ fs::path translate_path(std::string_view path) {
     // that does: one look-up of the whole path, or of its folder, spares a
     // look-up of every component.
     if (parts.size() > first) {
-        fs::path whole = result;
-        for (std::size_t i = first; i < parts.size(); ++i) whole /= parts[i];
+        std::string text = result.native();
+        for (std::size_t i = first; i + 1 < parts.size(); ++i) append_component(text, parts[i]);
+        const std::size_t folder_length = text.size();
+        append_component(text, parts.back());
+        fs::path whole(std::move(text));
         if (exists_exactly(whole)) return whole;
-        const std::string& last = parts.back();
-        fs::path folder = whole.parent_path();
-        if (parts.size() > first + 1 && last != "." && last != ".." && exists_exactly(folder))
-            return folder / find_entry(folder, last).value_or(last);
+        const std::string last(parts.back());
+        if (parts.size() > first + 1 && last != "." && last != "..") {
+            const fs::path folder(whole.native().substr(0, folder_length));
+            if (exists_exactly(folder)) return folder / find_entry(folder, last).value_or(last);
+        }
     }
 
     // Once a component is missing, nothing below it can exist: stop looking.
     bool looking = true;
     for (std::size_t i = first; i < parts.size(); ++i) {
-        const std::string& part = parts[i];
+        const std::string part(parts[i]);
         if (looking && part != "." && part != "..") {
             if (auto found = find_entry(result, part)) {
                 result /= *found;
