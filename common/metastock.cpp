@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "common/clc_file.h"
 #include "common/platform/clock.h"
@@ -160,6 +161,7 @@ MasterReadResult read_master(std::string_view directory) {
     if (master.highest_file_number() > max_file_number)
         return damaged(format("HIGHEST FILE NUMBER %d IS ABOVE %d", master.highest_file_number(),
                               max_file_number));
+    std::array<bool, 256> used{};  // by file number
     for (int i = 1; i <= count; ++i) {
         MasterBytes bytes;
         if (std::fread(bytes.data(), 1, master_record_size, file.get()) != master_record_size)
@@ -167,7 +169,7 @@ MasterReadResult read_master(std::string_view directory) {
         MasterRecord record(bytes);
         if (record.file_number() == 0)
             return damaged(format("SERIES RECORD %d HAS NO FILE NUMBER", i));
-        if (master.uses_file_number(record.file_number()))
+        if (std::exchange(used[record.file_number()], true))
             return damaged(format("FILE NUMBER %d IS USED TWICE", record.file_number()));
         master.records.push_back(record);
     }

@@ -164,7 +164,16 @@ namespace {
 
 std::string dop_text(int field_count, int decimals) {
     std::string text = "\"DATE\",0,0\n";
-    const auto price = [&](const char* name) { text += format("\"%s\",%d,%d\n", name, decimals, decimals); };
+    const std::string shown = std::to_string(decimals);
+    const auto price = [&](std::string_view name) {
+        text += '"';
+        text += name;
+        text += "\",";
+        text += shown;
+        text += ',';
+        text += shown;
+        text += '\n';
+    };
     if (field_count == 7) price("OPEN");
     price("HIGH");
     price("LOW");

@@ -180,14 +180,15 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
 
         std::string output_path;
         std::string name;
-        if (determine_name(first, 'M', run, output_path, name) != 0) return -1;
+        MasterReadResult master;
+        if (determine_name(first, 'M', run, output_path, name, &master) != 0) return -1;
         // The daily case, days after the security's last, needs only the last
         // day read; the older ones stay in the file as they are.
         const char volume_option = run.settings.volume_option();
         MetaSecurity security;
         const bool looked = !looked_at.insert(meta_folder_of(output_path)).second;
         int prepared = prepare_meta_security(output_path, security, 1,
-                                             looked ? InUseLook::as_written : InUseLook::any_case);
+                                             looked ? InUseLook::as_written : InUseLook::any_case, &master);
         if (prepared == 0 && security.kept > 0 &&
             !only_new_days(contract, security.days.back().date, volume_option, multiplier))
             prepared = prepare_meta_security(output_path, security, std::numeric_limits<std::size_t>::max(),

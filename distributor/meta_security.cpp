@@ -81,7 +81,7 @@ std::string meta_folder_of(const std::string& output_path) {
 }
 
 int prepare_meta_security(const std::string& output_path, MetaSecurity& security, std::size_t newest,
-                          InUseLook look) {
+                          InUseLook look, MasterReadResult* master_read) {
     security.folder = meta_folder_of(output_path);
     security.name = output_path.substr(security.folder.size());
 
@@ -89,7 +89,7 @@ int prepare_meta_security(const std::string& output_path, MetaSecurity& security
         warn(format(meta_in_use_message, security.folder.c_str()));
         return -1;
     }
-    MasterReadResult read = read_master(security.folder);
+    MasterReadResult read = master_read ? std::move(*master_read) : read_master(security.folder);
     if (read.status == MasterReadResult::damaged) {
         warn(read.message);
         return -1;

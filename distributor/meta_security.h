@@ -53,10 +53,11 @@ struct MetaSecurity {
 // has no room. A MASTER record whose data file is missing is removed with its
 // files and the contract goes on as a new security. With `newest`, only that
 // many of the newest days are read into the work table (the others are kept).
-// The folder is looked at for the charting program's in-use marker as `look` says.
+// The folder is looked at for the charting program's in-use marker as `look`
+// says; its MASTER is read, unless `master_read` brings it as just read.
 int prepare_meta_security(const std::string& output_path, MetaSecurity& security,
                           std::size_t newest = std::numeric_limits<std::size_t>::max(),
-                          InUseLook look = InUseLook::any_case);
+                          InUseLook look = InUseLook::any_case, MasterReadResult* master_read = nullptr);
 
 // The folder of a security's output path, as prepare_meta_security takes it:
 // up to its last backslash or colon (empty when there is none).

@@ -26,12 +26,16 @@ std::string contract_folder(std::string_view tag, char kind, const Distribution&
 
 // The folder of the contract's security: the first of the folder and its
 // siblings 1 to 9 that holds the security or has room for it. Empty after a
-// warning.
-std::string choose_metastock_folder(const std::string& first, std::string_view name) {
+// warning. The chosen folder's MASTER as read goes to `chosen`.
+std::string choose_metastock_folder(const std::string& first, std::string_view name, MasterReadResult& chosen) {
     for (int k = 0; k < metastock_folders; ++k) {
         const std::string folder = numbered_metastock_folder(first, k);
-        const MasterReadResult read = read_master(folder);
-        if (read.status == MasterReadResult::missing) return folder;
+        MasterReadResult read = read_master(folder);
+        const auto choose = [&] {
+            chosen = std::move(read);
+            return folder;
+        };
+        if (read.status == MasterReadResult::missing) return choose();
         if (read.status == MasterReadResult::damaged) {
             // Which folder holds the security cannot be told: sending it to a
             // sibling could list it twice.
@@ -39,8 +43,8 @@ std::string choose_metastock_folder(const std::string& first, std::string_view n
             return {};
         }
         for (const MasterRecord& record : read.master.records)
-            if (equal_no_case(record.symbol(), name)) return folder;
-        if (read.master.records.size() < static_cast<std::size_t>(max_file_number)) return folder;
+            if (equal_no_case(record.symbol(), name)) return choose();
+        if (read.master.records.size() < static_cast<std::size_t>(max_file_number)) return choose();
     }
     message(distributor_profile, "ERROR-too many Metastock sub folders");
     return {};
@@ -68,7 +72,7 @@ bool check_contract_key(std::string_view contract_line, const Distribution& run)
 }
 
 int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
-                   std::string& name) {
+                   std::string& name, MasterReadResult* chosen_master) {
     const std::string_view tag = contract_line.substr(0, 2);
     const std::string folder = contract_folder(tag, kind, run);
     std::string problem;
@@ -89,7 +93,9 @@ int determine_name(std::string_view contract_line, char kind, const Distribution
         message(distributor_profile, "ERROR-blank in META MASK@in QUORUP.INI file");
         return -1;
     }
-    const std::string chosen = choose_metastock_folder(folder, named);
+    MasterReadResult master;
+    const std::string chosen = choose_metastock_folder(folder, named, master);
+    if (chosen_master) *chosen_master = std::move(master);
     if (chosen.empty()) return -1;
     name = std::move(named);
     output_path = chosen + name;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/metastock.h"
 #include "common/output_mask.h"
 #include "distributor/distribution.h"
 
@@ -16,9 +17,11 @@ namespace qv::distributor {
 // 6 its month code. Kind 'A' gives the ASCII file (output_path the file, name
 // the file name); kind 'M' the MetaStock folder, chosen among the contract's
 // folder and its numbered siblings 1 to 9 (output_path the folder followed by
-// the security name, name the security name). 0, or -1 after a warning.
+// the security name, name the security name; the chosen folder's MASTER, as
+// read to choose it, goes to `chosen_master` when one is given). 0, or -1
+// after a warning.
 int determine_name(std::string_view contract_line, char kind, const Distribution& run, std::string& output_path,
-                   std::string& name);
+                   std::string& name, MasterReadResult* chosen_master = nullptr);
 
 // The contract key of an update line (tag, blank, two-digit year, month code)
 // becomes part of file and folder names, so it must be one: the tag a tag of

@@ -64,14 +64,18 @@ std::optional<std::string> find_entry(const fs::path& folder, const std::string&
     return best;
 }
 
+// The text of install_root(): the folder is made a path only once the whole
+// path is joined.
+std::string install_root_text() {
+    std::string root = get_env_or("QUORVANT_ROOT", "");
+    if (!root.empty()) return root;
+    std::error_code ignored;
+    return fs::current_path(ignored).native();
+}
+
 }  // namespace
 
-fs::path install_root() {
-    const std::string root = get_env_or("QUORVANT_ROOT", "");
-    if (!root.empty()) return fs::path(root);
-    std::error_code ignored;
-    return fs::current_path(ignored);
-}
+fs::path install_root() { return fs::path(install_root_text()); }
 
 fs::path translate_path(std::string_view path) {
     if (path.empty()) return {};
@@ -84,24 +88,24 @@ fs::path translate_path(std::string_view path) {
     const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
     const std::vector<std::string_view> parts = split_components(path);
 
-    fs::path result;
+    std::string base;
     std::size_t first = 0;
     if (absolute && !parts.empty() && equal_no_case(parts[0], "QUORVANT")) {
-        result = install_root();
+        base = install_root_text();
         first = 1;
     } else if (drive != 0) {
         // "C:FILE" (relative to the drive's current folder) is taken from the drive's root.
         const std::string variable = std::string("QUORVANT_DRIVE_") + drive;
-        result = fs::path(get_env_or(variable, "/"));
+        base = get_env_or(variable, "/");
     } else if (absolute) {
-        result = "/";
+        base = "/";
     }
 
     // Most paths name a file as it stands on disk, or a new file in a folder
     // that does: one look-up of the whole path, or of its folder, spares a
     // look-up of every component.
     if (parts.size() > first) {
-        std::string text = result.native();
+        std::string text = base;
         for (std::size_t i = first; i + 1 < parts.size(); ++i) append_component(text, parts[i]);
         const std::size_t folder_length = text.size();
         append_component(text, parts.back());
@@ -115,6 +119,7 @@ fs::path translate_path(std::string_view path) {
     }
 
     // Once a component is missing, nothing below it can exist: stop looking.
+    fs::path result(base);
     bool looking = true;
     for (std::size_t i = first; i < parts.size(); ++i) {
         const std::string part(parts[i]);

@@ -40,9 +40,14 @@ WorkFile::WorkFile(std::string_view work_path, std::string_view target_path, Wor
     : work_(translate_path(work_path)), target_(translate_path(target_path)), mode_(mode) {
     if (work_.empty() || target_.empty() || work_ == target_) return;
     // Reused: written over from the start without freeing its blocks; the
-    // commit cuts it to the length written.
-    if (mode_ == WorkFileMode::reuse) file_ = std::fopen(work_.c_str(), "r+b");
-    if (!file_) file_ = std::fopen(work_.c_str(), "wb");
+    // commit cuts it to the length written. The stream only writes, so that a
+    // seek in it never reads back the block it lands in.
+    if (mode_ == WorkFileMode::reuse) {
+        const int fd = ::open(work_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (fd >= 0 && !(file_ = ::fdopen(fd, "wb"))) ::close(fd);
+        return;
+    }
+    file_ = std::fopen(work_.c_str(), "wb");
 }
 
 WorkFile::~WorkFile() {
