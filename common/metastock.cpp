@@ -187,12 +187,18 @@ bool metastock_write_protected(std::string_view path) {
     return is_read_only(path);
 }
 
-bool write_master(std::string_view directory, const MetaStockMaster& master, WorkFileMode mode) {
+std::string metastock_work_path(std::string_view directory, std::string_view work_directory,
+                                std::string_view name) {
+    return metastock_path(work_directory.empty() ? directory : work_directory, name);
+}
+
+bool write_master(std::string_view directory, const MetaStockMaster& master, WorkFileMode mode,
+                  std::string_view work_directory) {
     const std::string path = metastock_path(directory, "MASTER");
     if (master.records.size() > static_cast<std::size_t>(max_file_number) || metastock_write_protected(path))
         return false;
     const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_master_work_file : metastock_work_file;
-    WorkFile work(metastock_path(directory, work_name), path, mode);
+    WorkFile work(metastock_work_path(directory, work_directory, work_name), path, mode);
     if (!work.is_open()) return false;
     MasterBytes header = master.header;
     put_u16(&header[0], static_cast<std::uint16_t>(master.records.size()));

@@ -100,6 +100,9 @@ inline constexpr std::string_view metastock_work_file = "TEMP_MS.QVT";
 // it replaces and is seldom cut shorter.
 inline constexpr std::string_view metastock_master_work_file = "TEMP_MSM.QVT";
 inline constexpr std::string_view metastock_dop_work_file = "TEMP_MSD.QVT";
+// The path of a work file: in work_directory, or in the directory when that is empty.
+std::string metastock_work_path(std::string_view directory, std::string_view work_directory,
+                                std::string_view name);
 
 // The path of a file of the directory; the directory may end in a backslash,
 // slash or colon or not.
@@ -152,9 +155,11 @@ bool metastock_write_protected(std::string_view path);
 
 // Rewrites MASTER whole, header and records, the count set to the number of
 // records, through a work file renamed over it. False when it cannot be written
-// or is write-protected; the old MASTER then stays as it was.
+// or is write-protected; the old MASTER then stays as it was. A reused work
+// file may be kept in another folder of the same mounted file system
+// (`work_directory`; empty for the directory itself).
 bool write_master(std::string_view directory, const MetaStockMaster& master,
-                  WorkFileMode mode = WorkFileMode::fresh);
+                  WorkFileMode mode = WorkFileMode::fresh, std::string_view work_directory = {});
 
 // The first series record (index into records) whose symbol equals the wanted
 // one without regard to case and whose time frame is the wanted one.

@@ -143,7 +143,7 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
 }
 
 DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
-                          WorkFileMode mode) {
+                          WorkFileMode mode, std::string_view work_directory) {
     std::vector<std::uint8_t> bytes;
     if (const DataWrite encoded = encode_dat(data, kept, bytes); encoded != DataWrite::ok) return encoded;
     const std::size_t length = 4 * static_cast<std::size_t>(data.field_count);
@@ -152,7 +152,7 @@ DataWrite write_dat_after(std::string_view directory, int file_number, const Met
     if (metastock_write_protected(path)) return DataWrite::cannot_write;
     FilePtr old;
     if (kept > 0 && !(old = open_file(path, "rb"))) return DataWrite::cannot_write;
-    WorkFile work(metastock_path(directory, metastock_work_file), path, mode);
+    WorkFile work(metastock_work_path(directory, work_directory, metastock_work_file), path, mode);
     if (!work.is_open()) return DataWrite::cannot_write;
     std::fwrite(bytes.data(), 1, length, work.file());
     if (kept > 0 && !copy_file_bytes(old.get(), length, kept * length, work.file())) return DataWrite::cannot_write;
@@ -193,7 +193,8 @@ bool holds_bytes(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode) {
+bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode,
+               std::string_view work_directory) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
     if (metastock_write_protected(path)) return false;
     // Every update of a series names the same columns: a column file that
@@ -201,7 +202,7 @@ bool write_dop(std::string_view directory, int file_number, int field_count, int
     const std::string text = dop_text(field_count, decimals);
     if (holds_bytes(path, text)) return true;
     const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_dop_work_file : metastock_work_file;
-    WorkFile work(metastock_path(directory, work_name), path, mode);
+    WorkFile work(metastock_work_path(directory, work_directory, work_name), path, mode);
     if (!work.is_open()) return false;
     std::fwrite(text.data(), 1, text.size(), work.file());
     return work.commit();

@@ -69,13 +69,16 @@ DataWrite write_dat(std::string_view directory, int file_number, const MetaStock
 // data.records, under data.header with the count of them all, through a work
 // file renamed over it: days added after a long series are written without the
 // older records passing through the program.
+// A reused work file may be kept in another folder of the same mounted file
+// system (`work_directory`, as with write_master).
 DataWrite write_dat_after(std::string_view directory, int file_number, const MetaStockData& data, std::size_t kept,
-                          WorkFileMode mode = WorkFileMode::fresh);
+                          WorkFileMode mode = WorkFileMode::fresh, std::string_view work_directory = {});
 
 // Writes F%d.DOP: "DATE", the price columns with the number of decimals shown
 // for the series (twice), "VOL" (and "OI" with 7 fields), then the byte 26.
+// A column file that holds these bytes already is left as it is.
 bool write_dop(std::string_view directory, int file_number, int field_count, int decimals,
-               WorkFileMode mode = WorkFileMode::fresh);
+               WorkFileMode mode = WorkFileMode::fresh, std::string_view work_directory = {});
 
 // Sets the series record for the data written: field count and record length,
 // first and last date (0 for no records).

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <list>
 #include <map>
 #include <optional>
 #include <set>
@@ -133,6 +134,31 @@ bool only_new_days(const Contract& contract, long last, char volume_option, doub
     return true;
 }
 
+// The reused work files of an update file. Those of the first folder written
+// on a mounted file system serve every folder there: a commit exchanges the
+// work file with the file it replaces, across folders as well, so that the
+// old content's blocks are written over for the next file instead of freed.
+// Only these few work files are removed at the end; removing a set in every
+// folder freed their blocks one folder at a time, each a wait on the disk.
+class MetaWorkFolders {
+public:
+    // The folder whose work files serve `folder` (an existing folder).
+    const std::string& serving(const std::string& folder) {
+        if (const auto found = chosen_.find(folder); found != chosen_.end()) return found->second;
+        for (const std::string& kept : kept_)
+            if (on_same_mount(kept, folder)) return chosen_[folder] = kept;
+        kept_.push_back(folder);
+        for (const std::string_view name : {metastock_work_file, metastock_master_work_file, metastock_dop_work_file})
+            removals_.emplace_back(metastock_path(folder, name));
+        return chosen_[folder] = folder;
+    }
+
+private:
+    std::map<std::string, std::string> chosen_;
+    std::vector<std::string> kept_;
+    std::list<WorkFileRemoval> removals_;
+};
+
 }  // namespace
 
 int append_meta_updates(const std::string& update_path, Distribution& run) {
@@ -141,10 +167,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         warn(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
         return -1;
     }
-    // Each folder's work file serves all its securities (a commit exchanges
-    // it with the file it replaces, whose blocks are then written over for
-    // the next file instead of being freed) and is removed at the end.
-    std::map<std::string, WorkFileRemoval> work_files;
+    MetaWorkFolders work_folders;
     // A folder is searched for the in-use marker under a name in any case
     // when the update file first comes to it; its later securities look for
     // the marker by its name alone, which spares a listing of the folder for each.
@@ -201,10 +224,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         apply_contract(contract, security, volume_option, multiplier);
         // A new security of nothing but deleted days is not made.
         if (security.is_new && security.days.empty()) continue;
-        for (const std::string_view name : {metastock_work_file, metastock_master_work_file, metastock_dop_work_file}) {
-            const std::string work_file = metastock_path(security.folder, name);
-            if (!work_files.contains(work_file)) work_files.try_emplace(work_file, work_file);
-        }
+        security.work_folder = work_folders.serving(security.folder);
         write_meta_security(security, decimals, run, WorkFileMode::reuse);
     }
     return 0;

@@ -200,7 +200,7 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run,
 
     MasterRecord& series = security.master.records[security.index];
     const int number = series.file_number();
-    switch (write_dat_after(security.folder, number, data, security.kept, mode)) {
+    switch (write_dat_after(security.folder, number, data, security.kept, mode, security.work_folder)) {
         case DataWrite::ok:
             break;
         case DataWrite::cannot_write:
@@ -224,14 +224,14 @@ int write_meta_security(MetaSecurity& security, int decimals, Distribution& run,
     describe_series(series, data);
     if (security.kept > 0) series.set_first_date(security.first_date);
     stamp_master(security.master);
-    if (!write_master(security.folder, security.master, mode)) {
+    if (!write_master(security.folder, security.master, mode, security.work_folder)) {
         // A new security's data file is nobody's without its MASTER record.
         if (security.is_new) delete_file(metastock_path(security.folder, dat_file_name(number)));
         write_failed(run, master_path(security));
         warn("CAN'T UPDATE MASTER FILE: " + master_path(security));
         return -1;
     }
-    if (!write_dop(security.folder, number, security.field_count, decimals, mode)) {
+    if (!write_dop(security.folder, number, security.field_count, decimals, mode, security.work_folder)) {
         write_failed(run, metastock_path(security.folder, dop_file_name(number)));
         warn(meta_dop_message);
         return -1;

@@ -44,6 +44,9 @@ struct MetaSecurity {
     // which stay as they are, are not in `days`; the date of the first of them.
     std::size_t kept = 0;
     long first_date = 0;
+    // Where write_meta_security keeps reused work files: a folder on the same
+    // mounted file system, or empty for the security's own folder.
+    std::string work_folder;
 };
 
 // Finds or creates the security for `output_path` (folder and name as
@@ -87,8 +90,8 @@ void place_meta_record(MetaWorkTable& days, const MetaDay& day, long previous_da
 // first and last date) with MASTER stamped and rewritten, and F%d.DOP with
 // `decimals` for the price columns. Each file is replaced through a work file,
 // so a failure leaves the security's files as they were; -1 after a warning.
-// With WorkFileMode::reuse the folder's work file is used again (the caller
-// removes it when it is done with the folder).
+// With WorkFileMode::reuse the work files of security.work_folder (or of the
+// security's folder) are used again; the caller removes them when it is done.
 // Raises run.newest_written to the newest date written.
 int write_meta_security(MetaSecurity& security, int decimals, Distribution& run,
                         WorkFileMode mode = WorkFileMode::fresh);

@@ -271,6 +271,17 @@ bool create_folders(std::string_view path) {
     return stat_path(real, info) && S_ISDIR(info.st_mode);
 }
 
+bool on_same_mount(std::string_view folder, std::string_view other) {
+    struct statx first, second;
+    const auto look = [](std::string_view path, struct statx& info) {
+        const fs::path real = translate_path(path);
+        return !real.empty() && ::statx(AT_FDCWD, real.c_str(), 0, STATX_MNT_ID, &info) == 0 &&
+               (info.stx_mask & STATX_MNT_ID) != 0;
+    };
+    return look(folder, first) && look(other, second) && first.stx_mnt_id == second.stx_mnt_id &&
+           first.stx_dev_major == second.stx_dev_major && first.stx_dev_minor == second.stx_dev_minor;
+}
+
 bool sync_to_disk(const std::vector<std::string>& folders) {
     std::vector<dev_t> synced;
     bool ok = true;

@@ -91,6 +91,9 @@ bool is_writable(std::string_view path);
 bool is_read_only(std::string_view path);
 // Creates the folder and every missing folder above it; true when it exists afterwards.
 bool create_folders(std::string_view path);
+// Both folders are on one mounted file system, so that a file can be renamed
+// from one into the other. False when it cannot be told.
+bool on_same_mount(std::string_view folder, std::string_view other);
 
 // Brings everything written so far on the file systems that hold these
 // folders to the disk: one syncfs for each file system, however many files
