@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -316,12 +318,49 @@ TEST(MetaStockDirectory, WriteProtectedFilesAreLeftAlone) {
     EXPECT_EQ(read.master.records.size(), 1u);
 }
 
+TEST(MetaStockDirectory, AColumnFileIsReplacedOnlyWhenItsBytesChange) {
+    testing::TempInstall install;
+    std::filesystem::create_directories(install.path("MS"));
+    const std::string two =
+        "\"DATE\",0,0\n\"OPEN\",2,2\n\"HIGH\",2,2\n\"LOW\",2,2\n\"CLOSE\",2,2\n\"VOL\",0,0\n\"OI\",0,0\n\x1A";
+    const auto inode = [&]() -> ino_t {
+        struct stat info;
+        return ::stat(install.path("MS/F1.DOP").c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    struct Case {
+        const char* what;
+        std::string before;  // empty: no file
+        bool kept;           // the same file afterwards
+    } cases[] = {
+        {"no column file yet", "", false},
+        {"the same bytes", two, true},
+        {"other decimals", "\"DATE\",0,0\n\"OPEN\",3,3\n\"HIGH\",3,3\n\"LOW\",3,3\n\"CLOSE\",3,3\n\"VOL\",0,0\n\"OI\",0,0\n\x1A", false},
+        {"the same bytes and more", two + "x", false},
+        {"the bytes cut short", two.substr(0, two.size() - 1), false},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(install.path("MS/F1.DOP"));
+        if (!c.before.empty()) install.write("MS/F1.DOP", c.before);
+        const auto before = c.before.empty() ? 0 : inode();
+        for (const WorkFileMode mode : {WorkFileMode::fresh, WorkFileMode::reuse}) {
+            ASSERT_TRUE(write_dop(dir, 1, 7, 2, mode)) << c.what;
+            EXPECT_EQ(install.read("MS/F1.DOP"), two) << c.what;
+        }
+        EXPECT_EQ(inode() == before, c.kept) << c.what;
+    }
+}
+
 TEST(MetaStockDirectory, TheInUseMarker) {
     testing::TempInstall install;
     install.write("MS/MASTER", raw_master(0, 0, ""));
     EXPECT_FALSE(metastock_in_use(dir));
-    install.write("MS/~MSFL.USR", "");
+    EXPECT_FALSE(metastock_in_use(dir, InUseLook::as_written));
+    // A marker in another case is found by the look in any case only.
+    install.write("MS/~msfl.usr", "");
     EXPECT_TRUE(metastock_in_use(dir));
+    EXPECT_FALSE(metastock_in_use(dir, InUseLook::as_written));
+    install.write("MS/~MSFL.USR", "");
+    EXPECT_TRUE(metastock_in_use(dir, InUseLook::as_written));
     EXPECT_TRUE(metastock_in_use("\\QUORVANT\\MS"));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,33 @@ TEST_F(MetaAppend, LongHistoryKeepsEveryDay) {
     EXPECT_EQ(days[1].date, 1000103);
     EXPECT_EQ(days[1].close, 0);
     EXPECT_EQ(days.back().date, metastock_date(next.year, next.month, next.day));
+}
+
+TEST_F(MetaAppend, DaysIntoSecuritiesOfSeveralFoldersLeaveNoWorkFile) {
+    // Days after the last in every security, so that the work files of the
+    // first folder serve the others; then a correction, which reads them whole.
+    for (const char* folder : {"W_", "BP"})
+        for (const char* month : {"H", "K"})
+            make_security(folder, format("%s%s05", folder, month), {record(1050301, 1, 10, 1), record(1050314, 2, 20, 2)});
+    std::vector<std::string> lines;
+    for (const char* contract : {"W_ 05H", "W_ 05K", "BP 05H", "BP 05K"})
+        lines.push_back(day_line("050315", 5, 30, 300, 3000, contract));
+    ASSERT_EQ(append_meta_updates(update_file(lines), run), 0);
+    ASSERT_EQ(append_meta_updates(update_file({day_line("050301", 7, 40, 400, 4000, "BP 05K")}), run), 0);
+
+    for (const char* folder : {"W_", "BP"}) {
+        const double scale = std::string(folder) == "BP" ? 100 : 1;  // the table's multiplier
+        for (const char* month : {"H", "K"}) {
+            const auto days = days_of(folder, format("%s%s05", folder, month));
+            ASSERT_EQ(days.size(), 3u) << folder << month;
+            EXPECT_EQ(days[1], (Day{1050314, 2, 300, 30})) << folder << month;
+            EXPECT_EQ(days[2], (Day{1050315, 5 * scale, 300, 30})) << folder << month;
+            const bool corrected = std::string(folder) == "BP" && std::string(month) == "K";
+            EXPECT_EQ(days[0].close, corrected ? 7 * scale : 1) << folder << month;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(install.path("META/" + std::string(folder))))
+            EXPECT_NE(entry.path().filename().string().rfind("TEMP", 0), 0u) << entry.path();
+    }
 }
 
 TEST_F(MetaAppend, FolderInUseStopsTheRunAndWritesNothing) {

@@ -152,5 +152,27 @@ TEST(Files, FileOperationsOnDosNames) {
     EXPECT_TRUE(info.st_mode & S_IWUSR);
 }
 
+TEST(Files, QuickLookUpsForAJobOfManyFiles) {
+    testing::TempInstall install;
+    install.write("MS/F1.DAT", "x");
+    install.write("MS2/F1.DAT", "x");
+    // A name of known case is looked up as written; the folders in any case.
+    EXPECT_TRUE(file_exists_as_written("\\QUORVANT\\ms\\F1.DAT"));
+    EXPECT_FALSE(file_exists_as_written("\\QUORVANT\\MS\\f1.dat"));
+    EXPECT_TRUE(file_exists("\\QUORVANT\\MS\\f1.dat"));
+    EXPECT_FALSE(file_exists_as_written("\\QUORVANT\\MS"));
+
+    EXPECT_FALSE(is_read_only("\\QUORVANT\\MS\\F1.DAT"));
+    ASSERT_TRUE(make_read_only("\\QUORVANT\\MS\\F1.DAT"));
+    EXPECT_TRUE(is_read_only("\\QUORVANT\\ms\\f1.dat"));
+    EXPECT_FALSE(is_read_only("\\QUORVANT\\MS\\F2.DAT"));
+    EXPECT_FALSE(is_read_only("\\QUORVANT\\MS"));
+
+    // Folders of one mount; a folder that is not there cannot be told.
+    EXPECT_TRUE(on_same_mount("\\QUORVANT\\MS\\", "\\QUORVANT\\ms2"));
+    EXPECT_FALSE(on_same_mount("\\QUORVANT\\MS", "\\QUORVANT\\NONE"));
+    EXPECT_FALSE(on_same_mount("\\QUORVANT\\MS", "/proc"));
+}
+
 }  // namespace
 }  // namespace qv

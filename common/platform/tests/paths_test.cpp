@@ -55,6 +55,19 @@ TEST(Paths, TranslatesDosAndLinuxForms) {
     EXPECT_EQ(install_file("CLC\\BP_CLC.QVT"), fs::path(root + "/CLC/BP_CLC.QVT"));
 }
 
+TEST(Paths, TheLinuxTextIsJoinedWithOneSeparator) {
+    testing::TempInstall install;
+    install.write("MS/F1.DAT", "x");
+    const std::string root = install.root().string();
+    // A root given with a final slash takes no second one, found or not.
+    ScopedEnv slashed("QUORVANT_ROOT", root + "/");
+    EXPECT_EQ(translate_path("\\QUORVANT\\MS\\F1.DAT").native(), root + "/MS/F1.DAT");
+    EXPECT_EQ(translate_path("\\QUORVANT\\MS\\f9.dat").native(), root + "/MS/f9.dat");
+    EXPECT_EQ(translate_path("\\QUORVANT\\ms\\F1.DAT").native(), root + "/MS/F1.DAT");
+    EXPECT_EQ(translate_path("\\QUORVANT\\NEW\\F1.DAT").native(), root + "/NEW/F1.DAT");
+    EXPECT_EQ(translate_path("\\QUORVANT\\.\\MS\\..\\MS\\F1.DAT").native(), root + "/./MS/../MS/F1.DAT");
+}
+
 TEST(Paths, InstallRootIsWorkingFolderWithoutSetting) {
     ScopedEnv root("QUORVANT_ROOT", std::nullopt);
     EXPECT_EQ(install_root(), fs::current_path());
