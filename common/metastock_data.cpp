@@ -149,9 +149,10 @@ DataWrite write_dat_after(std::string_view directory, int file_number, const Met
     const std::size_t length = 4 * static_cast<std::size_t>(data.field_count);
 
     const std::string path = metastock_path(directory, dat_file_name(file_number));
-    if (metastock_write_protected(path)) return DataWrite::cannot_write;
+    // The old file, whose first records are kept, tells itself whether it is write-protected.
     FilePtr old;
-    if (kept > 0 && !(old = open_file(path, "rb"))) return DataWrite::cannot_write;
+    if (kept > 0 ? !(old = open_file(path, "rb")) || open_file_read_only(old.get()) : metastock_write_protected(path))
+        return DataWrite::cannot_write;
     WorkFile work(metastock_work_path(directory, work_directory, metastock_work_file), path, mode);
     if (!work.is_open()) return DataWrite::cannot_write;
     std::fwrite(bytes.data(), 1, length, work.file());
@@ -184,11 +185,10 @@ std::string dop_text(int field_count, int decimals) {
     return text;
 }
 
-// The file holds exactly these bytes.
-bool holds_bytes(const std::string& path, std::string_view bytes) {
-    const FilePtr file = open_file(path, "rb");
+// The open file holds exactly these bytes.
+bool holds_bytes(std::FILE* file, std::string_view bytes) {
     std::string held;
-    return file && read_file_bytes(file.get(), 0, bytes.size() + 1, held) && held == bytes;
+    return read_file_bytes(file, 0, bytes.size() + 1, held) && held == bytes;
 }
 
 }  // namespace
@@ -196,11 +196,12 @@ bool holds_bytes(const std::string& path, std::string_view bytes) {
 bool write_dop(std::string_view directory, int file_number, int field_count, int decimals, WorkFileMode mode,
                std::string_view work_directory) {
     const std::string path = metastock_path(directory, dop_file_name(file_number));
-    if (metastock_write_protected(path)) return false;
+    const FilePtr held = open_file(path, "rb");
+    if (held ? open_file_read_only(held.get()) : metastock_write_protected(path)) return false;
     // Every update of a series names the same columns: a column file that
     // holds them already is left as it is rather than replaced by its copy.
     const std::string text = dop_text(field_count, decimals);
-    if (holds_bytes(path, text)) return true;
+    if (held && holds_bytes(held.get(), text)) return true;
     const std::string_view work_name = mode == WorkFileMode::reuse ? metastock_dop_work_file : metastock_work_file;
     WorkFile work(metastock_work_path(directory, work_directory, work_name), path, mode);
     if (!work.is_open()) return false;

@@ -183,6 +183,11 @@ std::optional<std::uintmax_t> open_file_size(std::FILE* file) {
     return static_cast<std::uintmax_t>(info.st_size);
 }
 
+bool open_file_read_only(std::FILE* file) {
+    struct stat info;
+    return ::fstat(::fileno(file), &info) == 0 && (info.st_mode & S_IWUSR) == 0;
+}
+
 bool file_exists(std::string_view path) {
     struct stat info;
     if (stat_path(translate_path(path), info)) return !S_ISDIR(info.st_mode);

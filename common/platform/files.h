@@ -63,6 +63,8 @@ bool read_file_bytes(std::FILE* file, std::uintmax_t offset, std::size_t length,
 
 // The size of an open file.
 std::optional<std::uintmax_t> open_file_size(std::FILE* file);
+// An open file may not be written to (as is_read_only, without a look-up of its path).
+bool open_file_read_only(std::FILE* file);
 
 bool file_exists(std::string_view path);
 // The bytes of a file whose path was found on disk already (by translate_path()

@@ -309,7 +309,9 @@ TEST(MetaStockDirectory, WriteProtectedFilesAreLeftAlone) {
     EXPECT_FALSE(write_master(dir, read.master));
     MetaStockData data;
     EXPECT_EQ(write_dat(dir, 1, data), DataWrite::cannot_write);
+    EXPECT_EQ(write_dat_after(dir, 1, data, 1, WorkFileMode::reuse), DataWrite::cannot_write);
     EXPECT_FALSE(write_dop(dir, 1, 7, 2));
+    EXPECT_FALSE(write_dop(dir, 1, 7, 2, WorkFileMode::reuse));
     EXPECT_EQ(append_day(dir, read.master, 0, {1140315, {}}), AppendResult::cannot_write);
     EXPECT_FALSE(remove_series(dir, read.master, 0));
     EXPECT_EQ(install.read("MS/MASTER"), master_bytes);
@@ -334,7 +336,8 @@ TEST(MetaStockDirectory, AColumnFileIsReplacedOnlyWhenItsBytesChange) {
     } cases[] = {
         {"no column file yet", "", false},
         {"the same bytes", two, true},
-        {"other decimals", "\"DATE\",0,0\n\"OPEN\",3,3\n\"HIGH\",3,3\n\"LOW\",3,3\n\"CLOSE\",3,3\n\"VOL\",0,0\n\"OI\",0,0\n\x1A", false},
+        {"other decimals",
+         "\"DATE\",0,0\n\"OPEN\",3,3\n\"HIGH\",3,3\n\"LOW\",3,3\n\"CLOSE\",3,3\n\"VOL\",0,0\n\"OI\",0,0\n\x1A", false},
         {"the same bytes and more", two + "x", false},
         {"the bytes cut short", two.substr(0, two.size() - 1), false},
     };

@@ -241,7 +241,8 @@ TEST_F(MetaAppend, DaysIntoSecuritiesOfSeveralFoldersLeaveNoWorkFile) {
     // first folder serve the others; then a correction, which reads them whole.
     for (const char* folder : {"W_", "BP"})
         for (const char* month : {"H", "K"})
-            make_security(folder, format("%s%s05", folder, month), {record(1050301, 1, 10, 1), record(1050314, 2, 20, 2)});
+            make_security(folder, format("%s%s05", folder, month),
+                          {record(1050301, 1, 10, 1), record(1050314, 2, 20, 2)});
     std::vector<std::string> lines;
     for (const char* contract : {"W_ 05H", "W_ 05K", "BP 05H", "BP 05K"})
         lines.push_back(day_line("050315", 5, 30, 300, 3000, contract));
