@@ -11,6 +11,7 @@
 #include "builder/final_pass.h"
 #include "builder/output_table.h"
 #include "builder/series_class.h"
+#include "common/calendar.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -311,7 +312,8 @@ TableOutcome write_table(BuildRun& run, Preparation& prepared, BuildContext& con
     std::string line;
     for (DayNumber day = context.first_day; day != no_date && day <= context.last_day;
          day = next_day(day, context, prepared)) {
-        line = output_date_text(day, date_format);
+        line.clear();
+        append_output_date(line, lotus_to_date(day), date_format);
         for (std::size_t i = 0; i < series.size(); ++i) {
             context.input_number = static_cast<int>(i + 1);
             switch (series[i]->append_fields(line, day)) {

@@ -432,14 +432,16 @@ void ClcSeries::gap_pass(double extra, bool lows) {
         if (day < first_day_) continue;
         if (day > last_day_) break;
         started = true;
-        running += pending;
-        pending = 0.0;
-        running_units += pending_units;
-        pending_units = 0;
-        gaps_summed_ += static_cast<double>(pending_count);
-        gap_magnitude_ += pending_magnitude;
-        pending_count = 0;
-        pending_magnitude = 0.0;
+        if (pending_count > 0) {
+            running += pending;
+            pending = 0.0;
+            running_units += pending_units;
+            pending_units = 0;
+            gaps_summed_ += static_cast<double>(pending_count);
+            gap_magnitude_ += pending_magnitude;
+            pending_count = 0;
+            pending_magnitude = 0.0;
+        }
         if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record.price(2)) + extra - running);
     }
     total_gap_ = running;

@@ -142,8 +142,7 @@ void append_fixed(std::string& out, double value, int decimals) {
 
 namespace {
 
-// put_fixed_units for a magnitude of the width of `Unsigned`: prices fit in
-// 32 bits, whose divisions by constants are the cheaper ones.
+// put_fixed_units for any magnitude and number of places.
 template <typename Unsigned>
 char* put_point_units(char* out, Unsigned magnitude, int decimals) {
     // Written backwards from the end, which is known once the digits are
@@ -179,14 +178,68 @@ char* put_point_units(char* out, Unsigned magnitude, int decimals) {
     return end;
 }
 
+// Writes `value` at `out` without zeros in front; answers the end. The
+// short numbers prices are made of take a branch or two and a pair or two.
+// One or two digits of a value below 100.
+char* put_short(char* out, std::uint32_t value) {
+    if (value < 10) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    }
+    std::memcpy(out, digit_pairs + 2 * value, 2);
+    return out + 2;
+}
+
+char* put_whole(char* out, std::uint32_t value) {
+    if (value < 100) return put_short(out, value);
+    if (value < 10000) {
+        out = put_short(out, value / 100);
+        std::memcpy(out, digit_pairs + 2 * (value % 100), 2);
+        return out + 2;
+    }
+    char* const end = out + decimal_digits(value);
+    put_digits_before(end, value, 1);
+    return end;
+}
+
+// Writes the `places` digits of `value` (below 10^places), zeros in front.
+char* put_places(char* out, std::uint32_t value, int places) {
+    if (places == 2) {
+        std::memcpy(out, digit_pairs + 2 * value, 2);
+        return out + 2;
+    }
+    char* const end = out + places;
+    put_digits_before(end, value, places);
+    return end;
+}
+
+// A magnitude with `decimals` places, Scale being 10^decimals: a constant
+// divisor, which the compiler turns into a multiplication.
+template <std::uint32_t Scale>
+char* put_scaled(char* out, std::uint32_t magnitude, int decimals) {
+    out = put_whole(out, magnitude / Scale);
+    *out++ = '.';
+    return put_places(out, magnitude % Scale, decimals);
+}
+
 }  // namespace
 
 char* put_fixed_units(char* out, long long units, int decimals) {
     const unsigned long long magnitude =
         units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
     if (units < 0) *out++ = '-';
-    if (magnitude <= 0xFFFFFFFFu) return put_point_units(out, static_cast<std::uint32_t>(magnitude), decimals);
-    return put_point_units(out, magnitude, decimals);
+    if (magnitude > 0xFFFFFFFFu) return put_point_units(out, magnitude, decimals);
+    const auto price = static_cast<std::uint32_t>(magnitude);
+    switch (decimals) {
+        case 0: return put_whole(out, price);
+        case 1: return put_scaled<10>(out, price, 1);
+        case 2: return put_scaled<100>(out, price, 2);
+        case 3: return put_scaled<1000>(out, price, 3);
+        case 4: return put_scaled<10000>(out, price, 4);
+        case 5: return put_scaled<100000>(out, price, 5);
+        case 6: return put_scaled<1000000>(out, price, 6);
+        default: return put_point_units(out, price, decimals);
+    }
 }
 
 void append_fixed_units(std::string& out, long long units, int decimals) {
