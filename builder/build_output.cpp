@@ -111,34 +111,6 @@ private:
     bool written_ = true;
 };
 
-// The table's lines, each whole however long and without its line end (LF,
-// or CR LF, as read_line takes it). A line is found by the stream's own search
-// for its end rather than byte by byte: the table is read back in full for
-// every output file. A CR is a line end only before an LF, so a line read to
-// its LF and stripped of a CR just before it is the line read_line gives.
-class TableReader {
-public:
-    explicit TableReader(std::FILE* file) : file_(file) {}
-    ~TableReader() { std::free(text_); }
-    TableReader(const TableReader&) = delete;
-    TableReader& operator=(const TableReader&) = delete;
-
-    // False at the end of the table.
-    bool next(std::string_view& line) {
-        const ssize_t length = getline(&text_, &capacity_, file_);
-        if (length <= 0) return false;
-        line = std::string_view(text_, static_cast<std::size_t>(length));
-        if (line.ends_with("\r\n")) line.remove_suffix(2);
-        else if (line.ends_with('\n')) line.remove_suffix(1);
-        return true;
-    }
-
-private:
-    std::FILE* file_;
-    char* text_ = nullptr;
-    std::size_t capacity_ = 0;
-};
-
 // The ASCII output's lines: the title and heading lines as they are, the data
 // lines through the final pass, into the work file that then takes the output
 // file's place.

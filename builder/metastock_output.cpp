@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -49,9 +50,10 @@ char linking_letter(char method) {
 }
 
 // The columns of a table line: runs of characters other than the separator
-// (blank-padded values under the blank separator stay one column each).
-std::vector<std::string_view> columns_of(std::string_view text, char separator) {
-    std::vector<std::string_view> columns;
+// (blank-padded values under the blank separator stay one column each), into
+// `columns`.
+void split_columns(std::string_view text, char separator, std::vector<std::string_view>& columns) {
+    columns.clear();
     std::size_t at = 0;
     while (at < text.size()) {
         if (text[at] == separator) {
@@ -62,14 +64,18 @@ std::vector<std::string_view> columns_of(std::string_view text, char separator) 
         columns.push_back(text.substr(at, end - at));
         at = end;
     }
-    return columns;
 }
 
-// Reads the next table line whole, without its line end.
-bool next_table_line(std::FILE* table, std::string& line) {
-    if (!read_whole_line(table, line)) return false;
-    if (line.back() == '\n') line.pop_back();
-    return true;
+// A column's value as strtod reads it. A plain number, what the builder's
+// columns hold, is read by from_chars, which rounds as strtod does, without
+// a copy of the text; anything else (blanks in front, a + sign, hex, text)
+// is left to strtod itself.
+double column_value(std::string_view column) {
+    double value = 0.0;
+    const char* const end = column.data() + column.size();
+    const auto [stop, error] = std::from_chars(column.data(), end, value);
+    if (error == std::errc() && stop == end) return value;
+    return std::strtod(std::string(column).c_str(), nullptr);
 }
 
 // The lines the driver writes above the data of the output table: the
@@ -101,7 +107,7 @@ public:
           date_format_(date_format),
           separator_(separator) {
         if (metastock_write_protected(path_)) work_.abandon();
-        if (work_.is_open()) put_record(std::vector<std::uint8_t>(record_length(), 0));
+        if (work_.is_open()) put_record(Record{});
     }
 
     bool is_open() const { return work_.is_open(); }
@@ -115,13 +121,13 @@ public:
         if (!date) return Result::bad_date;
         if (written_ == most_counted_records) return Result::too_many;
         const std::size_t date_length = date_text_length(date_format_);
-        const auto columns = columns_of(line.size() > date_length ? line.substr(date_length) : std::string_view(),
-                                        separator_);
+        split_columns(line.size() > date_length ? line.substr(date_length) : std::string_view(), separator_,
+                      columns_);
 
         std::array<double, max_metastock_fields - 1> values{};
         const std::size_t value_count = static_cast<std::size_t>(field_count_ - 1);
-        const std::size_t given = std::min(columns.size(), value_count);
-        for (std::size_t i = 0; i < given; ++i) values[i] = std::strtod(std::string(columns[i]).c_str(), nullptr);
+        const std::size_t given = std::min(columns_.size(), value_count);
+        for (std::size_t i = 0; i < given; ++i) values[i] = column_value(columns_[i]);
         // A series of fewer than four values is a close (or high, low and
         // close): the last value stands for the missing prices, the volume is 0.
         if (given > 0 && given < 4) {
@@ -130,7 +136,7 @@ public:
         }
 
         const long number = metastock_date(date->year, date->month, date->day);
-        std::vector<std::uint8_t> record(record_length(), 0);
+        Record record{};
         if (!float_to_mbf(static_cast<float>(number), record.data())) return Result::too_large;
         bool all_zero = true;
         for (std::size_t i = 0; i < value_count; ++i) {
@@ -172,10 +178,11 @@ public:
     }
 
 private:
+    using Record = std::array<std::uint8_t, 4 * max_metastock_fields>;
+
     std::size_t record_length() const { return 4 * static_cast<std::size_t>(field_count_); }
-    void put_record(const std::vector<std::uint8_t>& record) {
-        std::fwrite(record.data(), 1, record.size(), work_.file());
-    }
+    // The record's first record_length() bytes.
+    void put_record(const Record& record) { std::fwrite(record.data(), 1, record_length(), work_.file()); }
 
     std::string path_;
     WorkFile work_;
@@ -186,6 +193,7 @@ private:
     std::size_t trailing_zero_ = 0;
     long first_date_ = 0;
     long last_date_ = 0;
+    std::vector<std::string_view> columns_;  // of the line added last
 };
 
 }  // namespace
@@ -275,12 +283,15 @@ bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
     FilePtr table = open_file(table_path, "r");
     if (!table) fatal_error(builder_profile, format("UNABLE TO FIND THE TEMPORARY FILE %s??", std::string(table_path).c_str()));
 
-    std::string line;
+    TableReader reader(table.get());
+    std::string_view line;
     bool have_line = false;
-    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = next_table_line(table.get(), line);
+    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = reader.next(line);
 
     const char separator = settings_.column_separator();
-    const std::size_t columns = have_line ? columns_of(line, separator).size() : 0;
+    std::vector<std::string_view> first_columns;
+    if (have_line) split_columns(line, separator, first_columns);
+    const std::size_t columns = first_columns.size();
     const int field_count = field_count_for(columns, settings_.sampling_period);
     if (field_count == 0) {
         message(builder_profile, format("YOU HAVE SPECIFIED %d FIELDS TOO MANY,@METASTOCK ONLY ALLOWS 4 OR 6 (5 OR 7 "
@@ -315,7 +326,7 @@ bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
     bool passed = true;
     while (passed && have_line) {
         passed = pass.add(line);
-        have_line = next_table_line(table.get(), line);
+        have_line = reader.next(line);
     }
     // A pass stopped by a bad line leaves the old series as it was.
     if (!passed || !pass.finish() || refused) return false;

@@ -6,6 +6,7 @@
 // Both rules are asked for every input of every day, hence defined here.
 
 #include <cstddef>
+#include <cstdio>
 #include <string_view>
 
 namespace qv::builder {
@@ -27,5 +28,26 @@ inline std::size_t date_text_length(char output_date_format) {
 inline bool line_has_data(std::string_view line, char output_date_format) {
     return line.size() > date_text_length(output_date_format) + 1;
 }
+
+// The table file's lines, each whole however long and without its line end
+// (LF, or CR LF, as read_line takes it). A line is found by the stream's own
+// search for its end rather than byte by byte: the table is read back in full
+// for every output file. A CR is a line end only before an LF, so a line read
+// to its LF and stripped of a CR just before it is the line read_line gives.
+class TableReader {
+public:
+    explicit TableReader(std::FILE* file) : file_(file) {}
+    ~TableReader();
+    TableReader(const TableReader&) = delete;
+    TableReader& operator=(const TableReader&) = delete;
+
+    // The next line, valid until the next call; false at the end of the table.
+    bool next(std::string_view& line);
+
+private:
+    std::FILE* file_;
+    char* text_ = nullptr;
+    std::size_t capacity_ = 0;
+};
 
 }  // namespace qv::builder

@@ -190,7 +190,7 @@ char* put_short(char* out, std::uint32_t value) {
     return out + 2;
 }
 
-char* put_whole(char* out, std::uint32_t value) {
+inline char* put_whole(char* out, std::uint32_t value) {
     if (value < 100) return put_short(out, value);
     if (value < 10000) {
         out = put_short(out, value / 100);
