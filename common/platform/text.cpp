@@ -190,36 +190,51 @@ char* put_short(char* out, std::uint32_t value) {
     return out + 2;
 }
 
+// The two digits of a value below 100.
+char* put_pair(char* out, std::uint32_t value) {
+    std::memcpy(out, digit_pairs + 2 * value, 2);
+    return out + 2;
+}
+
+// Writes `value` at `out` without zeros in front; answers the end. The
+// short numbers prices are made of take a branch or two and a pair or three.
 inline char* put_whole(char* out, std::uint32_t value) {
     if (value < 100) return put_short(out, value);
-    if (value < 10000) {
-        out = put_short(out, value / 100);
-        std::memcpy(out, digit_pairs + 2 * (value % 100), 2);
-        return out + 2;
-    }
+    if (value < 10000) return put_pair(put_short(out, value / 100), value % 100);
+    if (value < 1000000) return put_pair(put_pair(put_short(out, value / 10000), value / 100 % 100), value % 100);
     char* const end = out + decimal_digits(value);
     put_digits_before(end, value, 1);
     return end;
 }
 
-// Writes the `places` digits of `value` (below 10^places), zeros in front.
-char* put_places(char* out, std::uint32_t value, int places) {
-    if (places == 2) {
-        std::memcpy(out, digit_pairs + 2 * value, 2);
-        return out + 2;
+// Writes the `Places` digits of `value` (below 10^Places), zeros in front.
+template <int Places>
+char* put_places(char* out, std::uint32_t value) {
+    if constexpr (Places == 1) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    } else if constexpr (Places == 2) {
+        return put_pair(out, value);
+    } else if constexpr (Places == 3) {
+        *out = static_cast<char>('0' + value / 100);
+        return put_pair(out + 1, value % 100);
+    } else if constexpr (Places == 4) {
+        return put_pair(put_pair(out, value / 100), value % 100);
+    } else {
+        char* const end = out + Places;
+        put_digits_before(end, value, Places);
+        return end;
     }
-    char* const end = out + places;
-    put_digits_before(end, value, places);
-    return end;
 }
 
-// A magnitude with `decimals` places, Scale being 10^decimals: a constant
-// divisor, which the compiler turns into a multiplication.
-template <std::uint32_t Scale>
-char* put_scaled(char* out, std::uint32_t magnitude, int decimals) {
-    out = put_whole(out, magnitude / Scale);
+// A magnitude with `Places` places after the point, divided by a constant,
+// which the compiler turns into a multiplication.
+template <int Places>
+char* put_scaled(char* out, std::uint32_t magnitude) {
+    constexpr auto scale = static_cast<std::uint32_t>(whole_powers_of_ten[Places]);
+    out = put_whole(out, magnitude / scale);
     *out++ = '.';
-    return put_places(out, magnitude % Scale, decimals);
+    return put_places<Places>(out, magnitude % scale);
 }
 
 }  // namespace
@@ -232,12 +247,12 @@ char* put_fixed_units(char* out, long long units, int decimals) {
     const auto price = static_cast<std::uint32_t>(magnitude);
     switch (decimals) {
         case 0: return put_whole(out, price);
-        case 1: return put_scaled<10>(out, price, 1);
-        case 2: return put_scaled<100>(out, price, 2);
-        case 3: return put_scaled<1000>(out, price, 3);
-        case 4: return put_scaled<10000>(out, price, 4);
-        case 5: return put_scaled<100000>(out, price, 5);
-        case 6: return put_scaled<1000000>(out, price, 6);
+        case 1: return put_scaled<1>(out, price);
+        case 2: return put_scaled<2>(out, price);
+        case 3: return put_scaled<3>(out, price);
+        case 4: return put_scaled<4>(out, price);
+        case 5: return put_scaled<5>(out, price);
+        case 6: return put_scaled<6>(out, price);
         default: return put_point_units(out, price, decimals);
     }
 }
