@@ -9,6 +9,7 @@
 
 #include "builder/contract_name.h"
 #include "builder/final_pass.h"
+#include "builder/metastock_output.h"
 #include "builder/output_table.h"
 #include "builder/series_class.h"
 #include "common/calendar.h"
@@ -221,6 +222,22 @@ private:
     AsciiLines& lines_;
 };
 
+// A MetaStock output's table handed straight to its series, without the table
+// file: the series passes over the heading lines as it does in the file.
+class DirectMetastockTable final : public TableTarget {
+public:
+    explicit DirectMetastockTable(MetastockOutput& output) : output_(output) {}
+    bool put_headings(std::string_view) override { return true; }
+    bool put_line(std::string_view line) override {
+        for_each_table_line(line, [this](std::string_view data) { output_.add_line(data); });
+        return true;
+    }
+    bool finish() override { return true; }
+
+private:
+    MetastockOutput& output_;
+};
+
 enum class TableOutcome { complete, skipped, run_ends };
 
 // The days the output steps through: every calendar day with INCLUDEHOLIDAYS
@@ -330,7 +347,8 @@ bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t headi
 }
 
 // An IDX input decides only by the last day it serves whether the final pass
-// leaves Saturdays out, so an output with one goes through the table file.
+// leaves Saturdays out, so an output with one goes through the table file;
+// the others go straight from the inputs into the output.
 bool has_index_input(const Preparation& prepared) {
     return std::any_of(prepared.inputs.begin(), prepared.inputs.end(),
                        [](const PreparedInput& input) { return input.input.series_class == SeriesClass::idx; });
@@ -364,6 +382,12 @@ BuildOutcome build_output_file(BuildRun& run, const Block& block) {
         const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
         if (outcome != TableOutcome::complete) return outcome_of(outcome);
         return lines.end() ? BuildOutcome::built : BuildOutcome::skipped;
+    }
+    if (prepared->metastock_output && !has_index_input(*prepared)) {
+        DirectMetastockTable direct(*prepared->metastock_output);
+        const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
+        if (outcome != TableOutcome::complete) return outcome_of(outcome);
+        return prepared->metastock_output->end_lines() ? BuildOutcome::built : BuildOutcome::skipped;
     }
     {
         TableFile table;

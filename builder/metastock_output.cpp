@@ -112,6 +112,7 @@ public:
 
     bool is_open() const { return work_.is_open(); }
     const std::string& path() const { return path_; }
+    int field_count() const { return field_count_; }
 
     enum class Result { ok, bad_date, too_large, too_many };
 
@@ -279,18 +280,46 @@ std::optional<MetastockOutput> MetastockOutput::prepare(const MetastockBlock& bl
     return output;
 }
 
-bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
-    FilePtr table = open_file(table_path, "r");
-    if (!table) fatal_error(builder_profile, format("UNABLE TO FIND THE TEMPORARY FILE %s??", std::string(table_path).c_str()));
+struct MetastockOutput::Writing {
+    Writing(const MetastockOutput& output, int file_number, int field_count, char separator, bool index_saturday)
+        : dat(output.directory_, file_number, field_count, output.settings_.output_date_format, separator),
+          pass(output.settings_, *output.holidays_, index_saturday,
+               [this, symbol = output.symbol_](std::string_view selected) { return take(selected, symbol); }) {}
 
-    TableReader reader(table.get());
-    std::string_view line;
-    bool have_line = false;
-    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = reader.next(line);
+    // A line the final pass selected, into the data file; false after a message.
+    bool take(std::string_view selected, const std::string& symbol) {
+        switch (dat.add(selected)) {
+            case DatWriter::Result::ok: return true;
+            case DatWriter::Result::bad_date: message(builder_profile, bad_output_date_message); break;
+            case DatWriter::Result::too_large:
+                message(builder_profile, format("ERROR-A PRICE OR VOLUME OF %s IS TOO LARGE@FOR A METASTOCK FILE, "
+                                                "BYPASSING IT.",
+                                                symbol.c_str()));
+                break;
+            case DatWriter::Result::too_many:
+                message(builder_profile, format("ERROR-METASTOCK SECURITY %s HOLDS@TOO MANY DAYS TO BE WRITTEN, "
+                                                "BYPASSING IT.",
+                                                symbol.c_str()));
+                break;
+        }
+        refused = true;
+        return false;
+    }
 
+    DatWriter dat;
+    FinalPass pass;
+    bool refused = false;
+};
+
+MetastockOutput::MetastockOutput() = default;
+MetastockOutput::~MetastockOutput() = default;
+MetastockOutput::MetastockOutput(MetastockOutput&&) noexcept = default;
+MetastockOutput& MetastockOutput::operator=(MetastockOutput&&) noexcept = default;
+
+bool MetastockOutput::open_series(const std::string_view* first_line, bool index_saturday) {
     const char separator = settings_.column_separator();
     std::vector<std::string_view> first_columns;
-    if (have_line) split_columns(line, separator, first_columns);
+    if (first_line) split_columns(*first_line, separator, first_columns);
     const std::size_t columns = first_columns.size();
     const int field_count = field_count_for(columns, settings_.sampling_period);
     if (field_count == 0) {
@@ -299,49 +328,62 @@ bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
                                         static_cast<int>(columns) - max_metastock_fields));
         return false;
     }
+    writing_ = std::make_unique<Writing>(*this, master_.records[series_].file_number(), field_count, separator,
+                                         index_saturday);
+    if (!writing_->dat.is_open())
+        fatal_error(builder_profile, format("UNABLE TO CREATE THE DAT FILE %s.", writing_->dat.path().c_str()));
+    return true;
+}
 
-    MasterRecord& series = master_.records[series_];
-    DatWriter dat(directory_, series.file_number(), field_count, settings_.output_date_format, separator);
-    if (!dat.is_open()) fatal_error(builder_profile, format("UNABLE TO CREATE THE DAT FILE %s.", dat.path().c_str()));
-
-    bool refused = false;
-    FinalPass pass(settings_, *holidays_, index_saturday, [&](std::string_view selected) {
-        switch (dat.add(selected)) {
-            case DatWriter::Result::ok: return true;
-            case DatWriter::Result::bad_date: message(builder_profile, bad_output_date_message); break;
-            case DatWriter::Result::too_large:
-                message(builder_profile, format("ERROR-A PRICE OR VOLUME OF %s IS TOO LARGE@FOR A METASTOCK FILE, "
-                                                "BYPASSING IT.",
-                                                symbol_.c_str()));
-                break;
-            case DatWriter::Result::too_many:
-                message(builder_profile, format("ERROR-METASTOCK SECURITY %s HOLDS@TOO MANY DAYS TO BE WRITTEN, "
-                                                "BYPASSING IT.",
-                                                symbol_.c_str()));
-                break;
-        }
-        refused = true;
-        return false;
-    });
-    bool passed = true;
-    while (passed && have_line) {
-        passed = pass.add(line);
-        have_line = reader.next(line);
-    }
+bool MetastockOutput::finish_series() {
     // A pass stopped by a bad line leaves the old series as it was.
-    if (!passed || !pass.finish() || refused) return false;
-    table.reset();
-
-    if (!dat.commit())
+    Writing& writing = *writing_;
+    if (!writing.pass.finish() || writing.refused) return false;
+    if (!writing.dat.commit())
         fatal_error(builder_profile, "UNABLE TO CREATE THE METASTOCK DAT FILE@PLEASE CHECK DISK SPACE.");
-    series.set_field_count(field_count);
-    series.set_first_date(dat.first_date());
-    series.set_last_date(dat.last_date());
+    MasterRecord& series = master_.records[series_];
+    series.set_field_count(writing.dat.field_count());
+    series.set_first_date(writing.dat.first_date());
+    series.set_last_date(writing.dat.last_date());
     stamp_master(master_);
     if (!write_master(directory_, master_)) fatal_error(builder_profile, master_write_message);
-    if (!write_dop(directory_, series.file_number(), field_count, decimals_))
+    if (!write_dop(directory_, series.file_number(), writing.dat.field_count(), decimals_))
         fatal_error(builder_profile, "UNABLE TO CREATE THE METASTOCK DOP FILE@PLEASE CHECK DISK SPACE.");
     return true;
+}
+
+bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
+    FilePtr table = open_file(table_path, "r");
+    if (!table) fatal_error(builder_profile, format("UNABLE TO FIND THE TEMPORARY FILE %s??", std::string(table_path).c_str()));
+
+    TableReader reader(table.get());
+    std::string_view line;
+    bool have_line = false;
+    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = reader.next(line);
+    if (!open_series(have_line ? &line : nullptr, index_saturday)) return false;
+
+    bool passed = true;
+    while (passed && have_line) {
+        passed = writing_->pass.add(line);
+        have_line = reader.next(line);
+    }
+    table.reset();
+    return passed && finish_series();
+}
+
+bool MetastockOutput::add_line(std::string_view line) {
+    if (stopped_) return false;
+    if (!writing_ && !open_series(&line, false)) {
+        stopped_ = true;
+        return false;
+    }
+    stopped_ = !writing_->pass.add(line);
+    return !stopped_;
+}
+
+bool MetastockOutput::end_lines() {
+    if (stopped_ || (!writing_ && !open_series(nullptr, false))) return false;
+    return finish_series();
 }
 
 }  // namespace qv::builder
