@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builder/contract_name.h"
@@ -193,7 +195,7 @@ private:
 
 // Each line of `text` as the table file gives it back (see TableReader).
 template <typename Take>
-void for_each_table_line(std::string_view text, Take take) {
+void for_each_table_line(std::string_view text, const Take& take) {
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -203,39 +205,25 @@ void for_each_table_line(std::string_view text, Take take) {
     }
 }
 
-// An ASCII output's table handed straight to its lines, without the table
-// file: the lines are the ones the file would have given back.
+// A table handed straight to its output, without the table file: the heading
+// and data lines are the ones the file would have given back.
 class DirectTable final : public TableTarget {
 public:
-    explicit DirectTable(AsciiLines& lines) : lines_(lines) {}
+    using Take = std::function<void(std::string_view line)>;
+    DirectTable(Take heading, Take data) : heading_(std::move(heading)), data_(std::move(data)) {}
     bool put_headings(std::string_view text) override {
-        for_each_table_line(text, [this](std::string_view line) { lines_.heading(line); });
+        for_each_table_line(text, heading_);
         return true;
     }
     bool put_line(std::string_view line) override {
-        for_each_table_line(line, [this](std::string_view data) { lines_.data(data); });
+        for_each_table_line(line, data_);
         return true;
     }
     bool finish() override { return true; }
 
 private:
-    AsciiLines& lines_;
-};
-
-// A MetaStock output's table handed straight to its series, without the table
-// file: the series passes over the heading lines as it does in the file.
-class DirectMetastockTable final : public TableTarget {
-public:
-    explicit DirectMetastockTable(MetastockOutput& output) : output_(output) {}
-    bool put_headings(std::string_view) override { return true; }
-    bool put_line(std::string_view line) override {
-        for_each_table_line(line, [this](std::string_view data) { output_.add_line(data); });
-        return true;
-    }
-    bool finish() override { return true; }
-
-private:
-    MetastockOutput& output_;
+    Take heading_;
+    Take data_;
 };
 
 enum class TableOutcome { complete, skipped, run_ends };
@@ -378,16 +366,19 @@ BuildOutcome build_output_file(BuildRun& run, const Block& block) {
     std::size_t heading_lines = 0;
     if (prepared->ascii_output && !has_index_input(*prepared)) {
         AsciiLines lines(run, *prepared->ascii_output, false);
-        DirectTable direct(lines);
+        DirectTable direct([&lines](std::string_view line) { lines.heading(line); },
+                           [&lines](std::string_view line) { lines.data(line); });
         const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
         if (outcome != TableOutcome::complete) return outcome_of(outcome);
         return lines.end() ? BuildOutcome::built : BuildOutcome::skipped;
     }
     if (prepared->metastock_output && !has_index_input(*prepared)) {
-        DirectMetastockTable direct(*prepared->metastock_output);
+        // The series passes over the heading lines, as it does in the table file.
+        MetastockOutput& output = *prepared->metastock_output;
+        DirectTable direct([](std::string_view) {}, [&output](std::string_view line) { output.add_line(line); });
         const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
         if (outcome != TableOutcome::complete) return outcome_of(outcome);
-        return prepared->metastock_output->end_lines() ? BuildOutcome::built : BuildOutcome::skipped;
+        return output.end_lines() ? BuildOutcome::built : BuildOutcome::skipped;
     }
     {
         TableFile table;
