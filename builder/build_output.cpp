@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builder/contract_name.h"
 #include "builder/final_pass.h"
+#include "builder/metastock_output.h"
 #include "builder/output_table.h"
 #include "builder/series_class.h"
+#include "common/calendar.h"
 #include "common/platform/console.h"
 #include "common/platform/files.h"
 #include "common/messages.h"
@@ -110,34 +114,6 @@ private:
     bool written_ = true;
 };
 
-// The table's lines, each whole however long and without its line end (LF,
-// or CR LF, as read_line takes it). A line is found by the stream's own search
-// for its end rather than byte by byte: the table is read back in full for
-// every output file. A CR is a line end only before an LF, so a line read to
-// its LF and stripped of a CR just before it is the line read_line gives.
-class TableReader {
-public:
-    explicit TableReader(std::FILE* file) : file_(file) {}
-    ~TableReader() { std::free(text_); }
-    TableReader(const TableReader&) = delete;
-    TableReader& operator=(const TableReader&) = delete;
-
-    // False at the end of the table.
-    bool next(std::string_view& line) {
-        const ssize_t length = getline(&text_, &capacity_, file_);
-        if (length <= 0) return false;
-        line = std::string_view(text_, static_cast<std::size_t>(length));
-        if (line.ends_with("\r\n")) line.remove_suffix(2);
-        else if (line.ends_with('\n')) line.remove_suffix(1);
-        return true;
-    }
-
-private:
-    std::FILE* file_;
-    char* text_ = nullptr;
-    std::size_t capacity_ = 0;
-};
-
 // The ASCII output's lines: the title and heading lines as they are, the data
 // lines through the final pass, into the work file that then takes the output
 // file's place.
@@ -219,7 +195,7 @@ private:
 
 // Each line of `text` as the table file gives it back (see TableReader).
 template <typename Take>
-void for_each_table_line(std::string_view text, Take take) {
+void for_each_table_line(std::string_view text, const Take& take) {
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -229,23 +205,25 @@ void for_each_table_line(std::string_view text, Take take) {
     }
 }
 
-// An ASCII output's table handed straight to its lines, without the table
-// file: the lines are the ones the file would have given back.
+// A table handed straight to its output, without the table file: the heading
+// and data lines are the ones the file would have given back.
 class DirectTable final : public TableTarget {
 public:
-    explicit DirectTable(AsciiLines& lines) : lines_(lines) {}
+    using Take = std::function<void(std::string_view line)>;
+    DirectTable(Take heading, Take data) : heading_(std::move(heading)), data_(std::move(data)) {}
     bool put_headings(std::string_view text) override {
-        for_each_table_line(text, [this](std::string_view line) { lines_.heading(line); });
+        for_each_table_line(text, heading_);
         return true;
     }
     bool put_line(std::string_view line) override {
-        for_each_table_line(line, [this](std::string_view data) { lines_.data(data); });
+        for_each_table_line(line, data_);
         return true;
     }
     bool finish() override { return true; }
 
 private:
-    AsciiLines& lines_;
+    Take heading_;
+    Take data_;
 };
 
 enum class TableOutcome { complete, skipped, run_ends };
@@ -311,7 +289,8 @@ TableOutcome write_table(BuildRun& run, Preparation& prepared, BuildContext& con
     std::string line;
     for (DayNumber day = context.first_day; day != no_date && day <= context.last_day;
          day = next_day(day, context, prepared)) {
-        line = output_date_text(day, date_format);
+        line.clear();
+        append_output_date(line, lotus_to_date(day), date_format);
         for (std::size_t i = 0; i < series.size(); ++i) {
             context.input_number = static_cast<int>(i + 1);
             switch (series[i]->append_fields(line, day)) {
@@ -356,7 +335,8 @@ bool write_ascii_output(const BuildRun& run, WorkFile& output, std::size_t headi
 }
 
 // An IDX input decides only by the last day it serves whether the final pass
-// leaves Saturdays out, so an output with one goes through the table file.
+// leaves Saturdays out, so an output with one goes through the table file;
+// the others go straight from the inputs into the output.
 bool has_index_input(const Preparation& prepared) {
     return std::any_of(prepared.inputs.begin(), prepared.inputs.end(),
                        [](const PreparedInput& input) { return input.input.series_class == SeriesClass::idx; });
@@ -386,10 +366,19 @@ BuildOutcome build_output_file(BuildRun& run, const Block& block) {
     std::size_t heading_lines = 0;
     if (prepared->ascii_output && !has_index_input(*prepared)) {
         AsciiLines lines(run, *prepared->ascii_output, false);
-        DirectTable direct(lines);
+        DirectTable direct([&lines](std::string_view line) { lines.heading(line); },
+                           [&lines](std::string_view line) { lines.data(line); });
         const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
         if (outcome != TableOutcome::complete) return outcome_of(outcome);
         return lines.end() ? BuildOutcome::built : BuildOutcome::skipped;
+    }
+    if (prepared->metastock_output && !has_index_input(*prepared)) {
+        // The series passes over the heading lines, as it does in the table file.
+        MetastockOutput& output = *prepared->metastock_output;
+        DirectTable direct([](std::string_view) {}, [&output](std::string_view line) { output.add_line(line); });
+        const TableOutcome outcome = write_table(run, *prepared, context, direct, heading_lines, output_name);
+        if (outcome != TableOutcome::complete) return outcome_of(outcome);
+        return output.end_lines() ? BuildOutcome::built : BuildOutcome::skipped;
     }
     {
         TableFile table;

@@ -300,9 +300,18 @@ private:
     bool append_units(DayText& text, std::size_t term_index, bool& kept);
     // Works out units_offset_ and units_limit_ from the gaps summed so far.
     void bound_units();
+    // The price (0 to 3) of the day's record with the gaps as a whole number
+    // of units, when the bound lets it through (see bound_units) and it is
+    // not zero, which may come out as -0 in prices; else the calculation in
+    // prices decides.
+    bool units_of(int price_index, std::int64_t& units) const {
+        const std::int32_t price = stored_.price(price_index);
+        units = price + units_offset_;
+        return units != 0 && std::abs(static_cast<std::int64_t>(price)) <= units_limit_;
+    }
     // The day's text when every term is a price in whole units (all_units_),
-    // written straight from the stored prices; false when a price is not
-    // above zero or lies beyond the bound, and the text is to be built term by
+    // written straight from the stored prices; false when one is not to be
+    // (see units_of) or lies below zero, and the text is to be built term by
     // term.
     bool put_units_day(DayText& text) const;
 
@@ -432,14 +441,16 @@ void ClcSeries::gap_pass(double extra, bool lows) {
         if (day < first_day_) continue;
         if (day > last_day_) break;
         started = true;
-        running += pending;
-        pending = 0.0;
-        running_units += pending_units;
-        pending_units = 0;
-        gaps_summed_ += static_cast<double>(pending_count);
-        gap_magnitude_ += pending_magnitude;
-        pending_count = 0;
-        pending_magnitude = 0.0;
+        if (pending_count > 0) {
+            running += pending;
+            pending = 0.0;
+            running_units += pending_units;
+            pending_units = 0;
+            gaps_summed_ += static_cast<double>(pending_count);
+            gap_magnitude_ += pending_magnitude;
+            pending_count = 0;
+            pending_magnitude = 0.0;
+        }
         if (lows) lowest_low_ = std::min(lowest_low_, reader_.price_of(record.price(2)) + extra - running);
     }
     total_gap_ = running;
@@ -529,12 +540,8 @@ void ClcSeries::append_constant(DayText& text, std::string_view value) const {
 
 bool ClcSeries::append_units(DayText& text, std::size_t term_index, bool& kept) {
     const int price_index = unit_prices_[term_index];
-    if (price_index < 0) return false;
-    const std::int32_t price = stored_.price(price_index);
-    std::int64_t units = price + units_offset_;
-    // Beyond the bound (see bound_units), and for a sum of zero, which may
-    // come out as -0 there, the calculation in prices decides.
-    if (units == 0 || std::abs(static_cast<std::int64_t>(price)) > units_limit_) return false;
+    std::int64_t units = 0;
+    if (price_index < 0 || !units_of(price_index, units)) return false;
     if (units < 0) {
         switch (handling_) {
         case '2': units = 0; break;
@@ -552,9 +559,8 @@ bool ClcSeries::append_units(DayText& text, std::size_t term_index, bool& kept) 
 bool ClcSeries::put_units_day(DayText& text) const {
     char* out = text.room(unit_prices_.size() * (1 + fixed_units_room));
     for (const int price_index : unit_prices_) {
-        const std::int32_t price = stored_.price(price_index);
-        const std::int64_t units = price + units_offset_;
-        if (units <= 0 || std::abs(static_cast<std::int64_t>(price)) > units_limit_) return false;
+        std::int64_t units = 0;
+        if (!units_of(price_index, units) || units < 0) return false;
         *out++ = separator_;
         out = put_fixed_units(out, units, price_decimals_);
     }

@@ -143,6 +143,8 @@ bool FinalPass::add(std::string_view text) {
         message(builder_profile, bad_output_date_message);
         return false;
     }
+    // A daily output takes every line as it is: the day need not be worked out.
+    if (state.period == 'D' && !state.filter_saturdays) return state.emit(text);
     TableLine line;
     line.text = text;
     line.date = *date;

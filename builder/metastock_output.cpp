@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -49,9 +50,10 @@ char linking_letter(char method) {
 }
 
 // The columns of a table line: runs of characters other than the separator
-// (blank-padded values under the blank separator stay one column each).
-std::vector<std::string_view> columns_of(std::string_view text, char separator) {
-    std::vector<std::string_view> columns;
+// (blank-padded values under the blank separator stay one column each), into
+// `columns`.
+void split_columns(std::string_view text, char separator, std::vector<std::string_view>& columns) {
+    columns.clear();
     std::size_t at = 0;
     while (at < text.size()) {
         if (text[at] == separator) {
@@ -62,14 +64,18 @@ std::vector<std::string_view> columns_of(std::string_view text, char separator) 
         columns.push_back(text.substr(at, end - at));
         at = end;
     }
-    return columns;
 }
 
-// Reads the next table line whole, without its line end.
-bool next_table_line(std::FILE* table, std::string& line) {
-    if (!read_whole_line(table, line)) return false;
-    if (line.back() == '\n') line.pop_back();
-    return true;
+// A column's value as strtod reads it. A plain number, what the builder's
+// columns hold, is read by from_chars, which rounds as strtod does, without
+// a copy of the text; anything else (blanks in front, a + sign, hex, text)
+// is left to strtod itself.
+double column_value(std::string_view column) {
+    double value = 0.0;
+    const char* const end = column.data() + column.size();
+    const auto [stop, error] = std::from_chars(column.data(), end, value);
+    if (error == std::errc() && stop == end) return value;
+    return std::strtod(std::string(column).c_str(), nullptr);
 }
 
 // The lines the driver writes above the data of the output table: the
@@ -101,11 +107,12 @@ public:
           date_format_(date_format),
           separator_(separator) {
         if (metastock_write_protected(path_)) work_.abandon();
-        if (work_.is_open()) put_record(std::vector<std::uint8_t>(record_length(), 0));
+        if (work_.is_open()) put_record(Record{});
     }
 
     bool is_open() const { return work_.is_open(); }
     const std::string& path() const { return path_; }
+    int field_count() const { return field_count_; }
 
     enum class Result { ok, bad_date, too_large, too_many };
 
@@ -115,13 +122,13 @@ public:
         if (!date) return Result::bad_date;
         if (written_ == most_counted_records) return Result::too_many;
         const std::size_t date_length = date_text_length(date_format_);
-        const auto columns = columns_of(line.size() > date_length ? line.substr(date_length) : std::string_view(),
-                                        separator_);
+        split_columns(line.size() > date_length ? line.substr(date_length) : std::string_view(), separator_,
+                      columns_);
 
         std::array<double, max_metastock_fields - 1> values{};
         const std::size_t value_count = static_cast<std::size_t>(field_count_ - 1);
-        const std::size_t given = std::min(columns.size(), value_count);
-        for (std::size_t i = 0; i < given; ++i) values[i] = std::strtod(std::string(columns[i]).c_str(), nullptr);
+        const std::size_t given = std::min(columns_.size(), value_count);
+        for (std::size_t i = 0; i < given; ++i) values[i] = column_value(columns_[i]);
         // A series of fewer than four values is a close (or high, low and
         // close): the last value stands for the missing prices, the volume is 0.
         if (given > 0 && given < 4) {
@@ -130,7 +137,7 @@ public:
         }
 
         const long number = metastock_date(date->year, date->month, date->day);
-        std::vector<std::uint8_t> record(record_length(), 0);
+        Record record{};
         if (!float_to_mbf(static_cast<float>(number), record.data())) return Result::too_large;
         bool all_zero = true;
         for (std::size_t i = 0; i < value_count; ++i) {
@@ -172,10 +179,11 @@ public:
     }
 
 private:
+    using Record = std::array<std::uint8_t, 4 * max_metastock_fields>;
+
     std::size_t record_length() const { return 4 * static_cast<std::size_t>(field_count_); }
-    void put_record(const std::vector<std::uint8_t>& record) {
-        std::fwrite(record.data(), 1, record.size(), work_.file());
-    }
+    // The record's first record_length() bytes.
+    void put_record(const Record& record) { std::fwrite(record.data(), 1, record_length(), work_.file()); }
 
     std::string path_;
     WorkFile work_;
@@ -186,6 +194,7 @@ private:
     std::size_t trailing_zero_ = 0;
     long first_date_ = 0;
     long last_date_ = 0;
+    std::vector<std::string_view> columns_;  // of the line added last
 };
 
 }  // namespace
@@ -271,16 +280,47 @@ std::optional<MetastockOutput> MetastockOutput::prepare(const MetastockBlock& bl
     return output;
 }
 
-bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
-    FilePtr table = open_file(table_path, "r");
-    if (!table) fatal_error(builder_profile, format("UNABLE TO FIND THE TEMPORARY FILE %s??", std::string(table_path).c_str()));
+struct MetastockOutput::Writing {
+    Writing(const MetastockOutput& output, int file_number, int field_count, char separator, bool index_saturday)
+        : dat(output.directory_, file_number, field_count, output.settings_.output_date_format, separator),
+          pass(output.settings_, *output.holidays_, index_saturday,
+               [this, symbol = output.symbol_](std::string_view selected) { return take(selected, symbol); }) {}
 
-    std::string line;
-    bool have_line = false;
-    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = next_table_line(table.get(), line);
+    // A line the final pass selected, into the data file; false after a message.
+    bool take(std::string_view selected, const std::string& symbol) {
+        switch (dat.add(selected)) {
+            case DatWriter::Result::ok: return true;
+            case DatWriter::Result::bad_date: message(builder_profile, bad_output_date_message); break;
+            case DatWriter::Result::too_large:
+                message(builder_profile, format("ERROR-A PRICE OR VOLUME OF %s IS TOO LARGE@FOR A METASTOCK FILE, "
+                                                "BYPASSING IT.",
+                                                symbol.c_str()));
+                break;
+            case DatWriter::Result::too_many:
+                message(builder_profile, format("ERROR-METASTOCK SECURITY %s HOLDS@TOO MANY DAYS TO BE WRITTEN, "
+                                                "BYPASSING IT.",
+                                                symbol.c_str()));
+                break;
+        }
+        refused = true;
+        return false;
+    }
 
+    DatWriter dat;
+    FinalPass pass;
+    bool refused = false;
+};
+
+MetastockOutput::MetastockOutput() = default;
+MetastockOutput::~MetastockOutput() = default;
+MetastockOutput::MetastockOutput(MetastockOutput&&) noexcept = default;
+MetastockOutput& MetastockOutput::operator=(MetastockOutput&&) noexcept = default;
+
+bool MetastockOutput::open_series(const std::string_view* first_line, bool index_saturday) {
     const char separator = settings_.column_separator();
-    const std::size_t columns = have_line ? columns_of(line, separator).size() : 0;
+    std::vector<std::string_view> first_columns;
+    if (first_line) split_columns(*first_line, separator, first_columns);
+    const std::size_t columns = first_columns.size();
     const int field_count = field_count_for(columns, settings_.sampling_period);
     if (field_count == 0) {
         message(builder_profile, format("YOU HAVE SPECIFIED %d FIELDS TOO MANY,@METASTOCK ONLY ALLOWS 4 OR 6 (5 OR 7 "
@@ -288,49 +328,62 @@ bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
                                         static_cast<int>(columns) - max_metastock_fields));
         return false;
     }
+    writing_ = std::make_unique<Writing>(*this, master_.records[series_].file_number(), field_count, separator,
+                                         index_saturday);
+    if (!writing_->dat.is_open())
+        fatal_error(builder_profile, format("UNABLE TO CREATE THE DAT FILE %s.", writing_->dat.path().c_str()));
+    return true;
+}
 
-    MasterRecord& series = master_.records[series_];
-    DatWriter dat(directory_, series.file_number(), field_count, settings_.output_date_format, separator);
-    if (!dat.is_open()) fatal_error(builder_profile, format("UNABLE TO CREATE THE DAT FILE %s.", dat.path().c_str()));
-
-    bool refused = false;
-    FinalPass pass(settings_, *holidays_, index_saturday, [&](std::string_view selected) {
-        switch (dat.add(selected)) {
-            case DatWriter::Result::ok: return true;
-            case DatWriter::Result::bad_date: message(builder_profile, bad_output_date_message); break;
-            case DatWriter::Result::too_large:
-                message(builder_profile, format("ERROR-A PRICE OR VOLUME OF %s IS TOO LARGE@FOR A METASTOCK FILE, "
-                                                "BYPASSING IT.",
-                                                symbol_.c_str()));
-                break;
-            case DatWriter::Result::too_many:
-                message(builder_profile, format("ERROR-METASTOCK SECURITY %s HOLDS@TOO MANY DAYS TO BE WRITTEN, "
-                                                "BYPASSING IT.",
-                                                symbol_.c_str()));
-                break;
-        }
-        refused = true;
-        return false;
-    });
-    bool passed = true;
-    while (passed && have_line) {
-        passed = pass.add(line);
-        have_line = next_table_line(table.get(), line);
-    }
+bool MetastockOutput::finish_series() {
     // A pass stopped by a bad line leaves the old series as it was.
-    if (!passed || !pass.finish() || refused) return false;
-    table.reset();
-
-    if (!dat.commit())
+    Writing& writing = *writing_;
+    if (!writing.pass.finish() || writing.refused) return false;
+    if (!writing.dat.commit())
         fatal_error(builder_profile, "UNABLE TO CREATE THE METASTOCK DAT FILE@PLEASE CHECK DISK SPACE.");
-    series.set_field_count(field_count);
-    series.set_first_date(dat.first_date());
-    series.set_last_date(dat.last_date());
+    MasterRecord& series = master_.records[series_];
+    series.set_field_count(writing.dat.field_count());
+    series.set_first_date(writing.dat.first_date());
+    series.set_last_date(writing.dat.last_date());
     stamp_master(master_);
     if (!write_master(directory_, master_)) fatal_error(builder_profile, master_write_message);
-    if (!write_dop(directory_, series.file_number(), field_count, decimals_))
+    if (!write_dop(directory_, series.file_number(), writing.dat.field_count(), decimals_))
         fatal_error(builder_profile, "UNABLE TO CREATE THE METASTOCK DOP FILE@PLEASE CHECK DISK SPACE.");
     return true;
+}
+
+bool MetastockOutput::write(std::string_view table_path, bool index_saturday) {
+    FilePtr table = open_file(table_path, "r");
+    if (!table) fatal_error(builder_profile, format("UNABLE TO FIND THE TEMPORARY FILE %s??", std::string(table_path).c_str()));
+
+    TableReader reader(table.get());
+    std::string_view line;
+    bool have_line = false;
+    for (int skip = heading_line_count(settings_); skip >= 0; --skip) have_line = reader.next(line);
+    if (!open_series(have_line ? &line : nullptr, index_saturday)) return false;
+
+    bool passed = true;
+    while (passed && have_line) {
+        passed = writing_->pass.add(line);
+        have_line = reader.next(line);
+    }
+    table.reset();
+    return passed && finish_series();
+}
+
+bool MetastockOutput::add_line(std::string_view line) {
+    if (stopped_) return false;
+    if (!writing_ && !open_series(&line, false)) {
+        stopped_ = true;
+        return false;
+    }
+    stopped_ = !writing_->pass.add(line);
+    return !stopped_;
+}
+
+bool MetastockOutput::end_lines() {
+    if (stopped_ || (!writing_ && !open_series(nullptr, false))) return false;
+    return finish_series();
 }
 
 }  // namespace qv::builder

@@ -5,6 +5,7 @@
 // name is the directory (up to its last backslash or colon) and the symbol.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,20 @@ public:
     // file. `index_saturday` as for the final pass. False after a message.
     bool write(std::string_view table_path, bool index_saturday);
 
+    // The same from the table's data lines as they are made, for a table
+    // without IDX inputs (whose Saturday rule is known only at its end): each
+    // data line in turn (the heading lines are not given), then end_lines,
+    // which answers as write does. Once a line has been refused, add_line
+    // answers false. The data file is written through a work file that takes
+    // the old file's place only in end_lines: a build that stops before it
+    // leaves the series as it was.
+    bool add_line(std::string_view line);
+    bool end_lines();
+
+    ~MetastockOutput();
+    MetastockOutput(MetastockOutput&&) noexcept;
+    MetastockOutput& operator=(MetastockOutput&&) noexcept;
+
     // The parts of an output name: the directory, up to and including its
     // last backslash, slash or colon (empty when there is none), and the
     // symbol after it.
@@ -59,7 +74,16 @@ public:
     static std::string security_name(const MetastockBlock& block, std::string_view symbol);
 
 private:
-    MetastockOutput() = default;
+    MetastockOutput();
+
+    // The data file being written and the final pass feeding it.
+    struct Writing;
+    // Opens the data file with the field count the table's first data line
+    // calls for (none: an empty table); false after a message.
+    bool open_series(const std::string_view* first_line, bool index_saturday);
+    // The end of the table: the data file put in place, the series record,
+    // MASTER and the DOP file; false after a message.
+    bool finish_series();
 
     BuildSettings settings_;
     const HolidayTable* holidays_ = nullptr;
@@ -68,6 +92,8 @@ private:
     MetaStockMaster master_;
     std::size_t series_ = 0;  // the series record in master_
     int decimals_ = 5;        // announced in the DOP file
+    std::unique_ptr<Writing> writing_;
+    bool stopped_ = false;    // a line was refused or the series could not be opened
 };
 
 }  // namespace qv::builder

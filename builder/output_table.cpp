@@ -1,18 +1,18 @@
 #include "builder/output_table.h"
 
+#include <cstdlib>
+
 namespace qv::builder {
 
-std::size_t date_text_length(char output_date_format) {
-    switch (output_date_format) {
-        case '1': return 10;
-        case '2': return 12;
-        case '4': return 10;
-        default: return 8;
-    }
-}
+TableReader::~TableReader() { std::free(text_); }
 
-bool line_has_data(std::string_view line, char output_date_format) {
-    return line.size() > date_text_length(output_date_format) + 1;
+bool TableReader::next(std::string_view& line) {
+    const ssize_t length = getline(&text_, &capacity_, file_);
+    if (length <= 0) return false;
+    line = std::string_view(text_, static_cast<std::size_t>(length));
+    if (line.ends_with("\r\n")) line.remove_suffix(2);
+    else if (line.ends_with('\n')) line.remove_suffix(1);
+    return true;
 }
 
 }  // namespace qv::builder

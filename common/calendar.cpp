@@ -236,6 +236,11 @@ void append_digits(std::string& text, int value, int width) {
 
 std::string output_date_text(const Date& date, char format_code) {
     std::string text;
+    append_output_date(text, date, format_code);
+    return text;
+}
+
+void append_output_date(std::string& text, const Date& date, char format_code) {
     const bool quoted = format_code == '2' || format_code == '4';
     if (quoted) text += '"';
     if (format_code == '1' || format_code == '2') {
@@ -250,7 +255,6 @@ std::string output_date_text(const Date& date, char format_code) {
         append_digits(text, date.day, 2);
     }
     if (quoted) text += '"';
-    return text;
 }
 
 std::optional<Date> read_output_date(std::string_view text, char format_code) {

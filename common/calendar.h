@@ -90,6 +90,8 @@ DayNumber next_output_day(DayNumber day, char include_holidays, const HolidayTab
 // other code is taken as '3', the option's default).
 std::string output_date_text(const Date& date, char format);
 inline std::string output_date_text(DayNumber day, char format) { return output_date_text(lotus_to_date(day), format); }
+// The same appended to `text`.
+void append_output_date(std::string& text, const Date& date, char format);
 
 // Reads a date written in one of those forms back, from the positions of the
 // form. A year below 100 (a text that is not such a date) gives nothing; the

@@ -138,6 +138,10 @@ TEST(MetastockOutput, ValuesByTheirCountAndSeparator) {
         {"slashed dates, blank-separated", 'S', '1', "01/02/1995 8 9", 5, {8, 9, 9, 0}},
         {"quoted dates", 'C', '2', "\"01/02/1995\",1,2,3", 5, {1, 2, 3, 0}},
         {"quoted dates without slashes", 'T', '4', "\"19950102\"\t5", 5, {5, 5, 5, 0}},
+        // An ASCII input's columns are taken as strtod reads them.
+        {"a sign, hex, an exponent", 'C', '3', "19950102,+2,0x10,1e2", 5, {2, 16, 100, 0}},
+        {"text after a number, a bare point", 'C', '3', "19950102,7abc,.5,3.", 5, {7, 0.5, 3, 0}},
+        {"a value that is not a number", 'C', '3', "19950102,n/a,-0.25,1", 5, {0, -0.25, 1, 0}},
     };
     for (const Case& c : cases) {
         Build build;

@@ -142,8 +142,7 @@ void append_fixed(std::string& out, double value, int decimals) {
 
 namespace {
 
-// put_fixed_units for a magnitude of the width of `Unsigned`: prices fit in
-// 32 bits, whose divisions by constants are the cheaper ones.
+// put_fixed_units for any magnitude and number of places.
 template <typename Unsigned>
 char* put_point_units(char* out, Unsigned magnitude, int decimals) {
     // Written backwards from the end, which is known once the digits are
@@ -179,14 +178,83 @@ char* put_point_units(char* out, Unsigned magnitude, int decimals) {
     return end;
 }
 
+// Writes `value` at `out` without zeros in front; answers the end. The
+// short numbers prices are made of take a branch or two and a pair or two.
+// One or two digits of a value below 100.
+char* put_short(char* out, std::uint32_t value) {
+    if (value < 10) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    }
+    std::memcpy(out, digit_pairs + 2 * value, 2);
+    return out + 2;
+}
+
+// The two digits of a value below 100.
+char* put_pair(char* out, std::uint32_t value) {
+    std::memcpy(out, digit_pairs + 2 * value, 2);
+    return out + 2;
+}
+
+// Writes `value` at `out` without zeros in front; answers the end. The
+// short numbers prices are made of take a branch or two and a pair or three.
+inline char* put_whole(char* out, std::uint32_t value) {
+    if (value < 100) return put_short(out, value);
+    if (value < 10000) return put_pair(put_short(out, value / 100), value % 100);
+    if (value < 1000000) return put_pair(put_pair(put_short(out, value / 10000), value / 100 % 100), value % 100);
+    char* const end = out + decimal_digits(value);
+    put_digits_before(end, value, 1);
+    return end;
+}
+
+// Writes the `Places` digits of `value` (below 10^Places), zeros in front.
+template <int Places>
+char* put_places(char* out, std::uint32_t value) {
+    if constexpr (Places == 1) {
+        *out = static_cast<char>('0' + value);
+        return out + 1;
+    } else if constexpr (Places == 2) {
+        return put_pair(out, value);
+    } else if constexpr (Places == 3) {
+        *out = static_cast<char>('0' + value / 100);
+        return put_pair(out + 1, value % 100);
+    } else if constexpr (Places == 4) {
+        return put_pair(put_pair(out, value / 100), value % 100);
+    } else {
+        char* const end = out + Places;
+        put_digits_before(end, value, Places);
+        return end;
+    }
+}
+
+// A magnitude with `Places` places after the point, divided by a constant,
+// which the compiler turns into a multiplication.
+template <int Places>
+char* put_scaled(char* out, std::uint32_t magnitude) {
+    constexpr auto scale = static_cast<std::uint32_t>(whole_powers_of_ten[Places]);
+    out = put_whole(out, magnitude / scale);
+    *out++ = '.';
+    return put_places<Places>(out, magnitude % scale);
+}
+
 }  // namespace
 
 char* put_fixed_units(char* out, long long units, int decimals) {
     const unsigned long long magnitude =
         units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
     if (units < 0) *out++ = '-';
-    if (magnitude <= 0xFFFFFFFFu) return put_point_units(out, static_cast<std::uint32_t>(magnitude), decimals);
-    return put_point_units(out, magnitude, decimals);
+    if (magnitude > 0xFFFFFFFFu) return put_point_units(out, magnitude, decimals);
+    const auto price = static_cast<std::uint32_t>(magnitude);
+    switch (decimals) {
+        case 0: return put_whole(out, price);
+        case 1: return put_scaled<1>(out, price);
+        case 2: return put_scaled<2>(out, price);
+        case 3: return put_scaled<3>(out, price);
+        case 4: return put_scaled<4>(out, price);
+        case 5: return put_scaled<5>(out, price);
+        case 6: return put_scaled<6>(out, price);
+        default: return put_point_units(out, price, decimals);
+    }
 }
 
 void append_fixed_units(std::string& out, long long units, int decimals) {

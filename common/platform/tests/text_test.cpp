@@ -120,6 +120,26 @@ TEST(Text, PrintsWholeUnitsAsFixedPoint) {
         append_fixed_units(out, units, decimals);
         ASSERT_EQ(out, fixed(static_cast<double>(units) / std::pow(10.0, decimals), decimals)) << units;
     }
+    // Any whole number at any number of places, against the digits of
+    // std::to_string with the point set in: numbers of every length, beyond
+    // 32 bits too, so that each way of writing them is met.
+    const auto expected = [](long long units, int decimals) {
+        const unsigned long long magnitude =
+            units < 0 ? 0 - static_cast<unsigned long long>(units) : static_cast<unsigned long long>(units);
+        std::string digits = std::to_string(magnitude);
+        if (digits.size() < static_cast<std::size_t>(decimals) + 1) digits.insert(0, decimals + 1 - digits.size(), '0');
+        if (decimals > 0) digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+        return (units < 0 ? "-" : "") + digits;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const int length = 1 + static_cast<int>(random() % 18);  // digits of the magnitude (19: the cases above)
+        const long long units = static_cast<long long>(random() % static_cast<unsigned long long>(std::pow(10.0, length))) *
+                                (i % 2 == 0 ? 1 : -1);
+        const int decimals = static_cast<int>(random() % 19);
+        std::string out;
+        append_fixed_units(out, units, decimals);
+        ASSERT_EQ(out, expected(units, decimals)) << units << " at " << decimals;
+    }
 }
 
 TEST(Text, ComparesWithoutCase) {
