@@ -1,7 +1,6 @@
 #include "distributor/ascii_append.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -14,6 +13,7 @@
 #include "common/platform/work_file.h"
 #include "distributor/ascii_line.h"
 #include "distributor/output_mask.h"
+#include "distributor/work_folders.h"
 
 namespace qv::distributor {
 
@@ -287,29 +287,12 @@ std::optional<FileTail> read_clean_tail(std::FILE* input, const Distribution& ru
     return found;
 }
 
-// The work files TEMP of the folders the daily appends go to, each used again
-// from one contract file of its folder to the next: a commit exchanges it with
-// the contract file, so the old content stays under the work name and its
-// blocks are written over for the next file, instead of the blocks of every
-// file being freed and allocated again. They are removed at the end.
-class FolderWorkFiles {
-public:
-    std::string path_for(const std::string& target) {
-        const std::string folder = folder_of(target);
-        if (!removals_.contains(folder)) removals_.try_emplace(folder, folder + "TEMP");
-        return folder + "TEMP";
-    }
-
-private:
-    std::map<std::string, WorkFileRemoval> removals_;
-};
-
 // The common case, one new day after the file's last: the file's lines up to
 // its last are copied as they stand, in the kernel, into the work file, then
 // the last line with the new day's volume and open interest and the new line.
 // False when the file must be read whole (its end is not as a rewrite would
 // leave it, or the day is not after its last).
-bool append_after_tail(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+bool append_after_tail(const std::string& path, const std::vector<std::string>& contract, WorkFolders& temp,
                        Distribution& run) {
     const std::string& single = contract.front();
     const DayNumber day = update_line_day(single);
@@ -328,7 +311,7 @@ bool append_after_tail(const std::string& path, const std::vector<std::string>& 
     copy_volume_oi(last, added, run.settings);
     raise_newest(run, day);
 
-    WorkFile work(temp.path_for(path), path, WorkFileMode::reuse);
+    WorkFile work(temp.work_path(folder_of(path), "TEMP"), path, WorkFileMode::reuse);
     bool written = work.is_open() && copy_file_bytes(input.get(), 0, tail->last_line_at, work.file());
     if (written) {
         put_line(work.file(), last);
@@ -339,7 +322,7 @@ bool append_after_tail(const std::string& path, const std::vector<std::string>& 
     return true;
 }
 
-void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, FolderWorkFiles& temp,
+void update_ascii_file(const std::string& path, const std::vector<std::string>& contract, WorkFolders& temp,
                        Distribution& run) {
     if (append_after_tail(path, contract, temp, run)) return;
     AsciiFile file;
@@ -406,7 +389,8 @@ int append_ascii_updates(const std::string& update_path, Distribution& run) {
         return -1;
     }
     UpdateLines lines(file.get());
-    FolderWorkFiles temp;
+    // The daily appends' reused work files TEMP.
+    WorkFolders temp({"TEMP"});
     std::string line;
     lines.next(line);  // the heading
     while (lines.next(line)) {

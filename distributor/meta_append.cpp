@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 #include <limits>
-#include <list>
-#include <map>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -17,6 +15,7 @@
 #include "common/tool.h"
 #include "distributor/meta_security.h"
 #include "distributor/output_mask.h"
+#include "distributor/work_folders.h"
 
 namespace qv::distributor {
 
@@ -134,31 +133,6 @@ bool only_new_days(const Contract& contract, long last, char volume_option, doub
     return true;
 }
 
-// The reused work files of an update file. Those of the first folder written
-// on a mounted file system serve every folder there: a commit exchanges the
-// work file with the file it replaces, across folders as well, so that the
-// old content's blocks are written over for the next file instead of freed.
-// Only these few work files are removed at the end; removing a set in every
-// folder freed their blocks one folder at a time, each a wait on the disk.
-class MetaWorkFolders {
-public:
-    // The folder whose work files serve `folder` (an existing folder).
-    const std::string& serving(const std::string& folder) {
-        if (const auto found = chosen_.find(folder); found != chosen_.end()) return found->second;
-        for (const std::string& kept : kept_)
-            if (on_same_mount(kept, folder)) return chosen_[folder] = kept;
-        kept_.push_back(folder);
-        for (const std::string_view name : {metastock_work_file, metastock_master_work_file, metastock_dop_work_file})
-            removals_.emplace_back(metastock_path(folder, name));
-        return chosen_[folder] = folder;
-    }
-
-private:
-    std::map<std::string, std::string> chosen_;
-    std::vector<std::string> kept_;
-    std::list<WorkFileRemoval> removals_;
-};
-
 }  // namespace
 
 int append_meta_updates(const std::string& update_path, Distribution& run) {
@@ -167,7 +141,7 @@ int append_meta_updates(const std::string& update_path, Distribution& run) {
         warn(format(" ERROR: CANNOT FIND FILE@%s, UPDATE ABORTED.", update_path.c_str()));
         return -1;
     }
-    MetaWorkFolders work_folders;
+    WorkFolders work_folders({metastock_work_file, metastock_master_work_file, metastock_dop_work_file});
     // A folder is searched for the in-use marker under a name in any case
     // when the update file first comes to it; its later securities look for
     // the marker by its name alone, which spares a listing of the folder for each.

@@ -130,6 +130,27 @@ TEST_F(AsciiAppend, MergesUpdatesIntoTheFile) {
     }
 }
 
+// New days for files of several folders: the work file of the first folder
+// serves the others, and none is left anywhere.
+TEST_F(AsciiAppend, NewDaysIntoFilesOfSeveralFoldersLeaveNoWorkFile) {
+    const std::string last = "03/10/05 3.10 3.20 3.00 3.15 120 12\n";
+    for (const char* file : {"W_/W_H05.TXT", "W_/W_K05.TXT", "JY/JYH05.TXT", "JY/JYK05.TXT"})
+        install.write(std::string("ASC/") + file, last);
+    ASSERT_EQ(append({"W_ 05H050311 3.20 3.30 3.10 3.25 13 130 900", "W_ 05K050311 3.20 3.30 3.10 3.25 13 130 900",
+                      "JY 05H050311 3.20 3.30 3.10 3.25 13 130 900", "JY 05K050311 3.20 3.30 3.10 3.25 13 130 900"}),
+              0);
+    for (const char* file : {"W_/W_H05.TXT", "W_/W_K05.TXT", "JY/JYH05.TXT", "JY/JYK05.TXT"}) {
+        const bool scaled = file[0] == 'J';  // JY's prices by its multiplier 100
+        EXPECT_EQ(install.read(std::string("ASC/") + file),
+                  last.substr(0, 29) + "130 13\n03/11/05 " + (scaled ? "320 330 310 325" : "3.20 3.30 3.10 3.25") +
+                      " 130 13\n")
+            << file;
+    }
+    for (const char* folder : {"W_", "JY"})
+        for (const auto& entry : std::filesystem::directory_iterator(install.path(std::string("ASC/") + folder)))
+            EXPECT_NE(entry.path().filename().string(), "TEMP") << entry.path();
+}
+
 // A correction older than a long file's first day keeps the whole history.
 TEST_F(AsciiAppend, CorrectionBeforeALongFileKeepsEveryLine) {
     std::vector<std::string> existing;
