@@ -1,4 +1,4 @@
-// distributor_bench [ROUNDS] [--keep]: the distributor as a user runs it, a process
+// distributor_bench [ROUNDS]: the distributor as a user runs it, a process
 // started on a pending update file, against cp -r of the files it touches.
 // Into a temporary folder it writes a sample installation whose settings send
 // contracts to ASCII files in the 7SCN format (EXTENDED CONTRACTS = A), 3000
@@ -14,8 +14,8 @@
 // folder. Before each round the output folder is put back as it was and the
 // update file made pending again. Each case prints the checksum of the files
 // the run left, the same in every round, so that a faster distributor shows it
-// wrote the same bytes. With --keep the temporary folder is left in place
-// (its path printed), set up for the MetaStock case, to study a run by hand.
+// wrote the same bytes. With QV_BENCH_KEEP set, the temporary folder stays
+// for profiling (set up for the MetaStock case) and its path is shown.
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target distributor_bench DFANOUT && build-bench/bin/distributor_bench
@@ -228,7 +228,6 @@ void report(const char* what, const fs::path& folder, const Timing& t, int round
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    const bool keep = argc > 2 && std::string(argv[2]) == "--keep";
     const std::optional<fs::path> folder = bench::make_bench_folder("distributor_bench");
     if (!folder) return 1;
     const fs::path root = *folder;
@@ -261,8 +260,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "distributor_bench: %s\n", error.what());
         status = 1;
     }
-    if (keep)
-        std::printf("kept: %s\n", root.c_str());
+    if (get_env("QV_BENCH_KEEP"))
+        std::fprintf(stderr, "kept %s\n", root.c_str());
     else
         fs::remove_all(root);
     return status;

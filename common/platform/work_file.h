@@ -14,9 +14,10 @@ namespace qv {
 // removed and the target stays as it was.
 //
 // A job that replaces many files in one folder (the merge of an update into
-// every commodity's file) can reuse its work file: the new content is written
-// over the blocks of the work file left by the previous replacement, and the
-// commit swaps work file and target in one atomic exchange, so the old content
+// every commodity's file), or in folders of one mounted file system (the
+// exchange works across folders), can reuse its work file: the new content is
+// written over the blocks of the work file left by the previous replacement,
+// and the commit swaps work file and target in one atomic exchange, so the old content
 // stays under the work file's name for the next one instead of being freed.
 // Freeing and allocating the blocks of every file would cost about as much
 // again as writing them. The job removes the work file when it ends
