@@ -247,6 +247,9 @@ bool make_writable(std::string_view path) {
     const fs::path real = translate_path(path);
     struct stat info;
     if (!stat_path(real, info)) return false;
+    // A file that may be written already is left alone: a change of mode to
+    // the same mode would still mark it changed, one more inode to write out.
+    if ((info.st_mode & S_IWUSR) != 0) return true;
     return ::chmod(real.c_str(), info.st_mode | S_IWUSR) == 0;
 }
 
