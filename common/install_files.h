@@ -97,6 +97,11 @@ inline constexpr std::string_view merge_batch_work_file = "\\QUORVANT\\MERGE.TMP
 inline constexpr std::string_view favourites_ascii_list = "\\QUORVANT\\FAVOR.ASC";
 inline constexpr std::string_view favourites_meta_list = "\\QUORVANT\\FAVOR.MS";
 inline constexpr std::string_view favourites_program = "\\QUORVANT\\MKPICKS.EXE";
+// Made by the distributor before it changes a user's file when the user keeps
+// favourites, removed by the favourites builder at the end of its run: a
+// chain stopped in between leaves it, and the next distributor run starts
+// the favourites builder even with no update file to carry.
+inline constexpr std::string_view favourites_pending = "\\QUORVANT\\FAVOR.PND";
 inline constexpr std::string_view distributor_program = "\\QUORVANT\\DFANOUT.EXE";
 inline constexpr std::string_view bulletin_viewer = "\\QUORVANT\\BULSHOW.EXE";
 

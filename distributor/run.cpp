@@ -176,6 +176,9 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
     std::vector<UpdateEntry> table = collect_update_files();
     // A done twin left by an earlier run would keep the file from its done name.
     for (const UpdateEntry& entry : table) delete_file(update_path(done_name(entry.name)));
+    // The favourites are copied again once the user's files change, even when
+    // this run is stopped before it starts the favourites builder.
+    if (oldest_pending(table) && keeps_favourites()) mark_favourites_pending();
 
     const char kind = run.settings.extended_contracts;
     while (UpdateEntry* entry = oldest_pending(table)) {
@@ -206,9 +209,19 @@ void process_update_files(Distribution& run, const DistributorSteps& steps) {
     }
 }
 
-void start_favourites(const DistributorSteps& steps) {
+bool keeps_favourites() {
     const bool favourites = open_file(install::favourites_ascii_list, "r") || open_file(install::favourites_meta_list, "r");
-    if (favourites && file_exists(mkpicks)) steps.start_program(mkpicks);
+    return favourites && file_exists(mkpicks);
+}
+
+void mark_favourites_pending() {
+    // Without the mark only a run that is stopped would leave its favourites
+    // behind: this run goes on either way.
+    open_file(install::favourites_pending, "w");
+}
+
+void start_favourites(const DistributorSteps& steps) {
+    if (keeps_favourites()) steps.start_program(mkpicks);
     throw ProgramEnd{};
 }
 
@@ -218,7 +231,13 @@ void run_distributor(const DistributorSteps& steps) {
     steps.change_comptrac_array(loaded.commodities);
     const bool header_flag = static_cast<bool>(open_file(install::meta13_marker, "r"));
     const HistoryMode mode = detect_history_mode();
-    if (list_matching(update_path("EU*.CLC")).empty()) throw ProgramEnd{};
+    if (list_matching(update_path("EU*.CLC")).empty()) {
+        // A run stopped after it changed the user's files and before the
+        // favourites builder finished has nothing left to carry but the
+        // favourites to copy.
+        if (file_exists(install::favourites_pending)) start_favourites(steps);
+        throw ProgramEnd{};
+    }
     show_working_screen(mode);
 
     const DistributorSettings settings = read_distributor_settings();

@@ -64,6 +64,13 @@ void show_working_screen(HistoryMode mode);
 // QUORUP.MSG. A file that fails ends the run through start_favourites.
 void process_update_files(Distribution& run, const DistributorSteps& steps);
 
+// Whether the user keeps favourites (FAVOR.ASC or FAVOR.MS) and
+// \QUORVANT\MKPICKS.EXE is there to copy them.
+bool keeps_favourites();
+// Leaves the mark that asks for the favourites to be copied again
+// (install::favourites_pending).
+void mark_favourites_pending();
+
 // Starts \QUORVANT\MKPICKS.EXE without waiting when the user keeps
 // favourites (FAVOR.ASC or FAVOR.MS), and ends the program.
 [[noreturn]] void start_favourites(const DistributorSteps& steps);

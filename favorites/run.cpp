@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/metastock.h"
 #include "common/output_mask.h"
+#include "common/platform/files.h"
 #include "common/platform/program_end.h"
 #include "common/platform/text.h"
 #include "common/tool.h"
@@ -72,7 +73,21 @@ void meta_favourites(const Settings& settings, const CommodityTable& commodities
     favourites.closeout_meta();
 }
 
+namespace {
+
+// The favourites are copied: the distributor's mark that asks for them goes
+// whichever way this run ends, short of being stopped.
+struct PendingMarkRemoval {
+    PendingMarkRemoval() = default;
+    PendingMarkRemoval(const PendingMarkRemoval&) = delete;
+    PendingMarkRemoval& operator=(const PendingMarkRemoval&) = delete;
+    ~PendingMarkRemoval() { delete_file(install::favourites_pending); }
+};
+
+}  // namespace
+
 void run_favorites() {
+    const PendingMarkRemoval done;
     const StartUp loaded = start_up();
     const std::optional<Settings> settings = load_settings(favorites_profile, reading_settings);
     if (!settings) throw ProgramEnd{};

@@ -276,6 +276,37 @@ TEST(StartFavourites, StartsMkpicksOnlyForAFavouritesList) {
     }
 }
 
+// A chain stopped after the user's files changed and before the favourites
+// builder finished leaves the mark; the next run, with nothing to carry, starts
+// the favourites builder for it. Without favourites no mark is made.
+TEST(StartFavourites, AStoppedRunsFavouritesAreCopiedByTheNextRun) {
+    for (const bool favourites : {false, true}) {
+        SCOPED_TRACE(favourites);
+        SampleInstall install;
+        install.write("MKPICKS.EXE", "");
+        if (favourites) install.write("FAVOR.ASC", "W_H05\n");
+        install.write("UPDATES/EU050315.CLC", "x\n");
+        FakeSteps fake{install};
+        bool marked_before_appending = false;
+        DistributorSteps steps = fake.steps();
+        const auto append = steps.append_ascii_updates;
+        steps.append_ascii_updates = [&](const std::string& path, Distribution& run) {
+            marked_before_appending = fs::exists(install.path("FAVOR.PND"));
+            return append(path, run);
+        };
+        steps.start_program = [](std::string_view) { return true; };  // MKPICKS is stopped before it ends
+        RecordingConsole screen;
+        EXPECT_THROW(run_distributor(steps), ProgramEnd);
+        EXPECT_EQ(marked_before_appending, favourites);
+
+        FakeSteps rerun{install};
+        EXPECT_THROW(run_distributor(rerun.steps()), ProgramEnd);
+        EXPECT_TRUE(rerun.ascii.empty());
+        EXPECT_EQ(rerun.started, favourites ? std::vector<std::string>{"\\QUORVANT\\MKPICKS.EXE"}
+                                            : std::vector<std::string>{});
+    }
+}
+
 // The whole run: an update folder with only done files ends silently after
 // the banner; a pending file gets the working screen and is carried over with
 // the header flag of META13.TXT.

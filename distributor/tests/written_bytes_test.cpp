@@ -102,7 +102,7 @@ const std::vector<Case>& cases() {
         {"daily append, no heading", "7SCN", 'A', false, false, false, nullptr, {daily}, 0x0584449f0a6173b5ULL},
         {"daily append, heading added", "7SCN", 'A', true, true, false, nullptr, {daily}, 0x1dbe8d42e95adbc0ULL},
         {"daily append, own heading kept", "7SCN", 'A', true, false, false,
-         [](std::string text) { return "Date Open High Low Close" + text.substr(text.find('\n')); }, {daily}, 0x5a7197eaf495a8b0ULL},
+         [](const std::string& text) { return "Date Open High Low Close" + text.substr(text.find_first_of('\n')); }, {daily}, 0x5a7197eaf495a8b0ULL},
         {"daily append, commas, volume left out", "1CNN", 'A', true, false, false, nullptr, {daily}, 0xcd9131f58bc5058dULL},
         {"daily append, quoted dates and tabs", "2TTN", 'A', false, false, false, nullptr, {daily}, 0x776e112d00794443ULL},
         {"daily append, multiplier", "5SCN", 'A', true, false, false, nullptr,

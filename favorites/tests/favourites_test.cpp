@@ -109,9 +109,11 @@ TEST(Favourites, CopiesAsciiFavourites) {
                                        "W_2005N not distributed\n"
                                        "ZZ2005H unknown commodity\n"
                                        "bad line\n");
+        install.write("FAVOR.PND", "");  // the distributor's mark
         run();
         EXPECT_EQ(folder_names(install.path("ASCII/FAVORITE")), (std::vector<std::string>{"W__H05.TXT", "W__K05.TXT"}))
             << groups;
+        EXPECT_FALSE(fs::exists(install.path("FAVOR.PND"))) << "the favourites are copied: the mark goes";
         EXPECT_EQ(install.read("ASCII/FAVORITE/W__H05.TXT"), install.read(source + "W__H05.TXT"));
         EXPECT_EQ(install.read("ASCII/FAVORITE/W__K05.TXT"), install.read(source + "W__K05.TXT"));
         EXPECT_FALSE(fs::exists(install.path("META/FAVORITE")));
