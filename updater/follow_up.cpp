@@ -221,7 +221,10 @@ void run_follow_up_batch(UpdaterState& state, const BatchRunner& run_batch) {
         const FilePtr batch = open_file(batch_file, "a");
         if (!batch) return;
         if (file_exists(roll_file)) put_line(batch.get(), "CALL DFORGE $ROLL");
-        if (!list_matching(state.update_directory + "EU??????.CLC").empty()) {
+        // The distributor also copies the favourites of a chain stopped before
+        // they were copied (install::favourites_pending).
+        if (!list_matching(state.update_directory + "EU??????.CLC").empty() ||
+            file_exists(install::favourites_pending)) {
             put_line(batch.get(), install::distributor_program);
             put_line(batch.get(), install::bulletin_viewer);
         }

@@ -158,5 +158,13 @@ TEST_F(FollowUp, NothingToRebuild) {
     EXPECT_EQ(batches_.size(), 2u);
 }
 
+// A chain stopped before the favourites were copied leaves their mark: the
+// batch file calls the distributor, which has no update file to carry but
+// starts the favourites builder.
+TEST_F(FollowUp, FavouritesLeftByAStoppedChainCallTheDistributor) {
+    install_.write("FAVOR.PND", "");
+    EXPECT_EQ(run(), "@ECHO OFF\n\\QUORVANT\\DFANOUT.EXE\n\\QUORVANT\\BULSHOW.EXE\n");
+}
+
 }  // namespace
 }  // namespace qv::updater
