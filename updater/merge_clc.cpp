@@ -532,6 +532,8 @@ int merge_clc(UpdaterState& state, std::string_view name, const ClcMergeOptions&
             master.set_width(header.bytes);
 
             WorkFile work(work_file_path, clc_file_name(tag), WorkFileMode::reuse);
+            // The merge syncs the disk before the update file's done name.
+            work.write_ahead();
             if (!work.is_open()) {
                 updater_message("UNABLE TO OPEN TEMPORARY CLC WORK FILE@UPDATE ABORTED");
                 return -1;

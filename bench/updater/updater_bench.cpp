@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "updater_bench: %s\n", error.what());
         status = 1;
     }
-    fs::remove_all(root);
+    if (std::getenv("QV_BENCH_KEEP")) std::fprintf(stderr, "kept %s\n", root.c_str());
+    else fs::remove_all(root);
     return status;
 }

@@ -58,7 +58,8 @@ WorkFile::WorkFile(WorkFile&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       work_(std::move(other.work_)),
       target_(std::move(other.target_)),
-      mode_(other.mode_) {}
+      mode_(other.mode_),
+      write_ahead_(other.write_ahead_) {}
 
 WorkFile& WorkFile::operator=(WorkFile&& other) noexcept {
     if (this != &other) {
@@ -67,6 +68,7 @@ WorkFile& WorkFile::operator=(WorkFile&& other) noexcept {
         work_ = std::move(other.work_);
         target_ = std::move(other.target_);
         mode_ = other.mode_;
+        write_ahead_ = other.write_ahead_;
     }
     return *this;
 }
@@ -83,6 +85,7 @@ bool WorkFile::commit() {
         ok = length >= 0 && ::fstat(::fileno(file), &info) == 0;
         if (ok && info.st_size > length) ok = ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
     }
+    if (ok && write_ahead_) ::sync_file_range(::fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);
     if (ok && env_flag("QUORVANT_FSYNC")) ok = ::fsync(::fileno(file)) == 0;
     ok = std::fclose(file) == 0 && ok;
     if (ok) ok = put_in_place(work_, target_, mode_);
