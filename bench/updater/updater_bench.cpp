@@ -13,7 +13,8 @@
 // with the ratio. Before each round the CLC folder, the update file and the
 // message file are put back as they were. It prints the checksum of the CLC
 // folder the merge left, the same in every round, so that a faster updater
-// shows it wrote the same bytes.
+// shows it wrote the same bytes. With QV_BENCH_KEEP set, the installation
+// stays for profiling and its folder is shown.
 //
 // Build and run: cmake -S . -B build-bench -DQV_BENCH=ON -DQV_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 //                cmake --build build-bench --target updater_bench && build-bench/bin/updater_bench
