@@ -235,7 +235,10 @@ void run_distributor(const DistributorSteps& steps) {
         // A run stopped after it changed the user's files and before the
         // favourites builder finished has nothing left to carry but the
         // favourites to copy.
-        if (file_exists(install::favourites_pending)) start_favourites(steps);
+        if (file_exists(install::favourites_pending)) {
+            if (keeps_favourites()) start_favourites(steps);
+            delete_file(install::favourites_pending);  // no favourites to copy any more
+        }
         throw ProgramEnd{};
     }
     show_working_screen(mode);

@@ -305,6 +305,14 @@ TEST(StartFavourites, AStoppedRunsFavouritesAreCopiedByTheNextRun) {
         EXPECT_EQ(rerun.started, favourites ? std::vector<std::string>{"\\QUORVANT\\MKPICKS.EXE"}
                                             : std::vector<std::string>{});
     }
+    // A mark left when the user has given up favourites since goes.
+    SampleInstall install;
+    install.write("FAVOR.PND", "");
+    FakeSteps fake{install};
+    RecordingConsole screen;
+    EXPECT_THROW(run_distributor(fake.steps()), ProgramEnd);
+    EXPECT_TRUE(fake.started.empty());
+    EXPECT_FALSE(fs::exists(install.path("FAVOR.PND")));
 }
 
 // The whole run: an update folder with only done files ends silently after
