@@ -51,11 +51,13 @@ const ProgramAbout distributor_about{
     "The distributor: appends each waiting individual-contract update file EU??????.CLC,\n"
     "oldest first, to the user's ASCII files and MetaStock folders named by the masks of\n"
     "QUORUP.INI, renames it to E_, records the newest date as EU LAST DATE and starts\n"
-    "MKPICKS when FAVOR.ASC or FAVOR.MS exists. Takes no arguments.\n"
+    "MKPICKS when FAVOR.ASC or FAVOR.MS exists; with no update file waiting, it starts\n"
+    "MKPICKS only for the favourites a stopped run left (FAVOR.PND). Takes no arguments.\n"
     "\n"
     "Reads:   \\QUORVANT\\TABLES.INI, HOLIDAYS.QVT, \\QUORVANT\\QUORUP.INI, the update folder\n"
     "Writes:  the user's ASCII files and MetaStock folders, \\QUORVANT\\QUORUP.INI (keeping\n"
-    "         QUORUP.BAK), \\QUORVANT\\QUORUP.MSG\n"};
+    "         QUORUP.BAK), \\QUORVANT\\QUORUP.MSG, \\QUORVANT\\FAVOR.PND (the favourites\n"
+    "         to be copied, removed by MKPICKS)\n"};
 
 const ProgramAbout request_about{
     "PREQUOR", "", "PREQUOR",
@@ -74,7 +76,7 @@ const ProgramAbout favorites_about{
     "Takes no arguments.\n"
     "\n"
     "Reads:   \\QUORVANT\\TABLES.INI, \\QUORVANT\\FAVOR.ASC, \\QUORVANT\\FAVOR.MS, QUORUP.INI\n"
-    "Writes:  the favourites folders\n"};
+    "Writes:  the favourites folders; removes \\QUORVANT\\FAVOR.PND, DFANOUT's mark\n"};
 
 const ProgramAbout postdownload_about{
     "POSTQUOR", "", "POSTQUOR",
