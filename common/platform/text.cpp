@@ -178,8 +178,6 @@ char* put_point_units(char* out, Unsigned magnitude, int decimals) {
     return end;
 }
 
-// Writes `value` at `out` without zeros in front; answers the end. The
-// short numbers prices are made of take a branch or two and a pair or two.
 // One or two digits of a value below 100.
 char* put_short(char* out, std::uint32_t value) {
     if (value < 10) {
