@@ -312,6 +312,8 @@ bool append_after_tail(const std::string& path, const std::vector<std::string>& 
     raise_newest(run, day);
 
     WorkFile work(temp.work_path(folder_of(path), "TEMP"), path, WorkFileMode::reuse);
+    // The run syncs the disk before the update file's done name.
+    work.write_ahead();
     bool written = work.is_open() && copy_file_bytes(input.get(), 0, tail->last_line_at, work.file());
     if (written) {
         put_line(work.file(), last);
