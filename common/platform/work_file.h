@@ -46,9 +46,10 @@ public:
 
     // Starts the new content on its way to the disk at the commit, without
     // waiting for it: for a job that syncs the disk before it marks its work
-    // done and writes other large files meanwhile (the merge of an update file
-    // into every commodity's file), whose sync then finds most of it written.
-    // For many small files one sync at the end costs less.
+    // done and writes other files meanwhile (the merge of an update file into
+    // every commodity's file, the daily appends to the user's ASCII files),
+    // whose sync then finds most of it written. For files of a few blocks
+    // (MetaStock's) one sync at the end costs less.
     void write_ahead() { write_ahead_ = true; }
 
 private:
