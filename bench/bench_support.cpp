@@ -16,6 +16,8 @@
 
 #include "common/calendar.h"
 #include "common/clc_file.h"
+#include "common/platform/environment.h"
+#include "sample/sample_install.h"
 
 namespace qv::bench {
 
@@ -41,6 +43,21 @@ std::optional<std::filesystem::path> make_bench_folder(std::string_view benchmar
         return std::nullopt;
     }
     return std::filesystem::path(pattern);
+}
+
+void use_sample_installation(const std::filesystem::path& folder) {
+    sample::write_installation(folder);
+    set_env("QUORVANT_ROOT", folder.string());
+    set_env("QUORVANT_TODAY", "2020-12-07");
+}
+
+void leave_bench_folder(const std::filesystem::path& folder) {
+    if (get_env("QV_BENCH_KEEP")) {
+        std::fprintf(stderr, "kept %s\n", folder.c_str());
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 std::string file_contents(const std::filesystem::path& path) {

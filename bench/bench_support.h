@@ -24,6 +24,15 @@ double best_seconds(int rounds, const std::function<void()>& before, const std::
 // benchmark; nothing after a message when it cannot be made.
 std::optional<std::filesystem::path> make_bench_folder(std::string_view benchmark);
 
+// Writes the sample installation into the folder and makes it the programs'
+// installation ($QUORVANT_ROOT), on Monday 7 December 2020 ($QUORVANT_TODAY),
+// the day after its history ends.
+void use_sample_installation(const std::filesystem::path& folder);
+
+// The end of a benchmark's folder: removed, or kept for profiling when
+// QV_BENCH_KEEP is set, with its place shown.
+void leave_bench_folder(const std::filesystem::path& folder);
+
 // A file's bytes.
 std::string file_contents(const std::filesystem::path& path);
 

@@ -45,11 +45,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "common/platform/environment.h"
 #include "common/platform/process.h"
 #include "common/tables.h"
 #include "common/tool.h"
-#include "sample/sample_install.h"
 
 namespace {
 
@@ -167,9 +165,7 @@ int main(int argc, char** argv) {
     const fs::path root = *folder;
     int status = 0;
     try {
-        sample::write_installation(root);
-        set_env("QUORVANT_ROOT", root.string());
-        set_env("QUORVANT_TODAY", "2020-12-07");
+        qv::bench::use_sample_installation(root);
         fs::current_path(root);
 
         const CommodityTable tables = load_tables(builder_profile.tables);
@@ -235,7 +231,6 @@ int main(int argc, char** argv) {
     }
     std::error_code ignored;
     fs::current_path(fs::temp_directory_path(), ignored);
-    if (std::getenv("QV_BENCH_KEEP")) std::fprintf(stderr, "kept %s\n", root.c_str());
-    else fs::remove_all(root, ignored);
+    qv::bench::leave_bench_folder(root);
     return status;
 }

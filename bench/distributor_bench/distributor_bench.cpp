@@ -36,7 +36,6 @@
 #include "common/metastock.h"
 #include "common/metastock_data.h"
 #include "common/platform/console.h"
-#include "common/platform/environment.h"
 #include "common/platform/paths.h"
 #include "common/platform/text.h"
 #include "common/tables.h"
@@ -233,10 +232,8 @@ int main(int argc, char** argv) {
     const fs::path root = *folder;
     int status = 0;
     try {
-        sample::write_installation(root);
-        set_env("QUORVANT_ROOT", root.string());
-        // MASTER is stamped with the second of the clock, which then stands still.
-        set_env("QUORVANT_TODAY", "2020-12-07");
+        // MASTER is stamped with the second of the clock, which the fixed day holds still.
+        bench::use_sample_installation(root);
         SilentConsole quiet;
         ScopedConsole scope(quiet);
         const CommodityTable table = load_tables(distributor_profile.tables);
@@ -260,9 +257,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "distributor_bench: %s\n", error.what());
         status = 1;
     }
-    if (get_env("QV_BENCH_KEEP"))
-        std::fprintf(stderr, "kept %s\n", root.c_str());
-    else
-        fs::remove_all(root);
+    bench::leave_bench_folder(root);
     return status;
 }

@@ -30,10 +30,8 @@
 
 #include "bench/bench_support.h"
 #include "common/platform/console.h"
-#include "common/platform/environment.h"
 #include "common/tables.h"
 #include "common/tool.h"
-#include "sample/sample_install.h"
 
 namespace {
 
@@ -51,9 +49,7 @@ int main(int argc, char** argv) {
     const fs::path root = *folder;
     int status = 0;
     try {
-        sample::write_installation(root);
-        set_env("QUORVANT_ROOT", root.string());
-        set_env("QUORVANT_TODAY", "2020-12-07");
+        bench::use_sample_installation(root);
         {
             SilentConsole quiet;
             ScopedConsole scope(quiet);
@@ -129,7 +125,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "updater_bench: %s\n", error.what());
         status = 1;
     }
-    if (std::getenv("QV_BENCH_KEEP")) std::fprintf(stderr, "kept %s\n", root.c_str());
-    else fs::remove_all(root);
+    bench::leave_bench_folder(root);
     return status;
 }
